@@ -1,0 +1,31 @@
+// The system's one lock: a process-private unnamed POSIX semaphore. Failures are reported on the
+// console, never through the log, because the log is what this lock protects.
+#pragma once
+
+#include <semaphore.h>
+
+#include <cstdio>
+
+class Mutex {
+ public:
+  explicit Mutex(const char* name);
+  ~Mutex();
+  Mutex(const Mutex&) = delete;
+  Mutex& operator=(const Mutex&) = delete;
+
+  int lock();
+  int unlock();
+
+  bool isInitialised() const { return mIsInitialised; }
+  bool isLocked() const { return mIsLocked; }
+
+  // Streams the failure messages go to; tests redirect them to capture the text.
+  static FILE* sOutStream;
+  static FILE* sErrStream;
+
+ private:
+  sem_t mSemaphore;
+  char mName[32];
+  bool mIsInitialised;
+  volatile bool mIsLocked;
+};
