@@ -1,0 +1,60 @@
+// One connection of the client library to the daemon: a reader thread takes replies and pushed
+// events off the socket, so any number of caller threads can wait for their own reply or an event.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net_socket.h"
+
+struct ControllerEvent {
+  int32_t code = 0;
+  int16_t values[6] = {0, 0, 0, 0, 0, 0};
+};
+
+class ClientSession {
+ public:
+  ClientSession() = default;
+  ~ClientSession();
+  ClientSession(const ClientSession&) = delete;
+  ClientSession& operator=(const ClientSession&) = delete;
+
+  bool open(uint16_t port, int timeoutMs);
+  // Sends "<seq> <request>" and waits for its reply. Returns the reply's status, or -1 when the
+  // link is down or no reply came within timeoutMs; values receives the reply's words after the
+  // status.
+  int32_t request(const std::string& request, std::vector<std::string>& values, int timeoutMs);
+  // 1: an event was taken, 0: none within timeoutMs, -1: the link is down.
+  int waitEvent(ControllerEvent& event, int timeoutMs);
+  // Ends the link: wakes every waiting caller at once, then stops the reader thread.
+  void close();
+  bool isAlive();
+  const std::string& errorText() const { return mError; }
+  // Lines written and read, for the library's own log; empty unless enabled.
+  void setTraceSink(void (*sink)(const std::string& line)) { mTraceSink = sink; }
+
+ private:
+  void readLoop();
+  void handleLine(const std::string& line);
+
+  static constexpr size_t kMaxQueuedEvents = 4096;
+
+  NetSocket mSocket;
+  std::mutex mSendMutex;
+  std::mutex mMutex;
+  std::condition_variable mChanged;
+  std::map<uint32_t, std::vector<std::string>> mReplies;
+  std::deque<ControllerEvent> mEvents;
+  uint32_t mNextSeq = 1;
+  bool mIsAlive = false;
+  bool mIsStopping = false;
+  std::thread mReader;
+  std::string mError;
+  void (*mTraceSink)(const std::string& line) = nullptr;
+};
