@@ -1,0 +1,38 @@
+# The two commands of the README: `make demo` and `make test`. Each installs what is missing,
+# configures, builds and runs. CI (CI=true) builds with warnings as errors.
+PRESET ?= $(if $(CI),mingw-ci,mingw)
+BUILD_DIR := build/$(PRESET)
+HARNESS := tools/wine-harness.sh $(BUILD_DIR) --
+
+.PHONY: all setup configure build test demo bench format check-format clean
+
+all: build
+
+setup:
+	@tools/setup.sh
+
+$(BUILD_DIR)/build.ninja: | setup
+	cmake --preset $(PRESET)
+
+configure: setup $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build --preset $(PRESET)
+
+check-format: setup
+	tools/check-format.sh
+
+test: build check-format
+	$(HARNESS) ctest --preset $(PRESET)
+
+demo: build
+	$(HARNESS) tools/demo.sh $(BUILD_DIR)
+
+bench: build
+	$(HARNESS) tools/bench.sh $(BUILD_DIR)
+
+format: setup
+	git ls-files -co --exclude-standard -- '*.h' '*.hpp' '*.c' '*.cpp' | xargs -r clang-format -i
+
+clean:
+	rm -rf build

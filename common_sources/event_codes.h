@@ -1,0 +1,28 @@
+// What the reading thread does with an event code from the controller library. Pure logic, shared
+// by the device link and its tests.
+#pragma once
+
+#include <cstdint>
+
+#include "kvx_ctrlr.h"
+
+enum class EventAction {
+  kNone,            // nothing but the motion values
+  kRereadAdvanced,  // the device's advanced settings changed
+  kSpecialCommand,  // a standard view or refit: the code itself is the command
+  kApplFunction,    // index code - APPL_FUNC_START into the plug-in's command list
+  kResendMode,      // the daemon lost track of the host mode: announce it again
+};
+
+// The tests come in this order; a negative code never carries a command.
+constexpr EventAction classifyEventCode(int32_t code) {
+  if (code < 0) return EventAction::kNone;
+  if (code == KX_EV_ADVANCED_SETTINGS_1 || code == KX_EV_ADVANCED_SETTINGS_2)
+    return EventAction::kRereadAdvanced;
+  if ((code >= KX_EV_SPECIAL_FIRST && code <= KX_EV_SPECIAL_LAST) ||
+      (code >= KX_EV_SPECIAL2_FIRST && code <= KX_EV_SPECIAL2_LAST))
+    return EventAction::kSpecialCommand;
+  if (code >= APPL_FUNC_START) return EventAction::kApplFunction;
+  if (code == KX_EV_RESEND_MODE) return EventAction::kResendMode;
+  return EventAction::kNone;
+}

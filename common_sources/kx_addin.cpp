@@ -1,0 +1,157 @@
+#include "kx_addin.h"
+
+#include <chrono>
+#include <thread>
+
+#include "creo_proxy.h"
+#include "daemon_proxy.h"
+#include "kx_library.h"
+#include "logging.h"
+
+CKxAddin* sAddinP = nullptr;
+
+CKxAddin::CKxAddin()
+    : mSettings(),
+      mCreoProxyP(nullptr),
+      mDaemonProxyP(nullptr),
+      mWatchThread(),
+      mIsToWatch(false),
+      mIsWatching(false),
+      mTransX(0),
+      mTransY(0),
+      mTransZ(0),
+      mRotX(0),
+      mRotY(0),
+      mRotZ(0),
+      mMenuFncIdx(-1),
+      mKeyEvent(0) {
+  // Written nowhere: the log is not configured yet.
+  KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+  const int16_t rest[6] = {0, 0, 0, 0, 0, 0};
+  storeMotion(rest);
+  mKeyEvent = 0;
+  configureLogging();
+
+  mCreoProxyP = nullptr;
+  mDaemonProxyP = nullptr;
+  KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+
+  mCreoProxyP = new CreoProxy(this);
+  // The reading thread looks at the host bridge from its first moment, so the bridge comes first.
+  mDaemonProxyP = new DaemonProxy(this);
+
+  mIsToWatch = true;
+  if (pthread_create(&mWatchThread, nullptr, &CKxAddin::watchConnection, this) != 0) {
+    KXLOG(LOG_ERR) << "Error creating reading thread!" << LOG_END;
+  }
+  KXLOG(LOG_CRT) << "Constructed." << LOG_END;
+}
+
+CKxAddin::~CKxAddin() {
+  KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
+  mIsToWatch = false;
+  if (mCreoProxyP) mCreoProxyP->mIsTimerOn = false;
+  if (mDaemonProxyP) mDaemonProxyP->mIsToRead = false;
+
+  // The threads are never joined: their own running flags tell when they are done.
+  while (mIsWatching) std::this_thread::sleep_for(std::chrono::milliseconds(kWatchIntervalMs));
+
+  if (mDaemonProxyP) mDaemonProxyP->resetLegacyCom1();
+  delete mDaemonProxyP;
+  mDaemonProxyP = nullptr;
+  delete mCreoProxyP;
+  mCreoProxyP = nullptr;
+  KXLOG(LOG_CRT) << "Destructed." << LOG_END;
+}
+
+void CKxAddin::configureLogging() {
+  // The client library gets a name and a size for its own log but every output and category off.
+  if (KxLibrary::api().setDllLogFlags("Creo_plugin_dll_log.txt", 500, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                      "") != 0) {
+    KXLOG(LOG_ERR) << "Error in kxSetDllLogFlags()!" << LOG_END;
+  }
+
+  const LogPars& from = mSettings.mLogPars;
+  LogPars& to = gLog.mLogPars;
+  to.mLogFile = from.mLogFile;
+  to.mMaxSize = from.mMaxSize;
+  to.mIsLogToFile = from.mIsLogToFile;
+  to.mIsLogToCnsl = from.mIsLogToCnsl;
+  to.mIsWarning = from.mIsWarning;
+  to.mIsCreation = from.mIsCreation;
+  to.mIsTrace = from.mIsTrace;
+  to.mIsDevCom = from.mIsDevCom;
+  to.mIsIntCom = from.mIsIntCom;
+  to.mIsInfo = from.mIsInfo;
+  to.mIsDebug = from.mIsDebug;
+  to.mIsTmp = from.mIsTmp;
+  to.mExclFileToLog = from.mExclFileToLog;
+  gLog.init(gLog.mLogPars);
+}
+
+std::string CKxAddin::getCurrentModeName() {
+  return mCreoProxyP ? mCreoProxyP->getCurrentModeName() : std::string("Default");
+}
+
+EventAction CKxAddin::storeEventCode(int32_t eventCode) {
+  const EventAction action = classifyEventCode(eventCode);
+  if (action == EventAction::kSpecialCommand) {
+    mKeyEvent = eventCode;
+  } else if (action == EventAction::kApplFunction) {
+    mMenuFncIdx = eventCode - APPL_FUNC_START;
+  }
+  return action;
+}
+
+void CKxAddin::storeMotion(const int16_t motion[6]) {
+  mTransX = motion[0];
+  mTransY = motion[1];
+  mTransZ = motion[2];
+  mRotX = motion[3];
+  mRotY = motion[4];
+  mRotZ = motion[5];
+}
+
+SlotPass CKxAddin::takePass() {
+  SlotPass pass;
+  pass.mMenuFncIdx = mMenuFncIdx.exchange(-1);
+  pass.mKeyEvent = mKeyEvent.exchange(0);
+  pass.mMotion[0] = mTransX;
+  pass.mMotion[1] = mTransY;
+  pass.mMotion[2] = mTransZ;
+  pass.mMotion[3] = mRotX;
+  pass.mMotion[4] = mRotY;
+  pass.mMotion[5] = mRotZ;
+  return pass;
+}
+
+void* CKxAddin::watchConnection(void* addinP) {
+  CKxAddin* addin = static_cast<CKxAddin*>(addinP);
+  const bool isToWatch = addin->mIsToWatch;
+  addin->mIsWatching = true;
+  if (!isToWatch) {
+    addin->mIsWatching = false;
+    return nullptr;
+  }
+  do {
+    if (!addin->mDaemonProxyP->checkConnection()) addin->mDaemonProxyP->connect();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWatchIntervalMs));
+  } while (addin->mIsToWatch);
+  addin->mIsWatching = false;
+  return nullptr;
+}
+
+extern "C" int kxAddinStart() {
+  // Nothing may escape into the host; without an object the plug-in simply stays inactive.
+  try {
+    if (!sAddinP) sAddinP = new CKxAddin();
+  } catch (...) {
+    sAddinP = nullptr;
+  }
+  return 0;
+}
+
+extern "C" void kxAddinStop() {
+  if (sAddinP) delete sAddinP;
+  sAddinP = nullptr;
+}

@@ -1,0 +1,55 @@
+// The controller client library, bound by ordinal at run time. A missing library or export leaves
+// its entry empty and the call fails with -1, so the plug-in runs on without a controller. Tests
+// install a table of their own instead of the DLL.
+#pragma once
+
+#include <cstdint>
+
+#include "kvx_ctrlr.h"
+
+struct KxApi {
+  KxConnectFn connect = nullptr;
+  KxDisconnectFn disconnect = nullptr;
+  KxGetEventFn getEvent = nullptr;
+  KxGetAdvancedSettingsFn getAdvancedSettings = nullptr;
+  KxGetParameterFn getParameter = nullptr;
+  KxGetDevInfoFn getDevInfo = nullptr;
+  KxGetDevNumFn getDevNum = nullptr;
+  KxSetParameterFn setParameter = nullptr;
+  KxSetDllLogFlagsFn setDllLogFlags = nullptr;
+  KxSetApplModeFn setApplMode = nullptr;
+};
+
+class KxLibrary {
+ public:
+  static constexpr const char* kFileName = "kvx_ctrlr_64.dll";
+  static constexpr int32_t kUnbound = -1;
+
+  // Loads the library on first use.
+  static KxLibrary& api();
+  // Replaces the bound operations; the library file is then never loaded.
+  static void install(const KxApi& table);
+
+  int32_t connect(int32_t reserved, const char* applName);
+  int32_t disconnect();
+  int32_t getEvent(int16_t motion[6], int32_t* eventCode);
+  int32_t getAdvancedSettings(void* record148);
+  int32_t getParameter(int32_t parameter, int32_t* value);
+  int32_t getDevInfo(int32_t deviceIndex, void* record96);
+  int32_t getDevNum(int32_t* count);
+  int32_t setParameter(int32_t parameter, int32_t* value);
+  int32_t setDllLogFlags(const char* fileName, int32_t maxSize, int32_t toFile, int32_t toConsole,
+                         int32_t warning, int32_t creation, int32_t trace, int32_t devCom,
+                         int32_t intCom, int32_t info, int32_t debug, int32_t tmp,
+                         const char* fileToLog);
+  int32_t setApplMode(const char* application, const char* modeName);
+
+  bool isLoaded() const { return mIsLoaded; }
+
+ private:
+  KxLibrary() = default;
+  void load();
+
+  KxApi mApi;
+  bool mIsLoaded = false;
+};
