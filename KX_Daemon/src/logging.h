@@ -1,11 +1,20 @@
-// Placeholder of the shared log facility: the interface every class writes through. The full
-// implementation (file, console, filters, rotation) replaces this file.
+// The process-wide log. Every class writes entries with one construct:
+//   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+// An entry that passes the filters holds the log's lock until LOG_END, so entries of different
+// threads never interleave; a refused entry evaluates none of its operands.
 #pragma once
 
 #include <cstdint>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "log_pars.h"
+#include "mutex.h"
 
 enum LogType : int32_t {
   LOG_ERR = 0,
@@ -19,23 +28,99 @@ enum LogType : int32_t {
   LOG_TMP = 8,
 };
 
+// Integer commands: inserted into an entry they are obeyed, never printed.
 constexpr int32_t LOG_END = 314159;
 constexpr int32_t LOG_HEX = 271828;
 constexpr int32_t LOG_MAGIC = 314159;
 
-class Logging {
- public:
-  LogPars mLogPars;
-  void init(const LogPars& pars) { mLogPars = pars; }
-  bool beginEntry(int32_t, const char*, const char*) { return false; }
-  template <typename T>
-  Logging& operator<<(const T&) { return *this; }
-};
-
+class Logging;
 extern Logging gLog;
+// LOG_MAGIC while gLog is usable; 0 before its construction ends and from its destruction on.
 extern volatile int32_t gLogMagic;
 
-#define KXLOG(type)                                                             \
-  if (gLogMagic != LOG_MAGIC || !gLog.beginEntry((type), __FILE__, __func__)) { \
-  } else                                                                        \
-    gLog
+class Logging {
+ public:
+  Logging();
+  ~Logging();
+  Logging(const Logging&) = delete;
+  Logging& operator=(const Logging&) = delete;
+
+  // File, line and class-and-method columns of an entry's head.
+  static std::string buildLogPrefix(const std::string& sourcePath, int32_t line,
+                                    const std::string& className, const std::string& functionName);
+  // Same, with class and qualified function taken from a compiler signature such as
+  // "static int Settings::readParameter(Cnfg&, ...)".
+  static std::string buildLogPrefixFromSignature(const char* sourcePath, int32_t line,
+                                                 const char* signature);
+  static void splitSignature(const std::string& signature, std::string& className,
+                             std::string& functionName);
+
+  // The type and file filters alone: no lock, no formatting.
+  bool isToLog(int32_t type, const char* sourcePath) const;
+  // Applies the filters; on acceptance takes the lock (released by LOG_END) and writes the head.
+  bool beginEntry(int32_t type, const char* sourcePath, const std::string& prefix);
+
+  Logging& operator<<(int32_t value);
+  Logging& operator<<(const std::string& text);
+  Logging& operator<<(std::string_view text);
+  Logging& operator<<(const char* text);
+  Logging& operator<<(std::ostream& (*manipulator)(std::ostream&));
+  Logging& operator<<(std::ios_base& (*manipulator)(std::ios_base&));
+  template <typename T,
+            typename = std::enable_if_t<!std::is_convertible_v<const T&, std::string_view> &&
+                                        !std::is_convertible_v<const T&, const char*> &&
+                                        !std::is_same_v<T, int32_t>>>
+  Logging& operator<<(const T& value) {
+    if (gLogMagic == LOG_MAGIC) mEntryStream << value;
+    return *this;
+  }
+
+  void init(const LogPars& logPars);
+  // 0 rotated, -1 no file stream, -2 old backup not removable, -3 log file not renamable.
+  int backupLogFile();
+
+  LogPars mLogPars;
+
+ private:
+  static std::string mutexName();
+  static std::string getTimeString();
+  static std::string getDateString();
+  std::string composeHead(int32_t type, const std::string& prefix) const;
+  void appendText(std::string_view text);
+  void hexDump(std::string_view bytes);
+  void endEntry();
+  void writeEntry(const std::string& line);
+  // Writes a line to the outputs without the size check (used while already rotating).
+  void emitLine(const std::string& line);
+  // An ERR entry from inside the lock: the lock is not re-entrant, so it is written directly.
+  void writeErrorLocked(int32_t line, const char* signature, const std::string& text);
+  void writeHeader();
+
+  std::string mLogFilePath;
+  std::ostringstream mEntryStream;
+  std::unique_ptr<std::ofstream> mFileStream;
+  Mutex mMutex;
+  bool mIsHexDump = false;
+};
+
+#if defined(_MSC_VER)
+#define KX_FUNCTION_SIGNATURE __FUNCSIG__
+#else
+#define KX_FUNCTION_SIGNATURE __PRETTY_FUNCTION__
+#endif
+
+// Swallows the value of a finished "gLog << ... << LOG_END" chain; '&' binds more loosely than
+// '<<'.
+struct LogVoidify {
+  void operator&(Logging&) {}
+};
+
+// One expression, so it can stand unbraced after an if without capturing that if's else. The head
+// is built, and the operands evaluated, only for an entry that passes the filters.
+#define KXLOG(type)                                                                      \
+  (gLogMagic != LOG_MAGIC || !gLog.isToLog((type), __FILE__) ||                          \
+   !gLog.beginEntry(                                                                     \
+       (type), __FILE__,                                                                 \
+       Logging::buildLogPrefixFromSignature(__FILE__, __LINE__, KX_FUNCTION_SIGNATURE))) \
+      ? (void)0                                                                          \
+      : LogVoidify() & gLog
