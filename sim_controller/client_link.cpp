@@ -98,9 +98,14 @@ int32_t ClientLink::call(const std::string& request, std::vector<std::string>& v
   return fromStatus(session->request(request, values, kRequestTimeoutMs));
 }
 
+int ClientLink::eventWaitMs() {
+  return NetSocket::intFromEnv("KX_EVENT_WAIT_MS", kEventWaitMs, 1, 60000);
+}
+
 int32_t ClientLink::getEvent(ControllerEvent& event) {
   using Clock = std::chrono::steady_clock;
-  auto deadline = Clock::now() + std::chrono::milliseconds(kEventWaitMs);
+  const int waitMs = eventWaitMs();
+  auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
   uint64_t generation;
   std::shared_ptr<ClientSession> session;
   {
@@ -109,7 +114,7 @@ int32_t ClientLink::getEvent(ControllerEvent& event) {
     session = mSession;
   }
   if (session) {
-    int rc = session->waitEvent(event, kEventWaitMs);
+    int rc = session->waitEvent(event, waitMs);
     if (rc == 1) return KX_OK;
     if (rc == 0) return KX_ERR_NO_EVENT;
   }

@@ -33,8 +33,10 @@ class ClientLink {
   int32_t call(const std::string& request, std::vector<std::string>& values);
   int32_t getEvent(ControllerEvent& event);
 
-  // How long kxGetEvent waits for an event, and the request and connect limits.
+  // How long kxGetEvent waits for an event (KX_EVENT_WAIT_MS overrides it), and the request and
+  // connect limits.
   static constexpr int kEventWaitMs = 40;
+  static int eventWaitMs();
   static constexpr int kRequestTimeoutMs = 2000;
   static constexpr int kConnectTimeoutMs = 1000;
 

@@ -244,13 +244,17 @@ uint16_t NetSocket::localPort() const {
 }
 
 uint16_t NetSocket::portFromEnv(const char* name, uint16_t fallback) {
+  return static_cast<uint16_t>(intFromEnv(name, fallback, 1, 65535));
+}
+
+int32_t NetSocket::intFromEnv(const char* name, int32_t fallback, int32_t min, int32_t max) {
   // GetEnvironmentVariable sees changes made by the hosting process after start-up; the CRT copy
   // of the environment does not.
   char value[32];
   DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
   if (n == 0 || n >= sizeof value) return fallback;
   char* end = nullptr;
-  long port = std::strtol(value, &end, 10);
-  if (end == value || *end != '\0' || port <= 0 || port > 65535) return fallback;
-  return static_cast<uint16_t>(port);
+  long number = std::strtol(value, &end, 10);
+  if (end == value || *end != '\0' || number < min || number > max) return fallback;
+  return static_cast<int32_t>(number);
 }

@@ -37,6 +37,8 @@ class NetSocket {
 
   // Reads a port from the environment; the fallback when unset or not a valid port.
   static uint16_t portFromEnv(const char* name, uint16_t fallback);
+  // Reads a whole number within [min, max] from the environment, else the fallback.
+  static int32_t intFromEnv(const char* name, int32_t fallback, int32_t min, int32_t max);
 
  private:
   static constexpr uint64_t kInvalid = ~uint64_t(0);

@@ -1,0 +1,417 @@
+// kvx_ctrlr_64.dll against a running kx_daemon.exe, bound by ordinal as the plug-in binds it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "ctrl_library.h"
+#include "daemon_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+std::string writeFile(const std::string& name, const std::string& text) {
+  std::string path = DaemonProcess::tempPath(name);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+const char kTwoDevices[] =
+    "[daemon]\n"
+    "devices = 2\n"
+    "[device 0]\n"
+    "description = Test Cap Alpha\n"
+    "rotation_mode = 3\n"
+    "refit = 1\n"
+    "[device 1]\n"
+    "description = Test Cap Beta\n"
+    "refit = 0\n";
+
+class ClientLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override { lib = &ctrlLibrary(); }
+  void TearDown() override { lib->disconnect(); }
+
+  void startDaemon(const std::vector<std::string>& args = {}) {
+    ASSERT_TRUE(daemon.start(args)) << "kx_daemon.exe did not come up";
+  }
+  void connect() { ASSERT_EQ(lib->connect(0, "xtopCreo"), 0); }
+  // Reads until an event with this code arrives, within a generous limit.
+  bool readUntil(int32_t code, CtrlLibrary::Event& event, int limitMs = 10000) {
+    return waitFor([&] { return lib->readEvent(event) == 0 && event.code == code; }, limitMs);
+  }
+
+  const CtrlLibrary* lib = nullptr;
+  DaemonProcess daemon;
+};
+
+}  // namespace
+
+TEST_F(ClientLibrary, ExportsAreFoundByOrdinalAndNotByName) {
+  HMODULE m = static_cast<HMODULE>(lib->module);
+  struct Row {
+    const char* name;
+    int ordinal;
+  } rows[] = {
+      {"kxConnect", 104},        {"kxDisconnect", 106},
+      {"kxGetEvent", 108},       {"kxGetAdvancedSettings", 110},
+      {"kxGetParameter", 114},   {"kxGetDevInfo", 116},
+      {"kxGetDevNum", 117},      {"kxSetParameter", 164},
+      {"kxSetDllLogFlags", 167}, {"kxSetApplMode", 180},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    EXPECT_NE(GetProcAddress(m, MAKEINTRESOURCEA(rows[i].ordinal)), nullptr) << "row " << i;
+    EXPECT_EQ(GetProcAddress(m, rows[i].name), nullptr) << "row " << i << ": " << rows[i].name;
+  }
+  // The export directory carries no names at all, and nothing beyond the ten ordinals.
+  auto* base = reinterpret_cast<const unsigned char*>(m);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  ASSERT_NE(dir.VirtualAddress, 0u);
+  auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  EXPECT_EQ(exports->NumberOfNames, 0u);
+  auto* functions = reinterpret_cast<const DWORD*>(base + exports->AddressOfFunctions);
+  int used = 0;
+  for (DWORD i = 0; i < exports->NumberOfFunctions; ++i) used += functions[i] != 0;
+  EXPECT_EQ(used, 10);
+}
+
+TEST_F(ClientLibrary, WithoutDaemonEveryCallFailsAndReadsDoNotSpin) {
+  EXPECT_NE(lib->connect(0, "xtopCreo"), 0);
+  int32_t count = -5, value = -5;
+  EXPECT_NE(lib->devNum(count), 0);
+  EXPECT_NE(lib->getParameter(KX_PARAM_LEGACY_COM1, &value), 0);
+  EXPECT_NE(lib->setApplMode("Creo", "Part"), 0);
+  // A caller looping on the read is paced by the read itself.
+  CtrlLibrary::Event event;
+  auto start = Clock::now();
+  for (int i = 0; i < 10; ++i) EXPECT_NE(lib->readEvent(event), 0) << "read " << i;
+  long long elapsed = msSince(start);
+  EXPECT_GE(elapsed, 10 * 10) << "kxGetEvent returned at once without a daemon";
+  EXPECT_LT(elapsed, 10 * 5000);
+}
+
+TEST_F(ClientLibrary, DllLogWithEveryOutputOffWritesNoFile) {
+  char dir[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, dir);
+  std::string offLog = std::string(dir) + "\\Creo_plugin_dll_log.txt";
+  DeleteFileA(offLog.c_str());
+  std::string onLog = DaemonProcess::tempPath("dll_log.txt");
+  DeleteFileA(onLog.c_str());
+  struct Row {
+    const char* file;
+    int32_t maxSize, toFile, toConsole, trace;
+    bool accepted;
+  } rows[] = {
+      {"Creo_plugin_dll_log.txt", 500, 0, 0, 0, true},
+      {onLog.c_str(), 500, 1, 0, 1, true},
+      {nullptr, 500, 1, 0, 1, false},
+      {"", 500, 1, 0, 1, false},
+      {"x.txt", -1, 0, 0, 0, false},
+      {"Creo_plugin_dll_log.txt", 500, 0, 0, 0, true},
+  };
+  startDaemon();
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    const Row& r = rows[i];
+    int32_t rc = lib->setDllLogFlags(r.file, r.maxSize, r.toFile, r.toConsole, 1, 1, r.trace, 1, 1,
+                                     1, 1, 1, "");
+    EXPECT_EQ(rc == 0, r.accepted) << "row " << i;
+    if (i == 1) {
+      // File output on: calls leave lines in the named file.
+      connect();
+      int32_t count = 0;
+      EXPECT_EQ(lib->devNum(count), 0);
+      std::ifstream in(onLog);
+      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_NE(text.find("kxGetDevNum"), std::string::npos) << text;
+    }
+  }
+  // The last accepted configuration has every output off: calls leave no file anywhere.
+  connect();
+  int32_t count = 0;
+  EXPECT_EQ(lib->devNum(count), 0);
+  EXPECT_EQ(GetFileAttributesA(offLog.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA("Creo_plugin_dll_log.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
+  std::string cfg = writeFile("two.cfg", kTwoDevices);
+  startDaemon({"--config", cfg});
+  connect();
+  int32_t count = -1, u1 = -1, u2 = -1;
+  ASSERT_EQ(lib->getDevNum(&count, &u1, &u2), 0);
+  EXPECT_EQ(count, 2);
+
+  struct InfoRow {
+    int32_t index;
+    bool ok;
+    const char* description;
+  } infoRows[] = {
+      {0, true, "Test Cap Alpha"}, {1, true, "Test Cap Beta"}, {2, false, ""}, {-1, false, ""}};
+  for (size_t i = 0; i < sizeof infoRows / sizeof infoRows[0]; ++i) {
+    // Bytes beyond the 96 of the record must stay untouched.
+    unsigned char buffer[KX_DEV_INFO_SIZE + 16];
+    std::memset(buffer, 0xAB, sizeof buffer);
+    int32_t rc = lib->getDevInfo(infoRows[i].index, buffer);
+    EXPECT_EQ(rc == 0, infoRows[i].ok) << "row " << i;
+    for (size_t b = KX_DEV_INFO_SIZE; b < sizeof buffer; ++b)
+      ASSERT_EQ(buffer[b], 0xAB) << "row " << i << " byte " << b;
+    if (!infoRows[i].ok) continue;
+    const char* text = reinterpret_cast<const char*>(buffer + KX_DEV_INFO_DESCRIPTION_OFFSET);
+    EXPECT_LT(strnlen(text, KX_DEV_INFO_SIZE - KX_DEV_INFO_DESCRIPTION_OFFSET),
+              size_t(KX_DEV_INFO_SIZE - KX_DEV_INFO_DESCRIPTION_OFFSET))
+        << "row " << i << ": not terminated inside the record";
+    EXPECT_STREQ(text, infoRows[i].description) << "row " << i;
+  }
+
+  struct AdvRow {
+    int32_t device;
+    int32_t rotMode;
+    unsigned char refit;
+  } advRows[] = {{0, 3, 1}, {1, 0, 0}};
+  for (size_t i = 0; i < sizeof advRows / sizeof advRows[0]; ++i) {
+    unsigned char buffer[KX_ADVANCED_SETTINGS_SIZE + 16];
+    std::memset(buffer, 0xCD, sizeof buffer);
+    ASSERT_EQ(lib->getAdvancedSettings(advRows[i].device, buffer), 0) << "row " << i;
+    int32_t rotMode;
+    std::memcpy(&rotMode, buffer + KX_ADVANCED_ROT_MODE_OFFSET, sizeof rotMode);
+    EXPECT_EQ(rotMode, advRows[i].rotMode) << "row " << i;
+    EXPECT_EQ(buffer[KX_ADVANCED_REFIT_OFFSET], advRows[i].refit) << "row " << i;
+    for (size_t b = KX_ADVANCED_SETTINGS_SIZE; b < sizeof buffer; ++b)
+      ASSERT_EQ(buffer[b], 0xCD) << "row " << i << " byte " << b;
+  }
+
+  // LegacyCOM1: 1 by default; writes of 0 and 1 are read back; anything else is refused.
+  struct ParamRow {
+    const char* op;
+    int32_t parameter;
+    int32_t value;
+    bool ok;
+    int32_t readBack;
+  } paramRows[] = {
+      {"get", 12, 0, true, 1},  {"set", 12, 0, true, 0},  {"get", 12, 0, true, 0},
+      {"set", 12, 1, true, 1},  {"set", 12, 5, false, 1}, {"get", 11, 0, false, 1},
+      {"set", 13, 0, false, 1}, {"get", 12, 0, true, 1},
+  };
+  for (size_t i = 0; i < sizeof paramRows / sizeof paramRows[0]; ++i) {
+    const ParamRow& r = paramRows[i];
+    int32_t value = r.value;
+    int32_t rc = std::strcmp(r.op, "get") == 0 ? lib->getParameter(r.parameter, &value)
+                                               : lib->setParameter(r.parameter, &value);
+    EXPECT_EQ(rc == 0, r.ok) << "row " << i;
+    int32_t now = -1;
+    ASSERT_EQ(lib->getParameter(KX_PARAM_LEGACY_COM1, &now), 0) << "row " << i;
+    EXPECT_EQ(now, r.readBack) << "row " << i;
+  }
+  EXPECT_EQ(daemon.journalLines({"\"param_write\"", "\"value\":0", "\"old\":1"}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"off\""}).size(), 1u);
+
+  // Null pointers are refused, not dereferenced.
+  EXPECT_NE(lib->getParameter(12, nullptr), 0);
+  EXPECT_NE(lib->setParameter(12, nullptr), 0);
+  EXPECT_NE(lib->getDevInfo(0, nullptr), 0);
+  EXPECT_NE(lib->getAdvancedSettings(0, nullptr), 0);
+  EXPECT_NE(lib->getDevNum(nullptr, &u1, &u2), 0);
+  EXPECT_NE(lib->setApplMode(nullptr, "Part"), 0);
+  EXPECT_NE(lib->connect(0, nullptr), 0);
+}
+
+TEST_F(ClientLibrary, ModeAnnouncementsAreJournaledWithTheirNames) {
+  startDaemon();
+  connect();
+  const char* modes[] = {"Part", "Assembly", "Sheet_Metal", "Default"};
+  for (size_t i = 0; i < sizeof modes / sizeof modes[0]; ++i) {
+    ASSERT_EQ(lib->setApplMode("Creo", modes[i]), 0) << "row " << i;
+    EXPECT_EQ(daemon.control("mode"), std::string("ok ") + modes[i]) << "row " << i;
+    EXPECT_EQ(daemon
+                  .journalLines({"\"mode\"", "\"application\":\"Creo\"",
+                                 std::string("\"mode\":\"") + modes[i] + "\""})
+                  .size(),
+              1u)
+        << "row " << i;
+  }
+}
+
+TEST_F(ClientLibrary, RawEventsAndCapMotionArriveWithTheirValues) {
+  startDaemon();
+  connect();
+  CtrlLibrary::Event event;
+  struct Row {
+    std::string command;
+    int32_t code;
+    int16_t v[6];
+  } rows[] = {
+      {"event 0x20009 1 -2 3 -4 5 -6", 0x20009, {1, -2, 3, -4, 5, -6}},
+      {"event 131108", 131108, {0, 0, 0, 0, 0, 0}},
+      {"event -5 32767 -32768 0 0 0 1", -5, {32767, -32768, 0, 0, 0, 1}},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    EXPECT_EQ(daemon.control(rows[i].command).rfind("ok sent", 0), 0u) << "row " << i;
+    ASSERT_TRUE(readUntil(rows[i].code, event)) << "row " << i;
+    for (int a = 0; a < 6; ++a) EXPECT_EQ(event.v[a], rows[i].v[a]) << "row " << i << " axis " << a;
+  }
+
+  // A deflected cap streams six-value events, and one at-rest event follows the release.
+  ASSERT_EQ(daemon.control("motion 100 -200 300 -400 500 -600 400"), "ok");
+  int moving = 0, resting = 0;
+  ASSERT_TRUE(waitFor([&] {
+    if (lib->readEvent(event) != 0) return false;
+    EXPECT_LT(event.code, 0) << "motion events carry no command";
+    if (event.v[0] == 100 && event.v[5] == -600) ++moving;
+    if (event.v[0] == 0 && event.v[1] == 0 && event.v[5] == 0) ++resting;
+    return resting > 0;
+  }));
+  EXPECT_GE(moving, 3);
+  // Nothing more after the at-rest event.
+  EXPECT_NE(lib->readEvent(event), 0);
+  EXPECT_EQ(resting, 1);
+}
+
+TEST_F(ClientLibrary, ReadWaitsBoundedAndDisconnectWakesIt) {
+  startDaemon();
+  connect();
+  CtrlLibrary::Event event;
+  auto start = Clock::now();
+  for (int i = 0; i < 10; ++i) EXPECT_NE(lib->readEvent(event), 0) << "read " << i;
+  long long elapsed = msSince(start);
+  EXPECT_GE(elapsed, 10 * 10) << "kxGetEvent did not wait for an event";
+  EXPECT_LT(elapsed, 10 * 5000);
+
+  // With a long wait configured, only kxDisconnect can end the read early.
+  SetEnvironmentVariableA("KX_EVENT_WAIT_MS", "20000");
+  std::atomic<bool> returned{false};
+  std::atomic<int32_t> result{0};
+  std::thread reader([&] {
+    CtrlLibrary::Event e;
+    result = lib->readEvent(e);
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(returned) << "the read did not wait";
+  auto disconnectAt = Clock::now();
+  EXPECT_EQ(lib->disconnect(), 0);
+  bool woke = waitFor([&] { return returned.load(); }, 10000);
+  long long wakeMs = msSince(disconnectAt);
+  reader.join();
+  SetEnvironmentVariableA("KX_EVENT_WAIT_MS", nullptr);
+  EXPECT_TRUE(woke);
+  EXPECT_LT(wakeMs, 10000) << "the read ran into its own limit instead of being woken";
+  EXPECT_NE(result.load(), 0);
+  EXPECT_EQ(daemon.journalLines({"\"unregister\"", "\"app\":\"xtopCreo\""}).size(), 1u);
+}
+
+TEST_F(ClientLibrary, ThreeThreadsCallAtOnce) {
+  startDaemon();
+  connect();
+  ASSERT_EQ(daemon.control("motion 1 2 3 4 5 6 3000"), "ok");
+  constexpr int kRounds = 150;
+  std::atomic<int> failures{0}, events{0};
+  std::atomic<bool> done{false};
+  // Reading thread: events and mode announcements.
+  std::thread reader([&] {
+    CtrlLibrary::Event e;
+    const char* modes[] = {"Part", "Assembly"};
+    for (int i = 0; !done; ++i) {
+      if (lib->readEvent(e) == 0 && e.v[0] == 1 && e.v[5] == 6) ++events;
+      if (lib->setApplMode("Creo", modes[i % 2]) != 0) ++failures;
+    }
+  });
+  // Watch thread: connection test and device enumeration.
+  std::thread watcher([&] {
+    for (int i = 0; i < kRounds; ++i) {
+      int32_t count = 0;
+      unsigned char info[KX_DEV_INFO_SIZE], adv[KX_ADVANCED_SETTINGS_SIZE];
+      if (lib->devNum(count) != 0 || count != 1) ++failures;
+      if (lib->getDevInfo(0, info) != 0) ++failures;
+      if (lib->getAdvancedSettings(0, adv) != 0) ++failures;
+    }
+  });
+  // User-interface thread: LegacyCOM1 off and on.
+  for (int i = 0; i < kRounds; ++i) {
+    int32_t value = i % 2, back = -1;
+    if (lib->setParameter(12, &value) != 0) ++failures;
+    if (lib->getParameter(12, &back) != 0 || back != value) ++failures;
+  }
+  watcher.join();
+  done = true;
+  reader.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_GT(events.load(), 0);
+  EXPECT_EQ(daemon.journalLines({"\"param_write\""}).size(), size_t(kRounds));
+}
+
+TEST_F(ClientLibrary, DaemonKilledAndRestartedWithAClientConnected) {
+  startDaemon();
+  connect();
+  std::atomic<bool> stop{false};
+  std::atomic<long long> longestReadMs{0};
+  std::atomic<int> reads{0};
+  std::thread reader([&] {
+    CtrlLibrary::Event e;
+    while (!stop) {
+      auto start = Clock::now();
+      lib->readEvent(e);
+      long long ms = msSince(start);
+      if (ms > longestReadMs) longestReadMs = ms;
+      ++reads;
+    }
+  });
+  daemon.kill();
+  int32_t count = 0;
+  EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
+  EXPECT_NE(lib->disconnect(), 0) << "no daemon to say goodbye to";
+  EXPECT_NE(lib->connect(0, "xtopCreo"), 0) << "connected with no daemon running";
+  int readsBefore = reads;
+  EXPECT_TRUE(waitFor([&] { return reads > readsBefore + 3; })) << "the reader hangs";
+
+  startDaemon();
+  EXPECT_TRUE(waitFor([&] { return lib->connect(0, "xtopCreo") == 0; }));
+  EXPECT_EQ(lib->devNum(count), 0);
+  EXPECT_EQ(daemon.journalLines({"\"register\"", "\"app\":\"xtopCreo\""}).size(), 1u);
+  EXPECT_EQ(daemon.control("event 0x20013").rfind("ok sent", 0), 0u);
+  stop = true;
+  reader.join();
+  // The reader kept going through the outage; no read blocked for long.
+  EXPECT_LT(longestReadMs.load(), 5000);
+}
+
+TEST_F(ClientLibrary, AVanishedClientDoesNotDisturbTheDaemon) {
+  startDaemon();
+  connect();
+  struct Row {
+    std::string sent;
+  } rows[] = {
+      {"1 register Other\n"},
+      {"1 register Other\n2 devnum\n"},
+      {"garbage without sense\n\n1 setparam x y\n"},
+      {"1 register Other\n2 getparam 12"},  // cut off in the middle of a line
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    NetSocket raw;
+    ASSERT_TRUE(raw.connectTcp(DaemonProcess::clientPort(), 2000)) << "row " << i;
+    ASSERT_TRUE(raw.sendAll(rows[i].sent)) << "row " << i;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    raw.close();
+    EXPECT_EQ(daemon.control("ping"), "ok") << "row " << i;
+    int32_t count = 0;
+    EXPECT_EQ(lib->devNum(count), 0) << "row " << i;
+  }
+  EXPECT_TRUE(waitFor([&] {
+    return daemon.journalLines({"\"disconnect\"", "connection lost"}).size() == 4;
+  }));
+  // Events still reach the registered plug-in, not the vanished ones.
+  EXPECT_EQ(daemon.control("event 131104"), "ok sent 131104");
+  CtrlLibrary::Event e;
+  EXPECT_TRUE(readUntil(131104, e));
+}

@@ -1,0 +1,84 @@
+#include "menu_index.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+// A menu file as the plug-in writes it: CR LF line ends, padded keys, menu entries with "{}" only,
+// and no line end after the final single space.
+const char kMenu[] =
+    "# PTC Creo menubar file\r\n"
+    " \r\n"
+    "[Modes]\r\n"
+    "Sketcher      = 1\r\n"
+    "Assembly      = 6\r\n"
+    " \r\n"
+    "[MenuBar]\r\n"
+    "0Korvex       = {}\r\n"
+    "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Switches scrolling on and off.\r\n"
+    "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement on and off.\r\n"
+    "0File         = {}\r\n"
+    "1Open         = {}ProCmdModelOpen|Opens a model.\r\n"
+    "# a comment in the first column does not end the block\r\n"
+    "1Hidden       = {}ProCmdEnvMdlDisp*Hidden line|Hidden lines.\r\n"
+    "0View         = {}\r\n"
+    "1Refit        = {}ProCmdViewRefit\r\n"
+    " \r\n"
+    "[Later]\r\n"
+    "1Ignored      = {}ProCmdNotInMenuBar|after the block\r\n"
+    " ";
+}  // namespace
+
+TEST(MenuIndex, NumbersTheCommandsOfMenuBarAndSkipsMenus) {
+  std::istringstream in(kMenu);
+  MenuIndex menu;
+  ASSERT_TRUE(menu.parse(in));
+  struct Row {
+    const char* command;
+    int32_t index;
+  } rows[] = {
+      {"KX_Toggle_Scroll_Mode", 0},
+      {"KX_Toggle_Object_Move_Mode", 1},
+      {"ProCmdModelOpen", 2},
+      {"ProCmdEnvMdlDisp*Hidden line", 3},
+      {"ProCmdViewRefit", 4},
+      {"ProCmdNotInMenuBar", -1},
+      {"ProCmdmodelopen", -1},
+      {"0Korvex", -1},
+      {"", -1},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(menu.indexOf(rows[i].command), rows[i].index)
+        << "row " << i << ": " << rows[i].command;
+  EXPECT_EQ(menu.commands().size(), 5u);
+}
+
+TEST(MenuIndex, BlockEndsAtTheFirstLineWithoutAKey) {
+  struct Row {
+    std::string text;
+    size_t count;
+  } rows[] = {
+      {"[MenuBar]\n1A= {}CmdA\n\n1B= {}CmdB\n", 1},
+      {"[MenuBar]\n1A= {}CmdA\n  # indented comment ends it\n1B= {}CmdB\n", 1},
+      {"[MenuBar]\n1A= {}CmdA\n[Other]\n1B= {}CmdB\n", 1},
+      {"[MenuBar]\n1A= {}CmdA\n1B= no brace\n1C= {}CmdC", 2},
+      {"[MenuBar]\n1A= {}CmdA # rest is comment\n", 1},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::istringstream in(rows[i].text);
+    MenuIndex menu;
+    ASSERT_TRUE(menu.parse(in)) << "row " << i;
+    EXPECT_EQ(menu.commands().size(), rows[i].count) << "row " << i;
+    EXPECT_EQ(menu.indexOf("CmdA"), 0) << "row " << i;
+  }
+}
+
+TEST(MenuIndex, MissingSectionOrFileIsAnErrorNamingTheFile) {
+  std::istringstream in("[Modes]\nPart = 2\n");
+  MenuIndex menu;
+  EXPECT_FALSE(menu.parse(in));
+  std::string error;
+  EXPECT_FALSE(menu.load("no_such_dir/Creo.mnu", error));
+  EXPECT_NE(error.find("no_such_dir/Creo.mnu"), std::string::npos) << error;
+}
