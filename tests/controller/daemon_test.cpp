@@ -1,0 +1,342 @@
+// kx_daemon.exe as a process: button assignment per mode, legacy output, control interface,
+// configuration errors.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "ctrl_library.h"
+#include "daemon_process.h"
+
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& text) {
+  std::string path = DaemonProcess::tempPath(name);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// A menu file as the plug-in writes it. Application functions: 0 KX_Toggle_Scroll_Mode,
+// 1 KX_Toggle_Object_Move_Mode, 2 ProCmdModelOpen, 3 ProCmdEnvMdlDisp*Hidden line,
+// 4 ProCmdViewRefit.
+const char kMenu[] =
+    "# PTC Creo menubar file\r\n"
+    " \r\n"
+    "[Modes]\r\n"
+    "Sketcher      = 1\r\n"
+    "Part          = 2\r\n"
+    "Assembly      = 6\r\n"
+    " \r\n"
+    "[MenuBar]\r\n"
+    "0Korvex       = {}\r\n"
+    "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Switches scrolling on and off.\r\n"
+    "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement on and off.\r\n"
+    "0File         = {}\r\n"
+    "1Open         = {}ProCmdModelOpen|Opens a model.\r\n"
+    "0View         = {}\r\n"
+    "1Hidden       = {}ProCmdEnvMdlDisp*Hidden line|Hidden lines.\r\n"
+    "1Refit        = {}ProCmdViewRefit|Refits the view.\r\n"
+    " ";
+
+std::string buttonConfig(const std::string& menuPath) {
+  return "[application xtopCreo]\n"
+         "menu_file = " +
+         menuPath +
+         "\n"
+         "[buttons xtopCreo Default]\n"
+         "1 = KX_Toggle_Scroll_Mode\n"
+         "2 = ProCmdViewRefit\n"
+         "3 = view:front\n"
+         "4 = ProCmdNotInTheMenu\n"
+         "5 = ProCmdEnvMdlDisp*Hidden line\n"
+         "[buttons xtopCreo Assembly]\n"
+         "1 = KX_Toggle_Object_Move_Mode\n"
+         "2 = view:top\n"
+         "[buttons xtopCreo Part]\n"
+         "3 = ProCmdModelOpen\n"
+         "[buttons OtherApp Default]\n"
+         "1 = view:bottom\n";
+}
+
+class Daemon : public ::testing::Test {
+ protected:
+  void SetUp() override { lib = &ctrlLibrary(); }
+  void TearDown() override { lib->disconnect(); }
+  void start(const std::vector<std::string>& args = {}) {
+    ASSERT_TRUE(daemon.start(args)) << "kx_daemon.exe did not come up";
+  }
+  // The next event with a code of 0 or more, skipping motion; false when none within the limit.
+  bool nextCommand(int32_t& code, int limitMs = 3000) {
+    CtrlLibrary::Event e;
+    bool got = waitFor([&] { return lib->readEvent(e) == 0 && e.code >= 0; }, limitMs);
+    code = got ? e.code : -1;
+    return got;
+  }
+  const CtrlLibrary* lib = nullptr;
+  DaemonProcess daemon;
+};
+
+}  // namespace
+
+TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
+  std::string menu = writeFile("Creo.mnu", kMenu);
+  std::string cfg = writeFile("buttons.cfg", buttonConfig(menu));
+  start({"--config", cfg});
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  struct Row {
+    const char* mode;  // announced before the press; nullptr: none yet
+    int button;
+    std::string reply;
+    int32_t code;  // -1: no event reaches the application
+  } rows[] = {
+      // Before any announcement the "Default" assignments hold.
+      {nullptr, 1, "ok sent 131104", APPL_FUNC_START + 0},
+      {nullptr, 2, "ok sent 131108", APPL_FUNC_START + 4},
+      {nullptr, 3, "ok sent 131081", 0x20009},
+      {nullptr, 4, "ok unresolved ProCmdNotInTheMenu", -1},
+      {nullptr, 5, "ok sent 131107", APPL_FUNC_START + 3},
+      {nullptr, 9, "ok unassigned", -1},
+      {"Assembly", 1, "ok sent 131105", APPL_FUNC_START + 1},
+      {"Assembly", 2, "ok sent 131083", 0x2000B},
+      // Buttons the mode leaves out keep their "Default" assignment.
+      {"Assembly", 3, "ok sent 131081", 0x20009},
+      {"Part", 3, "ok sent 131106", APPL_FUNC_START + 2},
+      {"Part", 1, "ok sent 131104", APPL_FUNC_START + 0},
+      {"Sketcher", 2, "ok sent 131108", APPL_FUNC_START + 4},
+      {"Default", 1, "ok sent 131104", APPL_FUNC_START + 0},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    const Row& r = rows[i];
+    if (r.mode) {
+      ASSERT_EQ(lib->setApplMode("Creo", r.mode), 0) << "row " << i;
+    }
+    EXPECT_EQ(daemon.control("button " + std::to_string(r.button)), r.reply) << "row " << i;
+    int32_t code = -1;
+    bool got = nextCommand(code, r.code < 0 ? 300 : 3000);
+    EXPECT_EQ(got, r.code >= 0) << "row " << i << ": code " << code;
+    if (r.code >= 0) {
+      EXPECT_EQ(code, r.code) << "row " << i;
+    }
+  }
+  EXPECT_EQ(daemon
+                .journalLines({"\"button\"", "\"result\":\"unresolved\"",
+                               "\"command\":\"ProCmdNotInTheMenu\""})
+                .size(),
+            1u);
+  EXPECT_EQ(daemon.journalLines({"\"button\"", "\"index\":4", "\"mode\":\"Default\""}).size(), 1u);
+}
+
+TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
+  std::string menu = DaemonProcess::tempPath("late.mnu");
+  DeleteFileA(menu.c_str());
+  start({"--config", writeFile("late.cfg", buttonConfig(menu))});
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  EXPECT_EQ(daemon.control("button 2"), "ok unresolved ProCmdViewRefit");
+  EXPECT_EQ(daemon.journalLines({"\"unresolved\"", "cannot be read"}).size(), 1u);
+  std::ofstream(menu, std::ios::binary) << kMenu;
+  EXPECT_EQ(daemon.control("button 2"), "ok sent 131108");
+}
+
+TEST_F(Daemon, EventsGoToTheApplicationInFront) {
+  std::string menu = writeFile("Creo.mnu", kMenu);
+  start({"--config", writeFile("route.cfg", buttonConfig(menu))});
+  EXPECT_EQ(daemon.control("button 1"), "ok no-client");
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  // A second application registers over a raw connection and comes to the front.
+  NetSocket other;
+  ASSERT_TRUE(other.connectTcp(DaemonProcess::clientPort(), 2000));
+  ASSERT_TRUE(other.sendAll("1 register OtherApp\n"));
+  std::string line;
+  ASSERT_EQ(other.readLine(line, 5000), 1);
+  EXPECT_EQ(line, "r 1 0");
+  EXPECT_EQ(daemon.control("button 1"), "ok sent 131096");  // OtherApp's own assignment
+  ASSERT_EQ(other.readLine(line, 5000), 1);
+  EXPECT_EQ(line, "e 131096 0 0 0 0 0 0");
+  int32_t code;
+  EXPECT_FALSE(nextCommand(code, 300)) << "the plug-in got " << code;
+  EXPECT_EQ(daemon.control("focus xtopCreo"), "ok");
+  EXPECT_EQ(daemon.control("button 1"), "ok sent 131104");
+  EXPECT_TRUE(nextCommand(code));
+  EXPECT_EQ(code, APPL_FUNC_START);
+  EXPECT_EQ(daemon.control("status"),
+            "ok clients=2 registered=xtopCreo,OtherApp devices=1 focus=xtopCreo");
+}
+
+TEST_F(Daemon, LegacyOutputFeedsTheHostOnlyWhileOn) {
+  NetSocket host;
+  ASSERT_TRUE(host.bindUdp(DaemonProcess::navPort())) << host.errorText();
+  start();
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  struct Row {
+    int32_t legacy;  // set through the library before the motion
+    bool hostGetsMotion;
+  } rows[] = {{1, true}, {0, false}, {1, true}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    int32_t value = rows[i].legacy;
+    ASSERT_EQ(lib->setParameter(KX_PARAM_LEGACY_COM1, &value), 0) << "row " << i;
+    while (!host.receiveFrom(50).empty()) {
+    }
+    ASSERT_EQ(daemon.control("motion 10 -20 30 -40 50 -60 200"), "ok") << "row " << i;
+    int moving = 0, resting = 0;
+    for (;;) {
+      std::string d = host.receiveFrom(rows[i].hostGetsMotion ? 5000 : 1000);
+      if (d.empty()) break;
+      if (d == "motion 10 -20 30 -40 50 -60")
+        ++moving;
+      else if (d == "motion 0 0 0 0 0 0")
+        ++resting;
+      else
+        ADD_FAILURE() << "row " << i << ": unexpected datagram '" << d << "'";
+      if (resting) break;
+    }
+    if (rows[i].hostGetsMotion) {
+      EXPECT_GE(moving, 2) << "row " << i;
+      EXPECT_EQ(resting, 1) << "row " << i;
+    } else {
+      EXPECT_EQ(moving + resting, 0) << "row " << i;
+    }
+    // The application gets the motion either way.
+    CtrlLibrary::Event e;
+    EXPECT_TRUE(waitFor([&] { return lib->readEvent(e) == 0 && e.v[0] == 10 && e.v[5] == -60; }))
+        << "row " << i;
+  }
+  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"off\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"on\""}).size(), 1u);
+  EXPECT_GE(daemon.journalLines({"\"forward\"", "\"values\":[10,-20,30,-40,50,-60]"}).size(), 4u);
+}
+
+TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
+  start();
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  struct Row {
+    std::string command;
+    std::string reply;
+    std::vector<int32_t> codes;
+    int32_t rotMode;
+    unsigned char refit;
+  } rows[] = {
+      {"advanced rotation_mode=2", "ok changed 1", {KX_EV_ADVANCED_SETTINGS_1}, 2, 1},
+      {"advanced refit=0", "ok changed 1", {KX_EV_ADVANCED_SETTINGS_2}, 2, 0},
+      {"advanced refit=0", "ok changed 0", {}, 2, 0},
+      {"advanced device=0 rotation_mode=5 refit=1",
+       "ok changed 2",
+       {KX_EV_ADVANCED_SETTINGS_1, KX_EV_ADVANCED_SETTINGS_2},
+       5,
+       1},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    EXPECT_EQ(daemon.control(rows[i].command), rows[i].reply) << "row " << i;
+    for (int32_t expected : rows[i].codes) {
+      int32_t code;
+      ASSERT_TRUE(nextCommand(code)) << "row " << i;
+      EXPECT_EQ(code, expected) << "row " << i;
+    }
+    int32_t code;
+    EXPECT_FALSE(nextCommand(code, 200)) << "row " << i << ": extra code " << code;
+    unsigned char record[KX_ADVANCED_SETTINGS_SIZE];
+    ASSERT_EQ(lib->getAdvancedSettings(0, record), 0);
+    int32_t rot;
+    std::memcpy(&rot, record + KX_ADVANCED_ROT_MODE_OFFSET, sizeof rot);
+    EXPECT_EQ(rot, rows[i].rotMode) << "row " << i;
+    EXPECT_EQ(record[KX_ADVANCED_REFIT_OFFSET], rows[i].refit) << "row " << i;
+  }
+}
+
+TEST_F(Daemon, DeviceCountAndStopStart) {
+  start({"--devices", "3"});
+  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  int32_t count = -1;
+  ASSERT_EQ(lib->devNum(count), 0);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(daemon.control("devices 0"), "ok 0");
+  ASSERT_EQ(lib->devNum(count), 0);
+  EXPECT_EQ(count, 0);
+  int32_t value;
+  EXPECT_NE(lib->getParameter(12, &value), 0) << "no device, no parameter";
+  EXPECT_EQ(daemon.control("devices 2"), "ok 2");
+  ASSERT_EQ(lib->devNum(count), 0);
+  EXPECT_EQ(count, 2);
+
+  // Stop drops every client and refuses new ones until start.
+  EXPECT_EQ(daemon.control("stop"), "ok");
+  EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
+  EXPECT_NE(lib->connect(0, "xtopCreo"), 0);
+  EXPECT_EQ(daemon.control("start"), "ok");
+  EXPECT_EQ(lib->connect(0, "xtopCreo"), 0);
+  EXPECT_EQ(daemon.control("restart"), "ok");
+  EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
+  EXPECT_EQ(lib->connect(0, "xtopCreo"), 0);
+  EXPECT_EQ(daemon.journalLines({"\"disconnect\"", "daemon stop"}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"disconnect\"", "daemon restart"}).size(), 1u);
+}
+
+TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
+  start();
+  struct Row {
+    std::string command;
+    std::string fragment;
+  } rows[] = {
+      {"bogus 1", "unknown command 'bogus'"},
+      {"motion 1 2", "usage: motion"},
+      {"motion 1 2 3 4 5 6 0", "usage: motion"},
+      {"motion 1 2 3 4 5 40000 10", "usage: motion"},
+      {"motion 1 2 3 4 5 6 10 7", "no device 7"},
+      {"button 0", "usage: button"},
+      {"button x", "usage: button"},
+      {"press", "usage: press"},
+      {"event", "usage: event"},
+      {"event zz", "usage: event"},
+      {"event 1 2 3", "usage: event"},
+      {"devices 99", "usage: devices"},
+      {"param 0 13 1", "only parameter 12"},
+      {"param 0 12 2", "usage: param"},
+      {"advanced refit=7", "bad setting 'refit=7'"},
+      {"advanced", "usage: advanced"},
+      {"advanced device=4 refit=1", "no device 4"},
+      {"release 5", "no device 5"},
+      {"focus", "usage: focus"},
+      {"mode", "no registered application"},
+      {"ping extra", "usage: ping"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string reply = daemon.control(rows[i].command);
+    EXPECT_EQ(reply.rfind("error ", 0), 0u) << "row " << i << ": " << reply;
+    EXPECT_NE(reply.find(rows[i].fragment), std::string::npos) << "row " << i << ": " << reply;
+  }
+  // Still serving after all of them.
+  EXPECT_EQ(daemon.control("ping"), "ok");
+  EXPECT_EQ(daemon.control("param 0 12"), "ok 1");
+}
+
+TEST_F(Daemon, BadConfigurationOrArgumentsStopTheStartNamingFileAndLine) {
+  struct Row {
+    std::string config;  // empty: no --config
+    std::vector<std::string> args;
+    std::string fragment;
+  } rows[] = {
+      {"[daemon]\ndevices = 2\n[device 0]\nlegacy_com1 = yes\n", {}, ":4: 'legacy_com1'"},
+      {"[buttons xtopCreo Default]\n1 = view:diagonal\n", {}, ":2: unknown view command"},
+      {"", {"--devices", "x"}, "--devices needs a number"},
+      {"", {"--port", "0"}, "--port needs a port number"},
+      {"", {"--frobnicate"}, "unknown option '--frobnicate'"},
+      {"", {"--config"}, "missing value for '--config'"},
+      {"", {"--config", "C:\\no\\such.cfg"}, "C:\\no\\such.cfg: cannot open"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::vector<std::string> args = rows[i].args;
+    std::string path;
+    if (!rows[i].config.empty()) {
+      path = writeFile("bad" + std::to_string(i) + ".cfg", rows[i].config);
+      args.insert(args.begin(), {"--config", path});
+    }
+    std::string output;
+    int code = DaemonProcess::runToEnd(args, output);
+    EXPECT_EQ(code, 2) << "row " << i << ": " << output;
+    EXPECT_NE(output.find(rows[i].fragment), std::string::npos) << "row " << i << ": " << output;
+    if (!path.empty()) {
+      EXPECT_NE(output.find(path), std::string::npos) << "row " << i << ": " << output;
+    }
+  }
+}
