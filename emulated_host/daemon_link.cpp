@@ -1,0 +1,107 @@
+#include "daemon_link.h"
+
+#include <winsock2.h>
+
+#include <cstdlib>
+
+#include "host_app.h"
+
+DaemonLink::~DaemonLink() {
+  std::string ignored;
+  if (running()) kill(&ignored);
+  if (mProcess) CloseHandle(mProcess);
+}
+
+int DaemonLink::controlPort() {
+  const char* env = std::getenv("KX_DAEMON_CTRL_PORT");
+  int port = env ? std::atoi(env) : 0;
+  return port > 0 && port < 65536 ? port : 47013;
+}
+
+bool DaemonLink::running() const {
+  return mProcess && WaitForSingleObject(mProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool DaemonLink::spawn(const std::string& exe, const std::vector<std::string>& args,
+                       const std::string& journal, std::string* error) {
+  if (running()) {
+    *error = "the daemon is already running";
+    return false;
+  }
+  std::string cmd = "\"" + exe + "\"";
+  for (const std::string& a : args) cmd += " \"" + a + "\"";
+  cmd += " --journal \"" + journal + "\"";
+  std::wstring wcmd = toWide(cmd);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, &wcmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    *error = "cannot start '" + exe + "', Windows error " + std::to_string(GetLastError());
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  if (mProcess) CloseHandle(mProcess);
+  mProcess = pi.hProcess;
+  mJournal = journal;
+  return true;
+}
+
+bool DaemonLink::kill(std::string* error) {
+  if (!running()) {
+    *error = "no daemon started by this scenario is running";
+    return false;
+  }
+  TerminateProcess(mProcess, 9);
+  WaitForSingleObject(mProcess, 5000);
+  return true;
+}
+
+bool DaemonLink::send(const std::string& line, int limitMs, std::string* reply,
+                      std::string* error) {
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  DWORD start = GetTickCount();
+  SOCKET s = INVALID_SOCKET;
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<u_short>(controlPort()));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  while (true) {
+    s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET && connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+      break;
+    if (s != INVALID_SOCKET) closesocket(s);
+    s = INVALID_SOCKET;
+    if (static_cast<int>(GetTickCount() - start) > limitMs) {
+      *error = "no daemon on control port " + std::to_string(controlPort());
+      return false;
+    }
+    Sleep(100);
+  }
+  DWORD timeout = static_cast<DWORD>(limitMs);
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+  std::string out = line + "\n";
+  if (::send(s, out.c_str(), static_cast<int>(out.size()), 0) != static_cast<int>(out.size())) {
+    closesocket(s);
+    *error = "cannot send to the daemon's control port";
+    return false;
+  }
+  reply->clear();
+  char c;
+  while (true) {
+    int n = recv(s, &c, 1, 0);
+    if (n <= 0) {
+      closesocket(s);
+      *error = reply->empty() ? "no reply from the daemon" : "reply not terminated: " + *reply;
+      return false;
+    }
+    if (c == '\n') break;
+    if (c != '\r') *reply += c;
+  }
+  closesocket(s);
+  if (reply->compare(0, 2, "ok") != 0 || (reply->size() > 2 && (*reply)[2] != ' ')) {
+    *error = "daemon replied: " + *reply;
+    return false;
+  }
+  return true;
+}

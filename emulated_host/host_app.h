@@ -1,0 +1,92 @@
+// The emulated host process: owns the session, the registered commands, the menu bar, the macro
+// engine, the journal and the windows, and runs the message loop on the user-interface thread.
+#ifndef KX_EMULATED_HOST_HOST_APP_H
+#define KX_EMULATED_HOST_HOST_APP_H
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "command_registry.h"
+#include "host_session.h"
+#include "journal.h"
+#include "macro_engine.h"
+#include "menu_bar.h"
+
+class HostWindows;
+class PluginLoader;
+class NavListener;
+class DaemonLink;
+
+// Messages the host posts to its own main frame.
+constexpr UINT WM_KXH_RUN_MACROS = WM_APP + 1;
+constexpr UINT WM_KXH_NAV = WM_APP + 2;
+constexpr UINT WM_KXH_START = WM_APP + 3;
+
+struct HostOptions {
+  std::string registry;
+  std::string journal;
+  std::string scenario;
+  std::string language = "usascii";
+  std::string screenshot;
+  bool stayOpen = false;
+  int maxMs = 600000;
+};
+
+class HostApp {
+ public:
+  HostApp();
+  ~HostApp();
+
+  // The running host, or null outside one.
+  static HostApp* instance();
+  // The API layer's guard: false (and a fault) when called off the user-interface thread.
+  static bool onUiThread(const char* function);
+
+  int run(const HostOptions& options);
+
+  Journal& journal() { return mJournal; }
+  HostSession& session() { return mSession; }
+  CommandRegistry& commands() { return mCommands; }
+  MenuBar& menus() { return mMenus; }
+  MacroEngine& macros() { return mMacros; }
+  HostWindows& windows() { return *mWindows; }
+  DaemonLink& daemon() { return *mDaemon; }
+  const HostOptions& options() const { return mOptions; }
+
+  // After ProMacroLoad: the queue runs once control is back in the message loop.
+  void scheduleMacros();
+  void runMacros();
+  // Opens a model like the user would, with the notifications the host fires.
+  bool openModel(const std::string& type, const std::string& name, bool created,
+                 std::string* error);
+  bool activateWindow(int id, std::string* error);
+  void setTextDir(const std::string& textDir) { mTextDir = textDir; }
+  // A label key looked up in the message file of the application being served.
+  std::string resolveLabel(const wchar_t* msgFile, const std::string& key);
+  void requestQuit(int exitCode);
+  DWORD uiThread() const { return mUiThread; }
+  std::string exeDir() const;
+
+ private:
+  HostOptions mOptions;
+  Journal mJournal;
+  HostSession mSession;
+  CommandRegistry mCommands;
+  MenuBar mMenus;
+  MacroEngine mMacros;
+  std::unique_ptr<HostWindows> mWindows;
+  std::unique_ptr<PluginLoader> mLoader;
+  std::unique_ptr<NavListener> mNav;
+  std::unique_ptr<DaemonLink> mDaemon;
+  DWORD mUiThread = 0;
+  bool mMacrosPosted = false;
+  std::string mTextDir;
+  int mExitCode = 0;
+};
+
+std::string toUtf8(const std::wstring& w);
+std::wstring toWide(const std::string& s);
+
+#endif

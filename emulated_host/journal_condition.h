@@ -1,0 +1,27 @@
+// A condition on journal events as scenarios write it: key=value, key!=value, key~text (contains),
+// key>number, key<number. An event matches when every condition holds.
+#ifndef KX_EMULATED_HOST_JOURNAL_CONDITION_H
+#define KX_EMULATED_HOST_JOURNAL_CONDITION_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+class JournalCondition {
+ public:
+  bool parse(const std::vector<std::string>& terms, std::string* error);
+  bool matches(const std::map<std::string, std::string>& event) const;
+  // Number of lines (JSON objects) that match; lines that are not objects are skipped.
+  int count(const std::vector<std::string>& lines) const;
+  std::string text() const;
+
+ private:
+  struct Term {
+    std::string key;
+    std::string op;
+    std::string value;
+  };
+  std::vector<Term> mTerms;
+};
+
+#endif

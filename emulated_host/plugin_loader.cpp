@@ -1,0 +1,86 @@
+#include "plugin_loader.h"
+
+#include "host_app.h"
+#include "json_line.h"
+
+namespace {
+
+typedef int (*InitFn)(int, char**, char*, char*, wchar_t*);
+typedef void (*TermFn)(void);
+
+std::string windowsError(DWORD code) {
+  char* text = nullptr;
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string s = text ? text : "unknown error";
+  if (text) LocalFree(text);
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
+  Journal& j = mApp->journal();
+  HMODULE module = LoadLibraryW(toWide(entry.execFile).c_str());
+  if (!module) {
+    DWORD code = GetLastError();
+    *error = "cannot load '" + entry.execFile + "': Windows error " + std::to_string(code) + ": " +
+             windowsError(code);
+    j.write(JsonLine("plugin_load_failed")
+                .str("name", entry.name)
+                .str("file", entry.execFile)
+                .num("error_code", code)
+                .str("error", windowsError(code)));
+    return false;
+  }
+  InitFn init =
+      reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "user_initialize")));
+  if (!init) {
+    *error = "'" + entry.execFile + "' does not export user_initialize";
+    j.write(JsonLine("plugin_load_failed")
+                .str("name", entry.name)
+                .str("file", entry.execFile)
+                .str("error", "no user_initialize"));
+    FreeLibrary(module);
+    return false;
+  }
+  j.write(JsonLine("plugin_loaded").str("name", entry.name).str("file", entry.execFile));
+  mApp->setTextDir(entry.textDir);
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  char version[] = "11.0.0.0";
+  char build[] = "2024070";
+  char* argv[] = {exe, nullptr};
+  wchar_t errBuff[80] = {};
+  int result = init(1, argv, version, build, errBuff);
+  if (result != 0) {
+    errBuff[79] = 0;
+    std::string text = toUtf8(errBuff);
+    *error = "user_initialize of '" + entry.name + "' returned " + std::to_string(result) +
+             (text.empty() ? "" : ": " + text);
+    j.write(JsonLine("plugin_start_failed")
+                .str("name", entry.name)
+                .num("result", result)
+                .str("error_text", text));
+    FreeLibrary(module);
+    return false;
+  }
+  j.write(JsonLine("plugin_started").str("name", entry.name).num("result", result));
+  mLoaded.push_back({entry.name, module});
+  return true;
+}
+
+void PluginLoader::stopAll() {
+  while (!mLoaded.empty()) {
+    Loaded l = mLoaded.back();
+    mLoaded.pop_back();
+    TermFn term = reinterpret_cast<TermFn>(
+        reinterpret_cast<void*>(GetProcAddress(l.module, "user_terminate")));
+    if (term) term();
+    mApp->journal().write(
+        JsonLine("plugin_stopped").str("name", l.name).flag("terminate_called", term != nullptr));
+    FreeLibrary(l.module);
+  }
+}

@@ -1,0 +1,295 @@
+#include "scenario_runner.h"
+
+#include <fstream>
+
+#include "daemon_link.h"
+#include "host_app.h"
+#include "host_windows.h"
+#include "json_line.h"
+#include "screen_capture.h"
+
+namespace {
+bool sQuit = false;
+
+bool ownForeground() {
+  DWORD pid = 0;
+  HWND fg = GetForegroundWindow();
+  if (fg) GetWindowThreadProcessId(fg, &pid);
+  return fg && pid == GetCurrentProcessId();
+}
+}  // namespace
+
+ScenarioRunner::~ScenarioRunner() {
+  if (mOther) {
+    TerminateProcess(mOther, 0);
+    CloseHandle(mOther);
+  }
+}
+
+bool ScenarioRunner::pump(int ms) {
+  DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        sQuit = true;
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (static_cast<int>(GetTickCount() - start) >= ms) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  } while (true);
+  return !sQuit;
+}
+
+std::string ScenarioRunner::where(const ScenarioStep& s) const {
+  return mScenario.fileName() + ":" + std::to_string(s.line);
+}
+
+int ScenarioRunner::run(std::string* error) {
+  Journal& j = mApp->journal();
+  j.write(JsonLine("scenario_start")
+              .str("file", mScenario.fileName())
+              .num("steps", mScenario.steps().size()));
+  for (const ScenarioStep& s : mScenario.steps()) {
+    if (!pump(0)) break;
+    j.write(JsonLine("step").num("line", s.line).str("verb", s.verb).str("text", s.rest));
+    std::string why;
+    if (!step(s, &why)) {
+      *error = where(s) + ": " + why;
+      j.write(JsonLine("step_error").num("line", s.line).str("error", why));
+      return -1;
+    }
+    // Let the posted messages of this step run before the next one starts.
+    if (!pump(30)) break;
+  }
+  j.write(JsonLine("scenario_end").num("failed", mFailed));
+  return mFailed;
+}
+
+std::vector<std::string> ScenarioRunner::journalLines(const ScenarioStep& s, bool sinceMark) {
+  if (!s.daemonJournal) return mApp->journal().linesFrom(sinceMark ? mMark : 0);
+  std::vector<std::string> lines;
+  std::ifstream in(mApp->daemon().journalPath(), std::ios::binary);
+  std::string l;
+  while (std::getline(in, l)) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    lines.push_back(l);
+  }
+  return lines;
+}
+
+bool ScenarioRunner::check(const ScenarioStep& s, std::string* why) {
+  int n = s.condition.count(journalLines(s, false));
+  if (s.verb == "expect" && n > 0) return true;
+  if (s.verb == "expect-none" && n == 0) return true;
+  if (s.verb == "expect-count" && n == s.count) return true;
+  *why = s.verb + " " + (s.daemonJournal ? "daemon " : "") +
+         (s.verb == "expect-count" ? std::to_string(s.count) + " " : "") + s.condition.text() +
+         ": found " + std::to_string(n);
+  return false;
+}
+
+bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  const std::string& v = s.verb;
+  HostWindows& w = mApp->windows();
+  Journal& j = mApp->journal();
+  if (v == "expect" || v == "expect-none" || v == "expect-count") {
+    std::string why;
+    if (!check(s, &why)) {
+      ++mFailed;
+      j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
+      fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
+    }
+    return true;
+  }
+  if (v == "wait-until") {
+    DWORD start = GetTickCount();
+    while (s.condition.count(journalLines(s, true)) == 0) {
+      if (static_cast<int>(GetTickCount() - start) > s.limitMs) {
+        ++mFailed;
+        std::string why = "wait-until " + s.condition.text() + " did not hold within " +
+                          std::to_string(s.limitMs) + " ms";
+        j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
+        fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
+        return true;
+      }
+      if (!pump(20)) return true;
+    }
+    return true;
+  }
+  if (v == "wait") {
+    pump(s.limitMs);
+    return true;
+  }
+  // Every other step is an action: later wait-until steps look at what follows it.
+  mMark = j.lineCount();
+  if (v == "open" || v == "new") return mApp->openModel(a[0], a[1], v == "new", error);
+  if (v == "window") return mApp->activateWindow(std::stoi(a[0]), error);
+  if (v == "close-window") {
+    if (!mApp->session().closeWindow(std::stoi(a[0]), error)) return false;
+    mApp->session().fire(PRO_WINDOW_CHANGE_POST, "window closed");
+    w.repaint();
+    return true;
+  }
+  if (v == "sketch") {
+    bool ok = mApp->session().setSketch(a[0] == "on", error);
+    w.repaint();
+    return ok;
+  }
+  if (v == "select") return mApp->session().select(a[0], error);
+  if (v == "select-item") return mApp->session().selectItem(a[0], error);
+  if (v == "select-clear") {
+    mApp->session().clearSelection();
+    return true;
+  }
+  if (v == "pointer") {
+    POINT p = {-1, -1};
+    if (a[0] == "outside") {
+      p = {GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
+    } else {
+      HWND c = w.control(a[0]);
+      RECT r;
+      GetWindowRect(c, &r);
+      p = {(r.left + r.right) / 2, a[0] == "menubar" ? r.top + GetSystemMetrics(SM_CYCAPTION) +
+                                                           GetSystemMetrics(SM_CYMENU) / 2 + 4
+                                                     : (r.top + r.bottom) / 2};
+    }
+    SetCursorPos(p.x, p.y);
+    POINT now;
+    GetCursorPos(&now);
+    HWND under = WindowFromPoint(now);
+    char cls[256] = {};
+    if (under) GetClassNameA(under, cls, sizeof cls);
+    j.write(
+        JsonLine("pointer").str("control", a[0]).num("x", now.x).num("y", now.y).str("under", cls));
+    return true;
+  }
+  if (v == "foreground") {
+    if (a[0] == "other") {
+      if (!mOther) {
+        std::wstring cmd = L"\"" + toWide(mApp->exeDir() + "\\creo_host.exe") + L"\" --other-app";
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi)) {
+          *error =
+              "cannot start the other application, Windows error " + std::to_string(GetLastError());
+          return false;
+        }
+        CloseHandle(pi.hThread);
+        mOther = pi.hProcess;
+      }
+      DWORD start = GetTickCount();
+      while (ownForeground() || !FindWindowW(L"KxOtherApp", nullptr)) {
+        HWND other = FindWindowW(L"KxOtherApp", nullptr);
+        if (other) SetForegroundWindow(other);
+        if (GetTickCount() - start > 15000) {
+          *error = "the other application did not come to the foreground";
+          return false;
+        }
+        pump(50);
+      }
+    } else {
+      HWND target = a[0] == "main" ? w.frame() : w.dialog();
+      SetForegroundWindow(target);
+      SetActiveWindow(target);
+      pump(20);
+    }
+    char cls[256] = {};
+    HWND fg = GetForegroundWindow();
+    if (fg) GetClassNameA(fg, cls, sizeof cls);
+    j.write(JsonLine("foreground")
+                .str("target", a[0])
+                .str("class", cls)
+                .flag("own_process", ownForeground()));
+    return true;
+  }
+  if (v == "menu" || v == "menu-open") {
+    int m = mApp->menus().findMenu(a[0]);
+    if (m < 0) {
+      *error = "no menu \"" + a[0] + "\"";
+      return false;
+    }
+    if (v == "menu-open") {
+      w.openMenu(m, "menu_open");
+      return true;
+    }
+    int item = mApp->menus().findItem(m, a[1]);
+    if (item < 0) {
+      *error = "no item \"" + a[1] + "\" in menu \"" + a[0] + "\"";
+      return false;
+    }
+    std::string why;
+    if (!w.clickItem(m, item, &why))
+      j.write(JsonLine("menu_click_refused").str("menu", a[0]).str("item", a[1]).str("why", why));
+    return true;
+  }
+  if (v == "keys") {
+    for (char c : a[0]) {
+      SHORT vk = VkKeyScanA(c);
+      PostMessageA(w.graphics(), WM_KEYDOWN, vk & 0xff, 1);
+      PostMessageA(w.graphics(), WM_CHAR, static_cast<unsigned char>(c), 1);
+      PostMessageA(w.graphics(), WM_KEYUP, vk & 0xff, 0xC0000001);
+    }
+    return true;
+  }
+  if (v == "popup") {
+    if (a[0] == "open") {
+      mApp->session().fire(PRO_POPUPMENU_CREATE_POST, "popup menu opened");
+    } else {
+      mApp->session().fire(PRO_POPUPMENU_DESTROY_PRE, "popup menu closing");
+    }
+    return true;
+  }
+  if (v == "command") {
+    mApp->macros().runCommand(a[0], a.size() > 1 ? a[1] : "", "user");
+    w.repaint();
+    return true;
+  }
+  if (v == "edit") {
+    mApp->macros().userEdit(a[0]);
+    return true;
+  }
+  if (v == "nav") {
+    int axes[6];
+    for (int i = 0; i < 6; ++i) axes[i] = std::stoi(a[i]);
+    mApp->session().navigate(axes, "scenario");
+    w.repaint();
+    return true;
+  }
+  if (v == "screenshot") {
+    pump(100);
+    int width = 0, height = 0;
+    if (!ScreenCapture::capture(w.frame(), w.dialog(), a[0], &width, &height, error)) return false;
+    j.write(JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
+    return true;
+  }
+  if (v == "daemon-start") {
+    std::string jp = mApp->options().journal;
+    size_t dot = jp.rfind(".jsonl");
+    jp = jp.empty() ? "creo_host-daemon.jsonl"
+                    : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
+    if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", a, jp, error)) return false;
+    j.write(JsonLine("daemon_start").str("journal", jp));
+    return true;
+  }
+  if (v == "daemon-kill") {
+    if (!mApp->daemon().kill(error)) return false;
+    j.write(JsonLine("daemon_kill"));
+    return true;
+  }
+  if (v == "daemon") {
+    std::string reply;
+    bool ok = mApp->daemon().send(s.rest, 5000, &reply, error);
+    j.write(JsonLine("daemon_command").str("command", s.rest).str("reply", reply).flag("ok", ok));
+    return ok;
+  }
+  *error = "step \"" + v + "\" is not implemented";
+  return false;
+}
