@@ -178,13 +178,23 @@ std::string Logging::getTimeString() {
   return text;
 }
 
+// The ctime layout cut to "Thu Dec  3 2026". Built here because Windows' ctime fills the day of
+// the month with a zero where the layout has a space.
 std::string Logging::getDateString() {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const std::time_t now = std::time(nullptr);
-  const char* text = std::ctime(&now);
-  if (text == nullptr) return std::string();
-  const std::string full(text);  // "Thu Dec  3 09:05:03 2026\n"
-  if (full.size() < 24) return full;
-  return full.substr(0, 11) + full.substr(20, 4);
+  std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &now) != 0) return std::string();
+#else
+  if (localtime_r(&now, &local) == nullptr) return std::string();
+#endif
+  char text[32];
+  std::snprintf(text, sizeof(text), "%s %s %2d %d", kDays[local.tm_wday % 7],
+                kMonths[local.tm_mon % 12], local.tm_mday, local.tm_year + 1900);
+  return text;
 }
 
 std::string Logging::composeHead(int32_t type, const std::string& prefix) const {

@@ -1,0 +1,106 @@
+#include "config_test_util.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <process.h>
+#define KX_TEST_GETPID _getpid
+#else
+#include <unistd.h>
+#define KX_TEST_GETPID getpid
+#endif
+
+namespace fs = std::filesystem;
+
+namespace kxtest {
+
+std::string makeTempDir(const std::string& tag) {
+  static std::atomic<int> counter{0};
+  // Test programs run in parallel: the process id keeps their folders apart.
+  const auto stamp = std::to_string(KX_TEST_GETPID()) + "_" + std::to_string(counter++);
+  fs::path dir = fs::temp_directory_path() / ("kx_" + tag + "_" + stamp);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir.make_preferred().string();
+}
+
+void removeTree(const std::string& path) {
+  std::error_code ignored;
+  fs::remove_all(path, ignored);
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code ignored;
+  return fs::exists(path, ignored);
+}
+
+std::string readBinary(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string();
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void writeBinary(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write test file " + path);
+}
+
+std::string toCrLf(const std::string& text) {
+  std::string result;
+  result.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') result += '\r';
+    result += c;
+  }
+  return result;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in(text);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+void setEnv(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value ? value : "");
+#else
+  if (value) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
+bool getEnv(const char* name, std::string& value) {
+  const char* text = std::getenv(name);
+  if (text == nullptr) return false;
+  value = text;
+  return true;
+}
+
+LogPars quietLogPars() {
+  LogPars pars;
+  pars.mLogFile = "c:\\def_log.txt";
+  return pars;
+}
+
+CoutCapture::CoutCapture() : mOld(std::cout.rdbuf(mBuffer.rdbuf())) {}
+
+CoutCapture::~CoutCapture() { std::cout.rdbuf(mOld); }
+
+}  // namespace kxtest

@@ -1,0 +1,43 @@
+// Helpers shared by the configuration and log tests: temporary folders, byte-exact file access,
+// environment variables and capture of standard output.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "log_pars.h"
+
+namespace kxtest {
+
+// A new empty folder under the system's temporary folder; native separators.
+std::string makeTempDir(const std::string& tag);
+void removeTree(const std::string& path);
+bool fileExists(const std::string& path);
+std::string readBinary(const std::string& path);
+void writeBinary(const std::string& path, const std::string& bytes);
+// LF line ends become CR LF, as Windows text mode writes them.
+std::string toCrLf(const std::string& text);
+std::vector<std::string> splitLines(const std::string& text);
+// nullptr unsets the variable.
+void setEnv(const char* name, const char* value);
+// Returns false when the variable is unset.
+bool getEnv(const char* name, std::string& value);
+// Every switch off: the state the log has before the add-in configures it.
+LogPars quietLogPars();
+
+class CoutCapture {
+ public:
+  CoutCapture();
+  ~CoutCapture();
+  CoutCapture(const CoutCapture&) = delete;
+  CoutCapture& operator=(const CoutCapture&) = delete;
+  std::string text() const { return mBuffer.str(); }
+  void clear() { mBuffer.str(""); }
+
+ private:
+  std::ostringstream mBuffer;
+  std::streambuf* mOld;
+};
+
+}  // namespace kxtest

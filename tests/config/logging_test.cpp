@@ -1,0 +1,557 @@
+#include "logging.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config_test_util.h"
+#include "thread_id.h"
+
+void writeFromOtherFile(int32_t type, const std::string& text);
+
+// Outside the anonymous namespace, so its signature carries no namespace.
+struct LogProbe {
+  int write() {
+    const int line = __LINE__ + 1;
+    KXLOG(LOG_INF) << "probe text " << 42 << LOG_END;
+    return line;
+  }
+};
+
+namespace {
+
+const std::string kRule(90, '-');
+const char* const kColumnTitles =
+    "    Time    |Typ|  TID |      File      | Line|        Class And Method         | LogText";
+const char* const kColumnRule =
+    "------------+---+------+----------------+-----+---------------------------------+---------";
+
+// A lock taken twice would hang the test program; report and stop instead.
+void expectFinishes(const std::function<void()>& work, const char* what) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  std::thread([work, done] {
+    work();
+    done->set_value();
+  }).detach();
+  if (finished.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    std::cerr << "HANG: " << what << " did not finish within 60 s" << std::endl;
+    std::_Exit(3);
+  }
+}
+
+class LoggingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mDir = kxtest::makeTempDir("log");
+    mCapture = std::make_unique<kxtest::CoutCapture>();
+  }
+
+  void TearDown() override {
+    gLog.init(kxtest::quietLogPars());
+    mCapture.reset();
+    kxtest::removeTree(mDir);
+  }
+
+  LogPars pars(bool toFile, bool toConsole) const {
+    LogPars result = kxtest::quietLogPars();
+    result.mSettingsDirPath = mDir;
+    result.mLogFile = "test_log.txt";
+    result.mIsLogToFile = toFile;
+    result.mIsLogToCnsl = toConsole;
+    result.mIsInfo = true;
+    return result;
+  }
+
+  std::string logPath() const { return mDir + "\\test_log.txt"; }
+  std::string console() const { return mCapture->text(); }
+
+  static void expectHeader(const std::vector<std::string>& lines, size_t at,
+                           const std::string& name, const std::string& where) {
+    ASSERT_GE(lines.size(), at + 5) << where;
+    EXPECT_EQ(lines[at], kRule) << where;
+    const std::regex opened("Korvex logfile '" +
+                            std::regex_replace(name, std::regex(R"([\\.])"), R"(\$&)") +
+                            "' opened at [A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{4}");
+    EXPECT_TRUE(std::regex_match(lines[at + 1], opened)) << where << ": " << lines[at + 1];
+    EXPECT_EQ(lines[at + 2], kRule) << where;
+    EXPECT_EQ(lines[at + 3], kColumnTitles) << where;
+    EXPECT_EQ(lines[at + 4], kColumnRule) << where;
+  }
+
+  // The text column of an entry line: everything after the six head columns.
+  static std::string textOf(const std::string& line) {
+    static const std::regex head(R"(.{12}\|.{3}\|.{6}\|.{16}\| *[0-9]+\| .{32}\| ([^]*))");
+    std::smatch parts;
+    return std::regex_match(line, parts, head) ? parts[1].str() : "<no entry: " + line + ">";
+  }
+
+  std::string mDir;
+  std::unique_ptr<kxtest::CoutCapture> mCapture;
+};
+
+TEST(LogPrefix, Columns) {
+  struct Row {
+    const char* path;
+    int32_t line;
+    const char* className;
+    const char* function;
+    const char* expected;
+  };
+  const std::vector<Row> rows = {
+      {"C:\\src\\settings", 198, "Settings", "Settings::Settings",
+       "        settings|  198| Settings::Settings::Settings    "},
+      {"C:\\src\\daemon_proxy.", 7, "A", "A::f",
+       "   daemon_proxy.|    7| A::A::f                         "},
+      {"C:\\src\\abcdefghijklm", 1, "A", "A::f",
+       "   abcdefghijklm|    1| A::A::f                         "},
+      {"C:\\src\\abcdefghijklmnop", 1, "A", "A::f",
+       "abcdefghijklmnop|    1| A::A::f                         "},
+      {"C:\\src\\abcdefghijklmnopqrst", 1, "A", "A::f",
+       "*fghijklmnopqrst|    1| A::A::f                         "},
+      {"/work/main/common_sources/cnfg.cpp", 12, "Cnfg", "Cnfg::open",
+       "        cnfg.cpp|   12| Cnfg::Cnfg::open                "},
+      {"cnfg.cpp", 12345, "Cnfg", "Cnfg::open",
+       "        cnfg.cpp| 12345| Cnfg::Cnfg::open                "},
+      {"x", 1, "Settings", "Settings::readParameter",
+       "               x|    1| *ttings::Settings::readParameter"},
+      {"x", 1, "Settings", "Settings::readParamete",
+       "               x|    1| Settings::Settings::readParamete"},
+      {"x", 1, "", "main", "               x|    1| ::main                          "},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(
+        Logging::buildLogPrefix(rows[i].path, rows[i].line, rows[i].className, rows[i].function),
+        rows[i].expected)
+        << "row " << i;
+  }
+}
+
+TEST(LogPrefix, ClassAndFunctionFromSignature) {
+  struct Row {
+    const char* signature;
+    const char* className;
+    const char* function;
+  };
+  const std::vector<Row> rows = {
+      {"Settings::Settings()", "Settings", "Settings::Settings"},
+      {"Settings::~Settings()", "Settings", "Settings::~Settings"},
+      {"static int Settings::readParameter(Cnfg&, const string&, std::string&, const string&)",
+       "Settings", "Settings::readParameter"},
+      {"std::__cxx11::basic_string<char> Settings::toString() const", "Settings",
+       "Settings::toString"},
+      {"virtual void Foo::bar(int)", "Foo", "Foo::bar"},
+      {"int main()", "", "main"},
+      {"void {anonymous}::helper()", "{anonymous}", "{anonymous}::helper"},
+      {"Logging& Logging::operator<<(int32_t)", "Logging", "Logging::operator<<"},
+      {"void Foo::operator()(int)", "Foo", "Foo::operator()"},
+      {"Logging::operator bool() const", "Logging", "Logging::operator bool"},
+      {"void ns::Cls::fn()", "Cls", "ns::Cls::fn"},
+      {"void Tmpl<std::pair<int, int> >::run() [with T = int]", "Tmpl<std::pair<int, int> >",
+       "Tmpl<std::pair<int, int> >::run"},
+      {"std::map<int, std::less<int> > ns::A::get(int)", "A", "ns::A::get"},
+      {"CreoProxy::doTransform()::<lambda()>", "CreoProxy", "CreoProxy::doTransform"},
+      {"", "", ""},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string className = "stale";
+    std::string function = "stale";
+    Logging::splitSignature(rows[i].signature, className, function);
+    EXPECT_EQ(className, rows[i].className) << "row " << i;
+    EXPECT_EQ(function, rows[i].function) << "row " << i;
+  }
+}
+
+TEST_F(LoggingTest, HeadOfARealEntryColumnByColumn) {
+  gLog.init(pars(false, true));
+  const auto before = std::chrono::system_clock::now();
+  const int line = LogProbe().write();
+  const std::string out = console();
+  ASSERT_FALSE(out.empty());
+  ASSERT_EQ(out.back(), '\n');
+  const std::string entry = out.substr(0, out.size() - 1);
+  std::ostringstream tid;
+  tid << std::setw(6) << currentThreadId();
+  std::ostringstream lineColumn;
+  lineColumn << std::setw(4) << line;
+  struct Column {
+    size_t start;
+    size_t width;
+    std::string expected;  // empty: checked below
+  };
+  const std::vector<Column> columns = {
+      {12, 1, "|"},
+      {13, 4, "INF|"},
+      {17, 7, tid.str() + "|"},
+      {24, 18, "logging_test.cpp| "},
+      {42, 6, lineColumn.str() + "| "},
+      {48, 34, "LogProbe::LogProbe::write       | "},
+      {82, std::string::npos, "probe text 42"},
+  };
+  for (size_t i = 0; i < columns.size(); ++i) {
+    EXPECT_EQ(entry.substr(columns[i].start, columns[i].width), columns[i].expected)
+        << "column " << i << " of '" << entry << "'";
+  }
+  // Time of day in UTC, close to the clock read just before.
+  const std::regex time("([0-9]{2}):([0-9]{2}):([0-9]{2})\\.([0-9]{3})");
+  std::smatch parts;
+  const std::string timeText = entry.substr(0, 12);
+  ASSERT_TRUE(std::regex_match(timeText, parts, time)) << timeText;
+  const long long logged =
+      ((std::stoll(parts[1]) * 60 + std::stoll(parts[2])) * 60 + std::stoll(parts[3])) * 1000 +
+      std::stoll(parts[4]);
+  const long long clock =
+      std::chrono::duration_cast<std::chrono::milliseconds>(before.time_since_epoch()).count() %
+      86400000LL;
+  const long long apart = (logged - clock + 86400000LL) % 86400000LL;
+  EXPECT_LT(std::min(apart, 86400000LL - apart), 60000LL) << timeText;
+}
+
+TEST_F(LoggingTest, TypeSwitches) {
+  struct Row {
+    int32_t type;
+    bool LogPars::*flag;  // null: no switch
+    bool on;
+    bool written;
+  };
+  const std::vector<Row> rows = {
+      {LOG_ERR, nullptr, false, true},
+      {LOG_WRN, &LogPars::mIsWarning, true, true},
+      {LOG_WRN, &LogPars::mIsWarning, false, false},
+      {LOG_CRT, &LogPars::mIsCreation, true, true},
+      {LOG_CRT, &LogPars::mIsCreation, false, false},
+      {LOG_TRC, &LogPars::mIsTrace, true, true},
+      {LOG_TRC, &LogPars::mIsTrace, false, false},
+      {LOG_DCM, &LogPars::mIsDevCom, true, true},
+      {LOG_DCM, &LogPars::mIsDevCom, false, false},
+      {LOG_ICM, &LogPars::mIsIntCom, true, true},
+      {LOG_ICM, &LogPars::mIsIntCom, false, false},
+      {LOG_INF, &LogPars::mIsInfo, true, true},
+      {LOG_INF, &LogPars::mIsInfo, false, false},
+      {LOG_DBG, &LogPars::mIsDebug, true, true},
+      {LOG_DBG, &LogPars::mIsDebug, false, false},
+      {LOG_TMP, &LogPars::mIsTmp, true, true},
+      {LOG_TMP, &LogPars::mIsTmp, false, false},
+      {9, nullptr, true, false},
+      {-1, nullptr, true, false},
+  };
+  const char* const tags[] = {"ERR", "WRN", "CRT", "TRC", "DCM", "ICM", "INF", "DBG", "TMP"};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LogPars config = pars(false, true);
+    config.mIsInfo = false;
+    // Every other switch on, so only the row's own switch decides.
+    for (bool LogPars::*flag :
+         {&LogPars::mIsWarning, &LogPars::mIsCreation, &LogPars::mIsTrace, &LogPars::mIsDevCom,
+          &LogPars::mIsIntCom, &LogPars::mIsInfo, &LogPars::mIsDebug, &LogPars::mIsTmp}) {
+      config.*flag = true;
+    }
+    if (rows[i].flag) config.*rows[i].flag = rows[i].on;
+    gLog.init(config);
+    mCapture->clear();
+    int evaluated = 0;
+    auto operand = [&evaluated] {
+      ++evaluated;
+      return std::string("payload");
+    };
+    KXLOG(rows[i].type) << operand() << LOG_END;
+    EXPECT_EQ(evaluated, rows[i].written ? 1 : 0) << "row " << i;
+    EXPECT_EQ(!console().empty(), rows[i].written) << "row " << i << ": " << console();
+    if (rows[i].written) {
+      EXPECT_EQ(console().substr(12, 5), std::string("|") + tags[rows[i].type] + "|")
+          << "row " << i;
+    }
+    // A refused entry holds no lock: another thread still gets through.
+    expectFinishes([] { KXLOG(LOG_ERR) << "next" << LOG_END; }, "entry after a refused one");
+  }
+}
+
+TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
+  struct Row {
+    const char* fileToLog;
+    bool thisFile;
+    bool otherFile;
+  };
+  const std::vector<Row> rows = {
+      {"", true, true},
+      {"logging_test.cpp", true, false},
+      {"logging_other_file.cpp", false, true},
+      {"LOGGING_TEST.CPP", false, false},
+      {"test.cpp", false, false},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LogPars config = pars(false, true);
+    config.mExclFileToLog = rows[i].fileToLog;
+    gLog.init(config);
+    mCapture->clear();
+    KXLOG(LOG_ERR) << "from this file" << LOG_END;
+    writeFromOtherFile(LOG_ERR, "from the other file");
+    EXPECT_EQ(console().find("|ERR|") != std::string::npos &&
+                  console().find("| from this file\n") != std::string::npos,
+              rows[i].thisFile)
+        << "row " << i << ": " << console();
+    EXPECT_EQ(console().find("| from the other file\n") != std::string::npos, rows[i].otherFile)
+        << "row " << i << ": " << console();
+  }
+}
+
+TEST_F(LoggingTest, OutputsOffComposeAndDiscard) {
+  gLog.init(pars(false, false));
+  KXLOG(LOG_ERR) << "nowhere" << LOG_END;
+  KXLOG(LOG_INF) << "nowhere" << LOG_END;
+  EXPECT_EQ(console(), "");
+  EXPECT_FALSE(kxtest::fileExists(logPath()));
+}
+
+TEST_F(LoggingTest, ConsoleOnlyHasNoHeaderBlock) {
+  gLog.init(pars(false, true));
+  KXLOG(LOG_INF) << "to the console" << LOG_END;
+  const std::vector<std::string> lines = kxtest::splitLines(console());
+  ASSERT_EQ(lines.size(), 1u) << console();
+  EXPECT_EQ(textOf(lines[0]), "to the console");
+  EXPECT_FALSE(kxtest::fileExists(logPath()));
+}
+
+TEST_F(LoggingTest, FileStartsWithHeaderBlockInCrLfLines) {
+  gLog.init(pars(true, true));
+  KXLOG(LOG_INF) << "first" << LOG_END;
+  KXLOG(LOG_INF) << "two\nlines" << LOG_END;
+  const std::string bytes = kxtest::readBinary(logPath());
+  const std::vector<std::string> lines = kxtest::splitLines(bytes);
+  expectHeader(lines, 0, "test_log.txt", "file");
+  ASSERT_EQ(lines.size(), 8u) << bytes;
+  EXPECT_EQ(textOf(lines[5]), "first");
+  EXPECT_EQ(textOf(lines[6]), "two");
+  EXPECT_EQ(lines[7], "lines");
+  // Text mode: every line end is CR LF.
+  size_t lf = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\n') continue;
+    ++lf;
+    EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
+  }
+  EXPECT_EQ(lf, 8u);
+  // The console got the same block and entries.
+  const std::vector<std::string> shown = kxtest::splitLines(console());
+  expectHeader(shown, 0, "test_log.txt", "console");
+  EXPECT_EQ(shown.size(), 8u);
+}
+
+TEST_F(LoggingTest, LogFilePlaces) {
+  std::filesystem::create_directories(mDir + "\\abs");
+  std::filesystem::create_directories(mDir + "\\sub");
+  struct Row {
+    std::string logFile;
+    std::string path;
+    std::string shownName;
+  };
+  const std::vector<Row> rows = {
+      {"x.txt", mDir + "\\x.txt", "x.txt"},
+      {"", mDir + "\\forgot_to_name_this_file_log.txt", "forgot_to_name_this_file_log.txt"},
+      {mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt"},
+      {"sub/z.txt", mDir + "\\sub/z.txt", "sub/z.txt"},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LogPars config = pars(true, false);
+    config.mLogFile = rows[i].logFile;
+    gLog.init(config);
+    KXLOG(LOG_INF) << "placed" << LOG_END;
+    gLog.init(kxtest::quietLogPars());
+    EXPECT_EQ(gLog.mLogPars.mLogFile, "c:\\def_log.txt");
+    const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(rows[i].path));
+    expectHeader(lines, 0, rows[i].shownName, "row " + std::to_string(i));
+    ASSERT_EQ(lines.size(), 6u) << "row " << i;
+    EXPECT_EQ(textOf(lines[5]), "placed") << "row " << i;
+  }
+}
+
+TEST_F(LoggingTest, UnopenableFileSwitchesFileLoggingOff) {
+  LogPars config = pars(true, true);
+  config.mLogFile = mDir + "\\missing\\x.txt";
+  gLog.init(config);
+  EXPECT_FALSE(gLog.mLogPars.mIsLogToFile);
+  KXLOG(LOG_INF) << "still on the console" << LOG_END;
+  const std::vector<std::string> lines = kxtest::splitLines(console());
+  ASSERT_EQ(lines.size(), 2u) << console();
+  EXPECT_EQ(lines[0].substr(12, 5), "|ERR|");
+  EXPECT_EQ(textOf(lines[0]), "Opening log file '" + config.mLogFile + "failed!");
+  EXPECT_EQ(textOf(lines[1]), "still on the console");
+}
+
+TEST_F(LoggingTest, RotatesAtTheSizeLimit) {
+  LogPars config = pars(true, false);
+  config.mMaxSize = 1;  // 1000 bytes
+  gLog.init(config);
+  const std::string backup = mDir + "\\test_log.bak";
+  std::string before;
+  int written = 0;
+  while (true) {
+    KXLOG(LOG_INF) << "entry " << written++ << LOG_END;
+    ASSERT_FALSE(kxtest::fileExists(backup)) << "rotated early, after " << written;
+    before = kxtest::readBinary(logPath());
+    if (before.size() >= 1000) break;
+    ASSERT_LT(written, 100);
+  }
+  KXLOG(LOG_INF) << "after rotation" << LOG_END;
+  EXPECT_EQ(kxtest::readBinary(backup), before);
+  const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(logPath()));
+  expectHeader(lines, 0, "test_log.txt", "new file");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(textOf(lines[5]), "after rotation");
+}
+
+TEST_F(LoggingTest, RotationCases) {
+  std::filesystem::create_directories(mDir + "\\a.b");
+  struct Row {
+    std::string logFile;
+    std::string path;
+    std::string backup;
+  };
+  const std::vector<Row> rows = {
+      // Size 0: every entry rotates first.
+      {"zero.txt", mDir + "\\zero.txt", mDir + "\\zero.bak"},
+      // The last dot lies in a folder name.
+      {mDir + "\\a.b\\log", mDir + "\\a.b\\log", mDir + "\\a.bak"},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LogPars config = pars(true, false);
+    config.mLogFile = rows[i].logFile;
+    config.mMaxSize = 0;
+    gLog.init(config);
+    KXLOG(LOG_INF) << "A" << LOG_END;
+    std::vector<std::string> old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
+    ASSERT_EQ(old.size(), 5u) << "row " << i;  // the header block of the first opening only
+    KXLOG(LOG_INF) << "B" << LOG_END;
+    old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
+    const std::vector<std::string> now = kxtest::splitLines(kxtest::readBinary(rows[i].path));
+    ASSERT_EQ(old.size(), 6u) << "row " << i;
+    ASSERT_EQ(now.size(), 6u) << "row " << i;
+    expectHeader(old, 0, rows[i].logFile, "backup row " + std::to_string(i));
+    expectHeader(now, 0, rows[i].logFile, "file row " + std::to_string(i));
+    EXPECT_EQ(textOf(old[5]), "A") << "row " << i;
+    EXPECT_EQ(textOf(now[5]), "B") << "row " << i;
+  }
+}
+
+TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
+  const std::string backup = mDir + "\\test_log.bak";
+  std::filesystem::create_directories(backup + "\\inside");
+  LogPars config = pars(true, true);
+  config.mMaxSize = 0;
+  gLog.init(config);
+  const std::string header = kxtest::readBinary(logPath());
+  mCapture->clear();
+  expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
+  expectFinishes([] { KXLOG(LOG_INF) << "second" << LOG_END; }, "entry after failed rotation");
+  const std::vector<std::string> lines = kxtest::splitLines(console());
+  ASSERT_EQ(lines.size(), 3u) << console();
+  EXPECT_EQ(lines[0].substr(12, 5), "|ERR|");
+  EXPECT_EQ(textOf(lines[0]), "'" + backup + "' couldn't be removed!");
+  EXPECT_EQ(textOf(lines[1]), "first");
+  EXPECT_EQ(textOf(lines[2]), "second");
+  // The file stays closed: nothing more reaches it.
+  EXPECT_EQ(kxtest::readBinary(logPath()), header);
+  EXPECT_EQ(gLog.backupLogFile(), -2);
+}
+
+TEST_F(LoggingTest, BackupWithoutFileStream) {
+  gLog.init(pars(false, true));
+  EXPECT_EQ(gLog.backupLogFile(), -1);
+}
+
+TEST_F(LoggingTest, EntriesOfSeveralThreadsNeverInterleave) {
+  gLog.init(pars(true, false));
+  constexpr int kThreads = 4;
+  constexpr int kEntries = 250;
+  const std::string payload(40, 'x');
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &payload] {
+      for (int i = 0; i < kEntries; ++i) {
+        KXLOG(LOG_INF) << "thread " << t << " entry " << i << ' ' << payload << LOG_END;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(logPath()));
+  ASSERT_EQ(lines.size(), 5u + kThreads * kEntries);
+  const std::regex entry(
+      "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}\\|INF\\|[ 0-9]{6}\\|logging_test\\.cpp\\| "
+      "{0,3}[0-9]+\\| "
+      ".{32}\\| thread ([0-9]) entry ([0-9]+) x{40}");
+  std::vector<int> next(kThreads, 0);
+  for (size_t i = 5; i < lines.size(); ++i) {
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(lines[i], parts, entry)) << "line " << i << ": " << lines[i];
+    const int t = std::stoi(parts[1]);
+    EXPECT_EQ(std::stoi(parts[2]), next[t]++) << "line " << i;
+  }
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kEntries) << "thread " << t;
+}
+
+TEST_F(LoggingTest, HexDumpLayout) {
+  struct Row {
+    std::string bytes;
+    std::string expected;
+  };
+  const std::string title = "\n       0  1  2  3  4  5  6  7  8  9";
+  const std::vector<Row> rows = {
+      {"", title},
+      {"A\n\x80", title + "\n   0: 41 a ffffff80 "},
+      {"0123456789X", title + "\n   0: 30 31 32 33 34 35 36 37 38 39 \n  10: 58 "},
+      {std::string("\0\xff\x7f", 3), title + "\n   0: 0 ffffffff 7f "},
+  };
+  gLog.init(pars(false, true));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    mCapture->clear();
+    // After the dump the entry stays hexadecimal; the next string is plain text again.
+    KXLOG(LOG_INF) << "dump" << LOG_HEX << rows[i].bytes << 255 << "|tail" << LOG_END;
+    KXLOG(LOG_INF) << 255 << LOG_END;
+    const std::string out = console();
+    const size_t first = out.find("| dump");
+    ASSERT_NE(first, std::string::npos) << "row " << i << ": " << out;
+    const size_t end = out.find('\n', out.find("ff|tail", first));
+    ASSERT_NE(end, std::string::npos) << "row " << i;
+    EXPECT_EQ(out.substr(first + 2, end - first - 2), "dump" + rows[i].expected + "ff|tail")
+        << "row " << i;
+    const std::vector<std::string> lines = kxtest::splitLines(out.substr(end + 1));
+    ASSERT_EQ(lines.size(), 1u) << "row " << i;
+    EXPECT_EQ(textOf(lines[0]), "255") << "row " << i;
+  }
+  mCapture->clear();
+  KXLOG(LOG_INF) << LOG_HEX << std::string(101, 'a') << LOG_END;
+  EXPECT_NE(console().find("\n  90: 61 "), std::string::npos) << console();
+  EXPECT_NE(console().find("\n 100: 61 \n"), std::string::npos) << console();
+}
+
+TEST_F(LoggingTest, CommandValuesAreNeverPrinted) {
+  gLog.init(pars(false, true));
+  KXLOG(LOG_INF) << "ends here" << static_cast<int32_t>(314159);
+  KXLOG(LOG_INF) << "value " << -5 << " " << 314158 << " " << 271829 << LOG_END;
+  const std::vector<std::string> lines = kxtest::splitLines(console());
+  ASSERT_EQ(lines.size(), 2u) << console();
+  EXPECT_EQ(textOf(lines[0]), "ends here");
+  EXPECT_EQ(textOf(lines[1]), "value -5 314158 271829");
+}
+
+TEST_F(LoggingTest, NothingHappensWithoutTheMarker) {
+  gLog.init(pars(false, true));
+  int evaluated = 0;
+  gLogMagic = 0;
+  KXLOG(LOG_ERR) << (++evaluated, "x") << LOG_END;
+  gLogMagic = LOG_MAGIC;
+  EXPECT_EQ(evaluated, 0);
+  EXPECT_EQ(console(), "");
+}
+
+}  // namespace

@@ -1,0 +1,480 @@
+#include "settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config_test_util.h"
+#include "default_settings_data.h"
+#include "logging.h"
+
+namespace {
+
+size_t countOf(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The default file with the line of one key replaced (or removed when replacement is null).
+std::string withKeyLine(const std::string& text, const std::string& key, const char* replacement) {
+  const std::string head = "\t" + key + " ";
+  const size_t start = text.find(head);
+  if (start == std::string::npos) throw std::runtime_error("no key line " + key);
+  const size_t end = text.find('\n', start) + 1;
+  const std::string line = replacement ? std::string(replacement) + "\n" : std::string();
+  return text.substr(0, start) + line + text.substr(end);
+}
+
+std::string withValue(const std::string& text, const std::string& key, const std::string& value) {
+  const std::string line = "\t" + key + " = " + value;
+  return withKeyLine(text, key, line.c_str());
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mHadProfile = kxtest::getEnv("USERPROFILE", mOldProfile);
+    mHome = kxtest::makeTempDir("settings");
+    mProductDir = mHome + "\\Korvexpad";
+    mApplDir = mProductDir + "\\Applications";
+    std::filesystem::create_directories(mApplDir);
+    mIniPath = mApplDir + "\\Creo_plugin.ini";
+    kxtest::setEnv("USERPROFILE", mHome.c_str());
+    // Every entry type to the console, where the test reads them.
+    LogPars pars = kxtest::quietLogPars();
+    pars.mIsLogToCnsl = true;
+    pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
+    mCapture = std::make_unique<kxtest::CoutCapture>();
+    gLog.init(pars);
+  }
+
+  void TearDown() override {
+    gLog.init(kxtest::quietLogPars());
+    mCapture.reset();
+    kxtest::setEnv("USERPROFILE", mHadProfile ? mOldProfile.c_str() : nullptr);
+    kxtest::removeTree(mHome);
+  }
+
+  // Written in text mode, as a person's editor on Windows would.
+  void writeIni(const std::string& lfText) {
+    std::ofstream out(mIniPath, std::ios::trunc);
+    out << lfText;
+  }
+
+  std::string log() const { return mCapture->text(); }
+  static std::string defaultBytes() { return kxtest::toCrLf(kDefaultSettingsFile); }
+
+  bool mHadProfile = false;
+  std::string mOldProfile;
+  std::string mHome;
+  std::string mProductDir;
+  std::string mApplDir;
+  std::string mIniPath;
+  std::unique_ptr<kxtest::CoutCapture> mCapture;
+};
+
+const char* const kDefaultDump =
+    "      (Creo-Plug-in) mName: CreoPlugin\n"
+    "                  mVersion: 2.9.0\n"
+    "              mTraSensBase: 40000\n"
+    "              mRotSensBase: 10000\n"
+    "             mMinThreshold: 0\n"
+    "          mMaxContMoveTime: 5000\n"
+    "             mMaxFrameTime: 100\n"
+    "           mIsTransToBlock: 0\n"
+    "        mScrollTreeAndList: 1\n"
+    "             mIsModeToRead: 0\n"
+    "              mMNULanguage: \n"
+    "     mUseMapkeyForCommands: 1\n"
+    "         mMapkeyDefinition: kx\n"
+    "                  mLogPars:\n"
+    "        mSectionName: LOGGING\n"
+    "    mSettingsDirPath: \n"
+    "            mLogFile: Creo_plugin_log.txt\n"
+    "            mMaxSize: 5000\n"
+    "        mIsLogToFile: 0\n"
+    "        mIsLogToCnsl: 0\n"
+    "          mIsWarning: 0\n"
+    "         mIsCreation: 0\n"
+    "            mIsTrace: 0\n"
+    "           mIsDevCom: 0\n"
+    "           mIsIntCom: 0\n"
+    "             mIsInfo: 0\n"
+    "            mIsDebug: 0\n"
+    "              mIsTmp: 0\n"
+    "      mExclFileToLog: \n";
+
+TEST_F(SettingsTest, NoFileWritesTheDefaultFileByteForByte) {
+  {
+    Settings settings;
+    EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+    EXPECT_EQ(settings.toString(), kDefaultDump);
+    EXPECT_EQ(settings.mHomeDir, mHome);
+    EXPECT_EQ(settings.mApplDirPath, mApplDir);
+    EXPECT_EQ(settings.mFilePath, mIniPath);
+    EXPECT_EQ(gLog.mLogPars.mSettingsDirPath, mProductDir);
+    EXPECT_EQ(settings.getMapkeyDefinition(), "kx");
+    EXPECT_EQ(settings.getMNULanguage(), "");
+  }
+  const std::string text = log();
+  // The entries of a first start, in this order.
+  const std::vector<std::string> expected = {
+      "|CRT|", "| Constructing ...",
+      "|INF|", "| Settings file not found - using default values ...",
+      "|TRC|", "| Writing new default settings file ...",
+      "|TRC|", "| Default settings file written.",
+      "|INF|", "| \n" + std::string(kDefaultDump),
+      "|CRT|", "| Constructed.",
+      "|TRC|", "| Writing new default settings file ...",
+      "|TRC|", "| Default settings file written.",
+      "|CRT|", "| Destructed.",
+  };
+  size_t at = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const size_t found = text.find(expected[i], at);
+    ASSERT_NE(found, std::string::npos) << "row " << i << ": " << expected[i] << "\n" << text;
+    at = found + expected[i].size();
+  }
+  EXPECT_EQ(countOf(text, "|ERR|"), 0u) << text;
+  EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+}
+
+TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
+  std::string written;
+  {
+    Settings settings;
+    settings.mName = "MyPlugin";
+    settings.mVersion = "3.1";
+    settings.mTraSensBase = -7;
+    settings.mRotSensBase = INT32_MAX;
+    settings.mMinThreshold = 12;
+    settings.mMaxContMoveTime = 0;
+    settings.mMaxFrameTime = INT32_MIN;
+    settings.mIsTransToBlock = true;
+    settings.mScrollTreeAndList = false;
+    settings.mIsModeToRead = true;
+    settings.mMNULanguage = "german";
+    settings.mUseMapkeyForCommands = false;
+    settings.mMapkeyDefinition = "z9";
+    LogPars& pars = settings.mLogPars;
+    pars.mLogFile = "D:\\logs\\a very long log file name that exceeds fifty characters.txt";
+    pars.mMaxSize = 0;
+    pars.mIsLogToFile = true;
+    pars.mIsWarning = true;
+    pars.mIsTrace = true;
+    pars.mIsIntCom = true;
+    pars.mIsDebug = true;
+    pars.mExclFileToLog = "settings.cpp";
+    ASSERT_EQ(settings.writeSettingsFile(mIniPath), 0);
+    written = kxtest::readBinary(mIniPath);
+
+    Settings reread;
+    // The defaults of a first start leave the folder of the log empty; a read file keeps it.
+    EXPECT_EQ(settings.mLogPars.mSettingsDirPath, "");
+    EXPECT_EQ(reread.mLogPars.mSettingsDirPath, mProductDir);
+    settings.mLogPars.mSettingsDirPath = mProductDir;
+    EXPECT_EQ(reread.toString(), settings.toString());
+    EXPECT_EQ(countOf(log(), "|ERR|"), 0u) << log();
+  }
+  // Both objects wrote the file again at destruction, unchanged.
+  EXPECT_EQ(kxtest::readBinary(mIniPath), written);
+  // The long value is written whole and its comment follows directly.
+  EXPECT_NE(written.find("exceeds fifty characters.txt# name of log file\r\n"), std::string::npos);
+  // Debug on, tmp off in memory: so in the file.
+  EXPECT_NE(
+      written.find("\tdebug                   = on                                                "
+                   "# log debug"),
+      std::string::npos);
+  EXPECT_NE(
+      written.find("\ttmp                     = off                                               "
+                   "# log data"),
+      std::string::npos);
+}
+
+TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
+  const std::vector<std::pair<const char*, const char*>> keys = {
+      {"name", "PROGRAM"},
+      {"version", "PROGRAM"},
+      {"transSensBase", "PROGRAM"},
+      {"rotSensBase", "PROGRAM"},
+      {"minThreshold", "PROGRAM"},
+      {"maxContMoveTime", "PROGRAM"},
+      {"maxFrameTime", "PROGRAM"},
+      {"blockTransInRotMode", "PROGRAM"},
+      {"scrollTreeAndList", "PROGRAM"},
+      {"readMode", "PROGRAM"},
+      {"mnuLanguage", "PROGRAM"},
+      {"useMapkeyForCommands", "PROGRAM"},
+      {"mapkeyDefinition", "PROGRAM"},
+      {"logFile", "LOGGING"},
+      {"maxSize", "LOGGING"},
+      {"logToFile", "LOGGING"},
+      {"logToCnsl", "LOGGING"},
+      {"warning", "LOGGING"},
+      {"creation", "LOGGING"},
+      {"trace", "LOGGING"},
+      {"devcom", "LOGGING"},
+      {"intcom", "LOGGING"},
+      {"info", "LOGGING"},
+      {"debug", "LOGGING"},
+      {"tmp", "LOGGING"},
+      {"fileToLog", "LOGGING"},
+  };
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const std::string key = keys[i].first;
+    // An edited value elsewhere that must be lost with the rest.
+    const std::string edited = key == "minThreshold" ? "maxFrameTime" : "minThreshold";
+    writeIni(withKeyLine(withValue(kDefaultSettingsFile, edited, "123"), key, nullptr));
+    mCapture->clear();
+    {
+      Settings settings;
+      EXPECT_EQ(settings.toString(), kDefaultDump) << "row " << i << " " << key;
+      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << key;
+    }
+    const std::string text = log();
+    EXPECT_NE(text.find("|ERR|"), std::string::npos) << "row " << i;
+    EXPECT_EQ(countOf(text, "| Parameter '" + key + "' in section '" + keys[i].second +
+                                "' not found! (" + mIniPath + ")\n"),
+              1u)
+        << "row " << i << "\n"
+        << text;
+    EXPECT_EQ(countOf(text, "|ERR|"), 2u) << "row " << i << "\n" << text;
+    EXPECT_NE(text.find("| Error reading settings file!\n"), std::string::npos) << "row " << i;
+    EXPECT_NE(text.find("| Settings file not found - using default values ...\n"),
+              std::string::npos)
+        << "row " << i;
+  }
+}
+
+TEST_F(SettingsTest, ValueConversionsWhenReading) {
+  struct Row {
+    const char* key;
+    const char* value;
+    std::function<std::string(const Settings&)> member;
+    std::string expected;
+  };
+  auto tra = [](const Settings& s) { return std::to_string(s.mTraSensBase); };
+  auto maxSize = [](const Settings& s) { return std::to_string(s.mLogPars.mMaxSize); };
+  auto scroll = [](const Settings& s) { return std::to_string(s.mScrollTreeAndList); };
+  auto debug = [](const Settings& s) { return std::to_string(s.mLogPars.mIsDebug); };
+  auto mapkey = [](const Settings& s) { return s.mMapkeyDefinition; };
+  auto mnu = [](const Settings& s) { return s.mMNULanguage; };
+  auto name = [](const Settings& s) { return s.mName; };
+  auto logFile = [](const Settings& s) { return s.mLogPars.mLogFile; };
+  const std::vector<Row> rows = {
+      {"transSensBase", "2e4", tra, "2"},
+      {"transSensBase", "-5", tra, "-5"},
+      {"transSensBase", "abc", tra, "0"},
+      {"transSensBase", "+8", tra, "8"},
+      {"transSensBase", "0x1A", tra, "0"},
+      {"transSensBase", "12abc", tra, "12"},
+      {"transSensBase", "", tra, "0"},
+      {"transSensBase", "2147483647", tra, "2147483647"},
+      {"transSensBase", "2147483648", tra, "2147483647"},
+      {"transSensBase", "99999999999999999999999", tra, "2147483647"},
+      {"transSensBase", "-2147483648", tra, "-2147483648"},
+      {"transSensBase", "-99999999999", tra, "-2147483648"},
+      {"maxSize", "2000 kB", maxSize, "2000"},
+      {"maxSize", "big", maxSize, "0"},
+      {"scrollTreeAndList", "true", scroll, "0"},
+      {"scrollTreeAndList", "on # x", scroll, "1"},
+      {"scrollTreeAndList", "none", scroll, "1"},
+      {"scrollTreeAndList", "ON", scroll, "0"},
+      {"scrollTreeAndList", "1", scroll, "0"},
+      {"scrollTreeAndList", "off", scroll, "0"},
+      {"scrollTreeAndList", "", scroll, "0"},
+      {"debug", "on", debug, "1"},
+      {"debug", "yes", debug, "0"},
+      {"mapkeyDefinition", "ab#c", mapkey, "ab"},
+      {"mnuLanguage", "", mnu, ""},
+      {"name", "  two words  ", name, "two words"},
+      {"logFile", "C:\\x y\\z.txt", logFile, "C:\\x y\\z.txt"},
+  };
+  Settings settings;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    writeIni(withValue(kDefaultSettingsFile, rows[i].key, rows[i].value));
+    EXPECT_EQ(settings.readSettingsFile(mIniPath), 0) << "row " << i;
+    EXPECT_EQ(rows[i].member(settings), rows[i].expected)
+        << "row " << i << ": " << rows[i].key << " = " << rows[i].value;
+  }
+  EXPECT_EQ(countOf(log(), "|ERR|"), 0u) << log();
+}
+
+TEST_F(SettingsTest, ConversionHelpers) {
+  const std::vector<std::pair<std::string, int32_t>> numbers = {
+      {"0", 0}, {"  42", 42}, {"\t-3x", -3}, {"- 3", 0}, {"4294967296", INT32_MAX}, {"--1", 0}};
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    EXPECT_EQ(Settings::toInt32(numbers[i].first), numbers[i].second) << "row " << i;
+  }
+  const std::vector<std::pair<std::string, bool>> flags = {
+      {"on", true}, {"bonbon", true}, {"o n", false}, {"On", false}, {"", false}};
+  for (size_t i = 0; i < flags.size(); ++i) {
+    EXPECT_EQ(Settings::toFlag(flags[i].first), flags[i].second) << "row " << i;
+  }
+}
+
+TEST_F(SettingsTest, MissingLoggingSectionGivesThirteenErrorsAndDefaults) {
+  const std::string text = kDefaultSettingsFile;
+  writeIni(withValue(text.substr(0, text.find("[LOGGING]")), "rotSensBase", "5"));
+  {
+    Settings settings;
+    EXPECT_EQ(settings.mRotSensBase, 10000);
+  }
+  EXPECT_EQ(countOf(log(), "|ERR|"), 14u) << log();
+  EXPECT_EQ(countOf(log(), "| Section 'LOGGING' not found!\n"), 13u) << log();
+  EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+}
+
+TEST_F(SettingsTest, EmptyLineInsideTheBlockLeadsToDefaults) {
+  std::string text = withValue(kDefaultSettingsFile, "rotSensBase", "5");
+  text.insert(text.find("\trotSensBase"), "\n");
+  writeIni(text);
+  {
+    Settings settings;
+    EXPECT_EQ(settings.mRotSensBase, 10000);
+  }
+  EXPECT_NE(
+      log().find("| Parameter 'rotSensBase' in section 'PROGRAM' not found! (" + mIniPath + ")\n"),
+      std::string::npos)
+      << log();
+  EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+}
+
+TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
+  const std::string bareHome = kxtest::makeTempDir("bare");
+  kxtest::setEnv("USERPROFILE", bareHome.c_str());
+  {
+    Settings settings;
+    EXPECT_EQ(settings.toString(), kDefaultDump);
+    EXPECT_EQ(countOf(log(), "|ERR|"), 1u) << log();
+  }
+  const std::string text = log();
+  EXPECT_EQ(countOf(text, "|ERR|"), 2u) << text;
+  EXPECT_EQ(countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"), 2u)
+      << text;
+  EXPECT_FALSE(kxtest::fileExists(bareHome + "\\Korvexpad"));
+  kxtest::removeTree(bareHome);
+}
+
+TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
+  std::string garbage;
+  for (int round = 0; round < 8; ++round) {
+    for (int c = 0; c < 256; ++c) garbage += static_cast<char>((c * 37 + round) & 0xff);
+  }
+  // Ctrl-Z ends a file read in text mode; without it every byte is really read.
+  std::replace(garbage.begin(), garbage.end(), '\x1a', 'Z');
+  const std::string lf = kDefaultSettingsFile;
+  std::string noLineEnds = lf;
+  std::string crOnly = lf;
+  for (char& c : crOnly) {
+    if (c == '\n') c = '\r';
+  }
+  noLineEnds.erase(std::remove(noLineEnds.begin(), noLineEnds.end(), '\n'), noLineEnds.end());
+  const std::string longLine(10 * 1000 * 1000, 'y');
+  std::string duplicate = withValue(lf, "transSensBase", "123");
+  duplicate.insert(duplicate.find("\trotSensBase"), "\ttransSensBase = 77\n");
+  std::string outOfRange = withValue(lf, "transSensBase", "99999999999");
+  outOfRange = withValue(outOfRange, "rotSensBase", "-99999999999");
+  std::string sectionLost = lf;
+  sectionLost.replace(sectionLost.find("[PROGRAM]"), 9, "[PROGRAMM]");
+
+  struct Row {
+    const char* name;
+    std::string bytes;  // written as they are
+    bool toDefaults;
+    int32_t traSensBase;
+    int32_t rotSensBase;
+  };
+  const std::vector<Row> rows = {
+      {"garbage only", garbage, true, 40000, 10000},
+      {"garbage after the keys", kxtest::toCrLf(lf) + garbage, false, 40000, 10000},
+      {"garbage before the keys", garbage + "\r\n" + kxtest::toCrLf(lf), false, 40000, 10000},
+      {"10 MB line, no line end", longLine, true, 40000, 10000},
+      {"10 MB comment line first", "#" + longLine + "\r\n" + kxtest::toCrLf(lf), false, 40000,
+       10000},
+      {"no line ends", noLineEnds, true, 40000, 10000},
+      {"CR-only line ends", crOnly, true, 40000, 10000},
+      {"LF-only line ends", lf, false, 40000, 10000},
+      {"missing section", sectionLost, true, 40000, 10000},
+      {"duplicate key", kxtest::toCrLf(duplicate), false, 123, 10000},
+      {"out of range", kxtest::toCrLf(outOfRange), false, INT32_MAX, INT32_MIN},
+      {"empty file", "", true, 40000, 10000},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    kxtest::writeBinary(mIniPath, rows[i].bytes);
+    mCapture->clear();
+    Settings settings;
+    EXPECT_EQ(settings.mTraSensBase, rows[i].traSensBase) << "row " << i << " " << rows[i].name;
+    EXPECT_EQ(settings.mRotSensBase, rows[i].rotSensBase) << "row " << i << " " << rows[i].name;
+    const bool fellBack = log().find("using default values") != std::string::npos;
+    EXPECT_EQ(fellBack, rows[i].toDefaults) << "row " << i << " " << rows[i].name;
+    if (rows[i].toDefaults) {
+      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << rows[i].name;
+      EXPECT_NE(log().find("| Error reading settings file!\n"), std::string::npos)
+          << "row " << i << " " << rows[i].name;
+    }
+  }
+}
+
+TEST_F(SettingsTest, LogParsDump) {
+  LogPars pars;
+  pars.mSettingsDirPath = "C:\\Users\\x\\Korvexpad";
+  pars.mMaxSize = -1;
+  pars.mIsLogToCnsl = true;
+  pars.mIsTmp = true;
+  pars.mExclFileToLog = "cnfg.cpp";
+  const std::string expected =
+      "  >    mSectionName: LOGGING\n"
+      "  >mSettingsDirPath: C:\\Users\\x\\Korvexpad\n"
+      "  >        mLogFile: Creo_plugin_log.txt\n"
+      "  >        mMaxSize: -1\n"
+      "  >    mIsLogToFile: 0\n"
+      "  >    mIsLogToCnsl: 1\n"
+      "  >      mIsWarning: 0\n"
+      "  >     mIsCreation: 0\n"
+      "  >        mIsTrace: 0\n"
+      "  >       mIsDevCom: 0\n"
+      "  >       mIsIntCom: 0\n"
+      "  >         mIsInfo: 0\n"
+      "  >        mIsDebug: 0\n"
+      "  >          mIsTmp: 1\n"
+      "  >  mExclFileToLog: cnfg.cpp";
+  EXPECT_EQ(pars.toString("  >"), expected);
+}
+
+TEST_F(SettingsTest, HomeDirectoryFallbacks) {
+  std::string oldHome;
+  const bool hadHome = kxtest::getEnv("HOME", oldHome);
+  struct Row {
+    const char* profile;  // null: unset
+    const char* home;
+    std::string expected;
+  };
+  const std::vector<Row> rows = {
+      {mHome.c_str(), "C:\\elsewhere", mHome},
+      {nullptr, "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
+      {"", "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
+      {nullptr, nullptr, "."},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    kxtest::setEnv("USERPROFILE", rows[i].profile);
+    kxtest::setEnv("HOME", rows[i].home);
+    Settings settings;
+    EXPECT_EQ(settings.mHomeDir, rows[i].expected) << "row " << i;
+    EXPECT_EQ(settings.mFilePath, rows[i].expected + "\\Korvexpad\\Applications\\Creo_plugin.ini")
+        << "row " << i;
+  }
+  kxtest::setEnv("HOME", hadHome ? oldHome.c_str() : nullptr);
+}
+
+}  // namespace
