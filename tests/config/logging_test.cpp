@@ -18,6 +18,10 @@
 #include "config_test_util.h"
 #include "thread_id.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 void writeFromOtherFile(int32_t type, const std::string& text);
 
 // Outside the anonymous namespace, so its signature carries no namespace.
@@ -463,6 +467,27 @@ TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
   EXPECT_EQ(kxtest::readBinary(logPath()), header);
   EXPECT_EQ(gLog.backupLogFile(), -2);
 }
+
+#ifdef _WIN32
+TEST_F(LoggingTest, UnrenamableLogFileIsReportedOnStandardOutput) {
+  LogPars config = pars(true, true);
+  config.mMaxSize = 0;
+  gLog.init(config);
+  // Another process holding the file without delete sharing makes the move fail.
+  HANDLE holder = CreateFileA(logPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  mCapture->clear();
+  expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
+  CloseHandle(holder);
+  const std::vector<std::string> lines = kxtest::splitLines(console());
+  ASSERT_EQ(lines.size(), 2u) << console();
+  EXPECT_EQ(lines[0],
+            "File '" + logPath() + "' couldn't be renamed to '" + mDir + "\\test_log.bak'!");
+  EXPECT_EQ(textOf(lines[1]), "first");
+  EXPECT_FALSE(kxtest::fileExists(mDir + "\\test_log.bak"));
+}
+#endif
 
 TEST_F(LoggingTest, BackupWithoutFileStream) {
   gLog.init(pars(false, true));
