@@ -15,7 +15,7 @@ namespace {
 
 const char kUsage[] =
     "usage: kx_daemon.exe [--config <file>] [--journal <file>] [--devices <n>] [--port <n>]\n"
-    "                     [--control-port <n>] [--nav-port <n>]\n";
+    "                     [--control-port <n>] [--nav-port <n>] [--log <file>]\n";
 
 bool portArg(const std::string& option, const char* value, uint16_t& port) {
   int64_t v;
@@ -39,11 +39,12 @@ int main(int argc, char** argv) {
   std::string configPath = envOr("KX_DAEMON_CONFIG", "");
   std::string journalPath = envOr("KX_DAEMON_JOURNAL", "kx_daemon_journal.jsonl");
   int64_t devices = -1;
+  std::string logPath;
   uint16_t clientPort = NetSocket::portFromEnv("KX_DAEMON_PORT", 47012);
   uint16_t controlPort = NetSocket::portFromEnv("KX_DAEMON_CTRL_PORT", 47013);
   uint16_t navPort = NetSocket::portFromEnv("KX_HOST_NAV_PORT", 47011);
 
-  const std::string known = " --config --journal --devices --port --control-port --nav-port ";
+  const std::string known = " --config --journal --devices --port --control-port --nav-port --log ";
   for (int i = 1; i < argc; ++i) {
     std::string opt = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
       if (!portArg(opt, value, clientPort)) return 2;
     } else if (opt == "--control-port" && ok) {
       if (!portArg(opt, value, controlPort)) return 2;
+    } else if (opt == "--log" && ok) {
+      logPath = value;
     } else if (opt == "--nav-port" && ok) {
       if (!portArg(opt, value, navPort)) return 2;
     } else {
@@ -73,6 +76,16 @@ int main(int argc, char** argv) {
       return 2;
     }
     ++i;
+  }
+
+  if (!logPath.empty()) {
+    // The daemon's own log: everything but the per-event noise.
+    LogPars pars;
+    pars.mLogFile = logPath;
+    pars.mSettingsDirPath = ".";
+    pars.mIsLogToFile = true;
+    pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
+    gLog.init(pars);
   }
 
   DaemonConfig config;
