@@ -6,7 +6,7 @@ const char* const kBlanks = " \t";
 
 }  // namespace
 
-uint32_t Cnfg::open(const std::string& fileName) {
+uint32_t Cnfg::open(const std::string& fileName) try {
   mCommentChars = "#\r\n";
   mSeparators = "=\t";
   mCommentChar = mCommentChars[0];
@@ -17,6 +17,10 @@ uint32_t Cnfg::open(const std::string& fileName) {
   // Text mode, so CR LF arrives as LF; the C runtime opens without denying other processes.
   mStream.open(fileName, std::ios::in);
   if (!mStream.is_open()) mError = CNFG_FILE_NOT_FOUND;
+  return mError;
+} catch (...) {
+  // Nothing thrown leaves the reader; a failure is a code like any other.
+  mError = CNFG_FILE_NOT_FOUND;
   return mError;
 }
 
@@ -70,7 +74,7 @@ std::string Cnfg::trimBlanks(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-uint32_t Cnfg::findSection(const std::string& sectionName) {
+uint32_t Cnfg::findSection(const std::string& sectionName) try {
   mError = CNFG_OK;
   mSectionName = sectionName;
   mStream.clear();
@@ -82,9 +86,12 @@ uint32_t Cnfg::findSection(const std::string& sectionName) {
   }
   mError = CNFG_SECTION_NOT_FOUND;
   return mError;
+} catch (...) {
+  mError = CNFG_SECTION_NOT_FOUND;
+  return mError;
 }
 
-uint32_t Cnfg::getNextParameter(std::string& parameterName, std::string& value) {
+uint32_t Cnfg::getNextParameter(std::string& parameterName, std::string& value) try {
   mError = CNFG_OK;
   if (mStream.eof()) {
     mError = CNFG_NO_FURTHER_PARAMETER;
@@ -98,6 +105,9 @@ uint32_t Cnfg::getNextParameter(std::string& parameterName, std::string& value) 
   parameterName = pieces.name;
   value = trimBlanks(pieces.value);
   if (parameterName.empty()) mError = CNFG_NO_FURTHER_PARAMETER;
+  return mError;
+} catch (...) {
+  mError = CNFG_NO_FURTHER_PARAMETER;
   return mError;
 }
 

@@ -1,6 +1,5 @@
 #include "settings.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -66,7 +65,6 @@ int Settings::readParameter(Cnfg& cnfg, const std::string& key, std::string& val
 }
 
 int32_t Settings::toInt32(const std::string& text) {
-  errno = 0;
   const long long value = std::strtoll(text.c_str(), nullptr, 10);
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
@@ -84,7 +82,7 @@ void Settings::writeKeyLine(std::ostream& out, const std::string& key, const std
   out << value << comment << '\n';
 }
 
-int Settings::readSettingsFile(const std::string& path) {
+int Settings::readSettingsFile(const std::string& path) try {
   uint32_t errors = 0;
   {
     Cnfg cnfg;
@@ -125,9 +123,12 @@ int Settings::readSettingsFile(const std::string& path) {
     return -2;
   }
   return 0;
+} catch (...) {
+  KXLOG(LOG_ERR) << "Error readSettingsFile()" << LOG_END;
+  return -2;
 }
 
-int Settings::writeSettingsFile(const std::string& path) {
+int Settings::writeSettingsFile(const std::string& path) try {
   KXLOG(LOG_TRC) << "Writing new default settings file ..." << LOG_END;
   std::ofstream out(path, std::ios::out | std::ios::trunc);
   if (!out.is_open()) {
@@ -168,6 +169,9 @@ int Settings::writeSettingsFile(const std::string& path) {
   out.close();
   KXLOG(LOG_TRC) << "Default settings file written." << LOG_END;
   return 0;
+} catch (...) {
+  KXLOG(LOG_ERR) << "Error writeSettingsFile()" << LOG_END;
+  return -1;
 }
 
 void Settings::setDefaults() {

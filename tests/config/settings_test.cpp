@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,12 @@ TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
         << "row " << i << "\n"
         << text;
     EXPECT_EQ(countOf(text, "|ERR|"), 2u) << "row " << i << "\n" << text;
+    // The lookup's report comes from the static reader function, its name cut to 32 columns.
+    EXPECT_TRUE(
+        std::regex_search(text, std::regex(R"(\|ERR\|[ 0-9]{6}\|    settings\.cpp\| {0,3}[0-9]+\| )"
+                                           R"(\*ttings::Settings::readParameter\| Parameter ')")))
+        << "row " << i << "\n"
+        << text;
     EXPECT_NE(text.find("| Error reading settings file!\n"), std::string::npos) << "row " << i;
     EXPECT_NE(text.find("| Settings file not found - using default values ...\n"),
               std::string::npos)
