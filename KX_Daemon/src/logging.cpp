@@ -171,7 +171,7 @@ std::string Logging::getTimeString() {
   using namespace std::chrono;
   const long long msOfDay =
       duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() % 86400000LL;
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof(text), "%02d:%02d:%02d.%03d", static_cast<int>(msOfDay / 3600000),
                 static_cast<int>(msOfDay / 60000 % 60), static_cast<int>(msOfDay / 1000 % 60),
                 static_cast<int>(msOfDay % 1000));
@@ -191,7 +191,7 @@ std::string Logging::getDateString() {
 #else
   if (localtime_r(&now, &local) == nullptr) return std::string();
 #endif
-  char text[32];
+  char text[48];
   std::snprintf(text, sizeof(text), "%s %s %2d %d", kDays[local.tm_wday % 7],
                 kMonths[local.tm_mon % 12], local.tm_mday, local.tm_year + 1900);
   return text;
