@@ -32,16 +32,22 @@ int32_t ClientSession::request(const std::string& request, std::vector<std::stri
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mIsAlive) return -1;
     seq = mNextSeq++;
+    mPending.insert(seq);
   }
   std::string line = std::to_string(seq) + " " + request + "\n";
   {
     std::lock_guard<std::mutex> lock(mSendMutex);
     if (mTraceSink) mTraceSink("-> " + request);
-    if (!mSocket.sendAll(line)) return -1;
+    if (!mSocket.sendAll(line)) {
+      std::lock_guard<std::mutex> lock(mMutex);
+      mPending.erase(seq);
+      return -1;
+    }
   }
   std::unique_lock<std::mutex> lock(mMutex);
   bool answered = mChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                     [&] { return !mIsAlive || mReplies.count(seq) != 0; });
+  mPending.erase(seq);
   auto it = mReplies.find(seq);
   if (!answered || it == mReplies.end()) return -1;
   std::vector<std::string> reply = std::move(it->second);
@@ -110,6 +116,7 @@ void ClientSession::handleLine(const std::string& line) {
     if (!WireCodec::parseInt(words[1], 0, UINT32_MAX, seq)) return;
     {
       std::lock_guard<std::mutex> lock(mMutex);
+      if (mPending.count(static_cast<uint32_t>(seq)) == 0) return;
       mReplies[static_cast<uint32_t>(seq)].assign(words.begin() + 2, words.end());
     }
     mChanged.notify_all();

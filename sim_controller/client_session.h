@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +51,7 @@ class ClientSession {
   std::mutex mMutex;
   std::condition_variable mChanged;
   std::map<uint32_t, std::vector<std::string>> mReplies;
+  std::set<uint32_t> mPending;  // requests still waiting; late replies to others are dropped
   std::deque<ControllerEvent> mEvents;
   uint32_t mNextSeq = 1;
   bool mIsAlive = false;

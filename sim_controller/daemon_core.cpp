@@ -130,6 +130,8 @@ void DaemonCore::sendEvent(int32_t clientId, int32_t code, const int16_t values[
   detail.add("client", clientId).add("app", it->second.app).add("code", code).addValues(values);
   if (!sent) detail.add("failed", true);
   mJournal.write(detail);
+  // A client that stopped reading is dropped rather than let it stall the daemon.
+  if (!sent) it->second.close();
 }
 
 void DaemonCore::setLegacy(int32_t device, int32_t value, const char* by) {

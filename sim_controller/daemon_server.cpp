@@ -74,6 +74,7 @@ void DaemonServer::acceptClients() {
     NetSocket accepted = mClientListener.accept(kPollMs / 4);
     if (!accepted.isOpen()) continue;
     auto socket = std::make_shared<NetSocket>(std::move(accepted));
+    socket->setSendTimeout(1000);
     std::thread(&DaemonServer::serveClient, this, socket).detach();
   }
 }

@@ -183,6 +183,11 @@ std::string NetSocket::receiveFrom(int timeoutMs) {
   return n > 0 ? std::string(buffer, n) : std::string();
 }
 
+void NetSocket::setSendTimeout(int timeoutMs) {
+  DWORD ms = static_cast<DWORD>(timeoutMs);
+  setsockopt(raw(mHandle), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+
 bool NetSocket::sendAll(const std::string& data) {
   size_t done = 0;
   while (done < data.size()) {

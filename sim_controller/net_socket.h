@@ -26,6 +26,8 @@ class NetSocket {
   std::string receiveFrom(int timeoutMs);
 
   bool sendAll(const std::string& data);
+  // A send that cannot go on for this long fails instead of blocking (a peer that stopped reading).
+  void setSendTimeout(int timeoutMs);
   // Reads up to one line (without its LF). 1: line read, 0: timeout, -1: closed or failed.
   int readLine(std::string& line, int timeoutMs);
   // Makes a blocked readLine or accept in another thread return.

@@ -115,3 +115,14 @@ TEST(DaemonConfig, MissingFileIsNamed) {
   EXPECT_FALSE(config.load("C:\\nowhere\\kx.cfg", error));
   EXPECT_NE(error.find("C:\\nowhere\\kx.cfg"), std::string::npos) << error;
 }
+
+TEST(DaemonConfig, ExampleConfigurationLoads) {
+  DaemonConfig config;
+  std::string error;
+  ASSERT_TRUE(config.load(KX_EXAMPLE_CONFIG, error)) << error;
+  const ApplicationConfig& app = config.mApplications.at("xtopCreo");
+  EXPECT_EQ(app.modes.at("Default").at(1).text, "KX_Toggle_Scroll_Mode");
+  EXPECT_EQ(app.modes.at("Assembly").at(1).text, "KX_Toggle_Object_Move_Mode");
+  // The menu file sits next to the configuration.
+  EXPECT_NE(app.menuFile.find("examples"), std::string::npos) << app.menuFile;
+}
