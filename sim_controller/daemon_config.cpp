@@ -1,5 +1,6 @@
 #include "daemon_config.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -24,6 +25,30 @@ std::string trim(const std::string& s) {
   if (b == std::string::npos) return std::string();
   size_t e = s.find_last_not_of(" \t\r");
   return s.substr(b, e - b + 1);
+}
+
+// Replaces %NAME% by the environment variable NAME; false naming the first one that is unset.
+bool expandEnvironment(const std::string& text, std::string& out, std::string& missing) {
+  out.clear();
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t open = text.find('%', i);
+    size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) {
+      out += text.substr(i);
+      break;
+    }
+    out += text.substr(i, open - i);
+    std::string name = text.substr(open + 1, close - open - 1);
+    const char* value = name.empty() ? "%" : std::getenv(name.c_str());
+    if (!value) {
+      missing = name;
+      return false;
+    }
+    out += value;
+    i = close + 1;
+  }
+  return true;
 }
 
 bool isAbsolute(const std::string& path) {
@@ -156,7 +181,10 @@ bool DaemonConfig::parse(std::istream& in, const std::string& fileName, std::str
       case kApplication:
         if (key == "menu_file") {
           if (value.empty()) return fail("empty menu_file");
-          mApplications[application].menuFile = isAbsolute(value) ? value : mDirectory + value;
+          std::string path, missing;
+          if (!expandEnvironment(value, path, missing))
+            return fail("menu_file uses %" + missing + "%, which is not set");
+          mApplications[application].menuFile = isAbsolute(path) ? path : mDirectory + path;
         } else {
           return fail("unknown key '" + key + "' in [application " + application + "]");
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -74,6 +75,29 @@ TEST(DaemonConfig, RelativeMenuFileIsTakenFromTheConfigFolder) {
   std::string error;
   ASSERT_TRUE(parse("[application xtopCreo]\nmenu_file = Creo.mnu\n", config, error)) << error;
   EXPECT_EQ(config.mApplications.at("xtopCreo").menuFile, "C:\\cfg\\Creo.mnu");
+}
+
+TEST(DaemonConfig, MenuFilePathTakesEnvironmentVariables) {
+  _putenv_s("KX_TEST_PROFILE", "C:\\users\\tester");
+  struct Row {
+    std::string value;
+    std::string path;
+  } rows[] = {
+      {"%KX_TEST_PROFILE%\\Korvexpad\\Creo.mnu", "C:\\users\\tester\\Korvexpad\\Creo.mnu"},
+      {"C:\\a%%b\\Creo.mnu", "C:\\a%b\\Creo.mnu"},
+      {"C:\\50%\\Creo.mnu", "C:\\50%\\Creo.mnu"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    DaemonConfig config;
+    std::string error;
+    ASSERT_TRUE(parse("[application A]\nmenu_file = " + rows[i].value + "\n", config, error))
+        << "row " << i << ": " << error;
+    EXPECT_EQ(config.mApplications.at("A").menuFile, rows[i].path) << "row " << i;
+  }
+  DaemonConfig config;
+  std::string error;
+  EXPECT_FALSE(parse("[application A]\nmenu_file = %KX_TEST_UNSET_VAR%\\x.mnu\n", config, error));
+  EXPECT_EQ(error, "test.cfg:2: menu_file uses %KX_TEST_UNSET_VAR%, which is not set");
 }
 
 TEST(DaemonConfig, BadInputNamesFileAndLine) {
