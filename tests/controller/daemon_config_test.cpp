@@ -147,6 +147,8 @@ TEST(DaemonConfig, ExampleConfigurationLoads) {
   const ApplicationConfig& app = config.mApplications.at("xtopCreo");
   EXPECT_EQ(app.modes.at("Default").at(1).text, "KX_Toggle_Scroll_Mode");
   EXPECT_EQ(app.modes.at("Assembly").at(1).text, "KX_Toggle_Object_Move_Mode");
-  // The menu file sits next to the configuration.
-  EXPECT_NE(app.menuFile.find("examples"), std::string::npos) << app.menuFile;
+  // The plug-in's menu file under the user profile.
+  ASSERT_NE(std::getenv("USERPROFILE"), nullptr);
+  EXPECT_EQ(app.menuFile,
+            std::string(std::getenv("USERPROFILE")) + "\\Korvexpad\\Applications\\Creo.mnu");
 }
