@@ -30,8 +30,10 @@ int32_t fromStatus(int32_t status) {
 }  // namespace
 
 ClientLink& ClientLink::instance() {
-  static ClientLink link;
-  return link;
+  // Never destroyed: a destructor would run under the loader lock at unload and could wait there
+  // for a reader thread that itself needs that lock to end.
+  static ClientLink* link = new ClientLink();
+  return *link;
 }
 
 std::shared_ptr<ClientSession> ClientLink::current() {
