@@ -28,7 +28,11 @@ DaemonProxy::DaemonProxy(CKxAddin* addinP)
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   mAddinP->mMenuFncIdx = -1;
   mIsConnected = connect();
-  pthread_create(&mReadThread, nullptr, &DaemonProxy::readThread, this);
+  // Raised before the thread exists so the destructor always waits for it.
+  mIsReading = true;
+  if (pthread_create(&mReadThread, nullptr, &DaemonProxy::readThread, this) != 0) {
+    mIsReading = false;
+  }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }
 

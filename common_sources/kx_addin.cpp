@@ -41,7 +41,11 @@ CKxAddin::CKxAddin()
   mDaemonProxyP = new DaemonProxy(this);
 
   mIsToWatch = true;
+  // Raised before the thread exists, so a destructor that comes before the thread's first step
+  // still waits for it instead of freeing what the thread is about to read.
+  mIsWatching = true;
   if (pthread_create(&mWatchThread, nullptr, &CKxAddin::watchConnection, this) != 0) {
+    mIsWatching = false;
     KXLOG(LOG_ERR) << "Error creating reading thread!" << LOG_END;
   }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;

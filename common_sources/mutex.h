@@ -24,6 +24,8 @@ class Mutex {
   static FILE* sErrStream;
 
  private:
+  friend class MutexTestAccess;  // lets tests break the semaphore to see the failure reports
+
   sem_t mSemaphore;
   char mName[32];
   bool mIsInitialised;

@@ -1,0 +1,182 @@
+// The event slot between the reading thread and the user-interface thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "fake_kx_api.h"
+#include "kx_addin.h"
+
+namespace {
+
+struct StoredEvent {
+  int32_t mCode;
+  int16_t mMotion[6];
+};
+
+class EventSlotTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    FakeKxApi::install();
+    sAddin = new CKxAddin();
+  }
+  static void TearDownTestSuite() {
+    delete sAddin;
+    sAddin = nullptr;
+  }
+  void SetUp() override { sAddin->takePass(); }
+
+  // What the reading thread does with one successful read.
+  static void store(const StoredEvent& event) {
+    sAddin->storeEventCode(event.mCode);
+    sAddin->storeMotion(event.mMotion);
+  }
+
+  static CKxAddin* sAddin;
+};
+
+CKxAddin* EventSlotTest::sAddin = nullptr;
+
+struct SlotRow {
+  std::vector<StoredEvent> mEvents;  // read before one consumer pass
+  int32_t mFncIdx;
+  int32_t mKeyEvent;
+  int16_t mMotion[6];
+};
+
+TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
+  const SlotRow rows[] = {
+      // Newest pending function wins.
+      {{{0x20020 + 3, {0, 0, 0, 0, 0, 0}}, {0x20020 + 7, {0, 0, 0, 0, 0, 0}}},
+       7,
+       0,
+       {0, 0, 0, 0, 0, 0}},
+      // A function and a special command before the same pass: both pending.
+      {{{0x20020 + 2, {1, 2, 3, 4, 5, 6}}, {0x2000A, {0, 0, 0, 0, 0, 9}}},
+       2,
+       0x2000A,
+       {0, 0, 0, 0, 0, 9}},
+      // A negative code still carries motion.
+      {{{-1, {10, -20, 30, -40, 50, -60}}}, -1, 0, {10, -20, 30, -40, 50, -60}},
+      // APPL_FUNC_START is index 0; the code below it is ignored.
+      {{{0x20020, {0, 0, 0, 0, 0, 0}}}, 0, 0, {0, 0, 0, 0, 0, 0}},
+      {{{0x2001F, {1, 1, 1, 1, 1, 1}}}, -1, 0, {1, 1, 1, 1, 1, 1}},
+      // Both special ranges, at their ends.
+      {{{0x20009, {0, 0, 0, 0, 0, 0}}}, -1, 0x20009, {0, 0, 0, 0, 0, 0}},
+      {{{0x2000C, {0, 0, 0, 0, 0, 0}}}, -1, 0x2000C, {0, 0, 0, 0, 0, 0}},
+      {{{0x20016, {0, 0, 0, 0, 0, 0}}}, -1, 0x20016, {0, 0, 0, 0, 0, 0}},
+      {{{0x20018, {0, 0, 0, 0, 0, 0}}}, -1, 0x20018, {0, 0, 0, 0, 0, 0}},
+      // Codes between and around the special ranges change only the motion.
+      {{{0x20008, {2, 0, 0, 0, 0, 0}}}, -1, 0, {2, 0, 0, 0, 0, 0}},
+      {{{0x2000D, {3, 0, 0, 0, 0, 0}}}, -1, 0, {3, 0, 0, 0, 0, 0}},
+      {{{0x20013, {4, 0, 0, 0, 0, 0}}}, -1, 0, {4, 0, 0, 0, 0, 0}},
+      {{{0x20015, {5, 0, 0, 0, 0, 0}}}, -1, 0, {5, 0, 0, 0, 0, 0}},
+      {{{0x20019, {6, 0, 0, 0, 0, 0}}}, -1, 0, {6, 0, 0, 0, 0, 0}},
+      {{{0x20001, {7, 0, 0, 0, 0, 0}}}, -1, 0, {7, 0, 0, 0, 0, 0}},
+      {{{0x20002, {8, 0, 0, 0, 0, 0}}}, -1, 0, {8, 0, 0, 0, 0, 0}},
+      {{{0, {9, 0, 0, 0, 0, 0}}}, -1, 0, {9, 0, 0, 0, 0, 0}},
+      // A later plain read keeps a pending command and replaces the motion.
+      {{{0x20020 + 1, {1, 1, 1, 1, 1, 1}}, {0, {-32768, 32767, 0, 0, 0, 0}}},
+       1,
+       0,
+       {-32768, 32767, 0, 0, 0, 0}},
+  };
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    for (const StoredEvent& event : rows[row].mEvents) store(event);
+    const SlotPass pass = sAddin->takePass();
+    EXPECT_EQ(pass.mMenuFncIdx, rows[row].mFncIdx) << "row " << row;
+    EXPECT_EQ(pass.mKeyEvent, rows[row].mKeyEvent) << "row " << row;
+    for (int axis = 0; axis < 6; ++axis) {
+      EXPECT_EQ(pass.mMotion[axis], rows[row].mMotion[axis]) << "row " << row << " axis " << axis;
+    }
+    // Taking leaves "none" behind; the motion stays until the next read.
+    const SlotPass again = sAddin->takePass();
+    EXPECT_EQ(again.mMenuFncIdx, -1) << "row " << row;
+    EXPECT_EQ(again.mKeyEvent, 0) << "row " << row;
+    EXPECT_EQ(again.mMotion[0], rows[row].mMotion[0]) << "row " << row;
+  }
+}
+
+TEST_F(EventSlotTest, ClassificationTable) {
+  const struct {
+    int32_t mCode;
+    EventAction mAction;
+  } rows[] = {
+      {-131104, EventAction::kNone},
+      {-1, EventAction::kNone},
+      {0, EventAction::kNone},
+      {0x20000, EventAction::kNone},
+      {0x20001, EventAction::kRereadAdvanced},
+      {0x20002, EventAction::kRereadAdvanced},
+      {0x20003, EventAction::kNone},
+      {0x20009, EventAction::kSpecialCommand},
+      {0x2000B, EventAction::kSpecialCommand},
+      {0x20012, EventAction::kNone},
+      {0x20013, EventAction::kResendMode},
+      {0x20014, EventAction::kNone},
+      {0x20017, EventAction::kSpecialCommand},
+      {0x2001F, EventAction::kNone},
+      {0x20020, EventAction::kApplFunction},
+      {0x7FFFFFFF, EventAction::kApplFunction},
+  };
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    EXPECT_EQ(static_cast<int>(classifyEventCode(rows[row].mCode)),
+              static_cast<int>(rows[row].mAction))
+        << "row " << row << " code " << rows[row].mCode;
+  }
+}
+
+// A value the reading thread stores while the user-interface thread takes must be either taken or
+// replaced by a newer one; the newest of every burst must always arrive.
+TEST_F(EventSlotTest, AValueStoredDuringATakeIsNeverLost) {
+  constexpr int kRounds = 300;
+  constexpr int kBurst = 50;
+  std::atomic<bool> isWriting{false};
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<int32_t> taken;
+    isWriting = true;
+    std::thread writer([&] {
+      for (int value = 0; value < kBurst; ++value) {
+        sAddin->storeEventCode(APPL_FUNC_START + value);
+        sAddin->storeEventCode(KX_EV_SPECIAL_FIRST + value % 4);
+      }
+      isWriting = false;
+    });
+    int32_t lastKey = 0;
+    while (isWriting) {
+      const SlotPass pass = sAddin->takePass();
+      if (pass.mMenuFncIdx >= 0) taken.push_back(pass.mMenuFncIdx);
+      if (pass.mKeyEvent > 0) lastKey = pass.mKeyEvent;
+    }
+    writer.join();
+    const SlotPass last = sAddin->takePass();
+    if (last.mMenuFncIdx >= 0) taken.push_back(last.mMenuFncIdx);
+    if (last.mKeyEvent > 0) lastKey = last.mKeyEvent;
+
+    ASSERT_FALSE(taken.empty()) << "round " << round;
+    EXPECT_EQ(taken.back(), kBurst - 1) << "round " << round << ": the newest function was lost";
+    EXPECT_EQ(lastKey, KX_EV_SPECIAL_FIRST + (kBurst - 1) % 4) << "round " << round;
+    for (size_t i = 1; i < taken.size(); ++i) {
+      ASSERT_LT(taken[i - 1], taken[i]) << "round " << round << ": a value was taken twice";
+    }
+  }
+}
+
+// The reading thread, fed by the library, fills the slot the same way.
+TEST_F(EventSlotTest, TheReadingThreadFillsTheSlot) {
+  const int16_t motion[6] = {11, 12, 13, 14, 15, 16};
+  const int16_t rest[6] = {0, 0, 0, 0, 0, 0};
+  FakeKxApi::instance().queueEvent(APPL_FUNC_START + 5, rest);
+  FakeKxApi::instance().queueEvent(0x20017, motion);
+  SlotPass pass{-1, 0, {0, 0, 0, 0, 0, 0}};
+  for (int tries = 0; tries < 500 && pass.mMotion[5] != 16; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (sAddin->mRotZ == 16) pass = sAddin->takePass();
+  }
+  EXPECT_EQ(pass.mMenuFncIdx, 5);
+  EXPECT_EQ(pass.mKeyEvent, 0x20017);
+  for (int axis = 0; axis < 6; ++axis) EXPECT_EQ(pass.mMotion[axis], motion[axis]) << axis;
+}
+
+}  // namespace

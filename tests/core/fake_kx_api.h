@@ -1,0 +1,51 @@
+// A scripted stand-in for the controller client library, installed in place of the DLL: it records
+// every call with its thread and time, and answers from a script the test sets.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct FakeCall {
+  std::string mName;
+  unsigned long mThreadId;
+  std::chrono::steady_clock::time_point mTime;
+};
+
+struct FakeEvent {
+  int32_t mCode;
+  int16_t mMotion[6];
+};
+
+class FakeKxApi {
+ public:
+  static FakeKxApi& instance();
+  // Installs the fake as the plug-in's library (once per process) and resets the script.
+  static void install();
+  void reset();
+
+  std::vector<FakeCall> calls();
+  std::vector<FakeCall> callsExcept(const std::vector<std::string>& names);
+  void queueEvent(int32_t code, const int16_t motion[6]);
+  bool waitForCall(const std::string& name, int count, int timeoutMs);
+  int countCalls(const std::string& name);
+
+  std::atomic<int32_t> mConnectResult{-1};
+  // Results of kxGetDevNum in call order; the last one repeats.
+  std::deque<int32_t> mDevNumResults;
+  std::atomic<int32_t> mDeviceCount{0};
+  std::atomic<int32_t> mLegacyCom1{1};
+  std::atomic<int32_t> mGetParameterResult{0};
+  std::atomic<int32_t> mSetParameterResult{0};
+
+  std::mutex mLock;
+  std::vector<FakeCall> mCalls;
+  std::deque<FakeEvent> mEvents;
+
+  void record(const char* name);
+  int32_t nextDevNumResult();
+};
