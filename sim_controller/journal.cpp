@@ -38,14 +38,8 @@ void Journal::write(const JsonLine& line) {
   long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::steady_clock::now() - mStart)
                      .count();
-  std::string text = line.str();
-  // Splice the time in right after the type, so every line reads the same way.
-  size_t comma = text.find(',');
-  std::string stamp = ",\"t_ms\":" + std::to_string(ms);
-  if (comma == std::string::npos)
-    text.insert(text.size() - 1, stamp);
-  else
-    text.insert(comma, stamp);
+  // The time first, as in the host's journal.
+  std::string text = "{\"t\":" + std::to_string(ms) + "," + line.str().substr(1);
   text += "\n";
   std::fwrite(text.data(), 1, text.size(), mFile);
   std::fflush(mFile);

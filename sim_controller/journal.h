@@ -1,5 +1,5 @@
-// The daemon's journal: JSON Lines, one object per line, each with "t_ms" (milliseconds since the
-// daemon started) first after "type". Flushed per line so readers see it at once.
+// The daemon's journal: JSON Lines, one object per line, each starting with "t" (milliseconds since
+// the daemon started) and "ev" (the kind of entry). Flushed per line so readers see it at once.
 #pragma once
 
 #include <chrono>

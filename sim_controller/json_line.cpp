@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-JsonLine::JsonLine(const std::string& type) { mText = "{\"type\":" + quote(type); }
+JsonLine::JsonLine(const std::string& type) { mText = "{\"ev\":" + quote(type); }
 
 void JsonLine::key(const char* name) {
   mText += ",";

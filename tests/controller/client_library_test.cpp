@@ -214,8 +214,8 @@ TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
     ASSERT_EQ(lib->getParameter(KX_PARAM_LEGACY_COM1, &now), 0) << "row " << i;
     EXPECT_EQ(now, r.readBack) << "row " << i;
   }
-  EXPECT_EQ(daemon.journalLines({"\"param_write\"", "\"value\":0", "\"old\":1"}).size(), 1u);
-  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"off\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"param_write\"", "\"value\":0", "\"old\":1"}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"legacy\"", "\"state\":\"off\""}).size(), 1u);
 
   // Null pointers are refused, not dereferenced.
   EXPECT_NE(lib->getParameter(12, nullptr), 0);
@@ -235,7 +235,7 @@ TEST_F(ClientLibrary, ModeAnnouncementsAreJournaledWithTheirNames) {
     ASSERT_EQ(lib->setApplMode("Creo", modes[i]), 0) << "row " << i;
     EXPECT_EQ(daemon.control("mode"), std::string("ok ") + modes[i]) << "row " << i;
     EXPECT_EQ(daemon
-                  .journalLines({"\"mode\"", "\"application\":\"Creo\"",
+                  .journalLines({"\"ev\":\"mode\"", "\"application\":\"Creo\"",
                                  std::string("\"mode\":\"") + modes[i] + "\""})
                   .size(),
               1u)
@@ -308,7 +308,7 @@ TEST_F(ClientLibrary, ReadWaitsBoundedAndDisconnectWakesIt) {
   EXPECT_TRUE(woke);
   EXPECT_LT(wakeMs, 10000) << "the read ran into its own limit instead of being woken";
   EXPECT_NE(result.load(), 0);
-  EXPECT_EQ(daemon.journalLines({"\"unregister\"", "\"app\":\"xtopCreo\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"unregister\"", "\"app\":\"xtopCreo\""}).size(), 1u);
 }
 
 TEST_F(ClientLibrary, ThreeThreadsCallAtOnce) {
@@ -348,7 +348,7 @@ TEST_F(ClientLibrary, ThreeThreadsCallAtOnce) {
   reader.join();
   EXPECT_EQ(failures.load(), 0);
   EXPECT_GT(events.load(), 0);
-  EXPECT_EQ(daemon.journalLines({"\"param_write\""}).size(), size_t(kRounds));
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"param_write\""}).size(), size_t(kRounds));
 }
 
 TEST_F(ClientLibrary, DaemonKilledAndRestartedWithAClientConnected) {
@@ -378,7 +378,7 @@ TEST_F(ClientLibrary, DaemonKilledAndRestartedWithAClientConnected) {
   startDaemon();
   EXPECT_TRUE(waitFor([&] { return lib->connect(0, "xtopCreo") == 0; }));
   EXPECT_EQ(lib->devNum(count), 0);
-  EXPECT_EQ(daemon.journalLines({"\"register\"", "\"app\":\"xtopCreo\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"register\"", "\"app\":\"xtopCreo\""}).size(), 1u);
   EXPECT_EQ(daemon.control("event 0x20013").rfind("ok sent", 0), 0u);
   stop = true;
   reader.join();
@@ -408,7 +408,7 @@ TEST_F(ClientLibrary, AVanishedClientDoesNotDisturbTheDaemon) {
     EXPECT_EQ(lib->devNum(count), 0) << "row " << i;
   }
   EXPECT_TRUE(waitFor([&] {
-    return daemon.journalLines({"\"disconnect\"", "connection lost"}).size() == 4;
+    return daemon.journalLines({"\"ev\":\"disconnect\"", "connection lost"}).size() == 4;
   }));
   // Events still reach the registered plug-in, not the vanished ones.
   EXPECT_EQ(daemon.control("event 131104"), "ok sent 131104");

@@ -121,11 +121,12 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
     }
   }
   EXPECT_EQ(daemon
-                .journalLines({"\"button\"", "\"result\":\"unresolved\"",
+                .journalLines({"\"ev\":\"button\"", "\"result\":\"unresolved\"",
                                "\"command\":\"ProCmdNotInTheMenu\""})
                 .size(),
             1u);
-  EXPECT_EQ(daemon.journalLines({"\"button\"", "\"index\":4", "\"mode\":\"Default\""}).size(), 1u);
+  EXPECT_EQ(
+      daemon.journalLines({"\"ev\":\"button\"", "\"index\":4", "\"mode\":\"Default\""}).size(), 1u);
 }
 
 TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
@@ -134,7 +135,10 @@ TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
   start({"--config", writeFile("late.cfg", buttonConfig(menu))});
   ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
   EXPECT_EQ(daemon.control("button 2"), "ok unresolved ProCmdViewRefit");
-  EXPECT_EQ(daemon.journalLines({"\"unresolved\"", "cannot be read"}).size(), 1u);
+  EXPECT_EQ(
+      daemon.journalLines({"\"ev\":\"button\"", "\"result\":\"unresolved\"", "cannot be read"})
+          .size(),
+      1u);
   std::ofstream(menu, std::ios::binary) << kMenu;
   EXPECT_EQ(daemon.control("button 2"), "ok sent 131108");
 }
@@ -202,9 +206,10 @@ TEST_F(Daemon, LegacyOutputFeedsTheHostOnlyWhileOn) {
     EXPECT_TRUE(waitFor([&] { return lib->readEvent(e) == 0 && e.v[0] == 10 && e.v[5] == -60; }))
         << "row " << i;
   }
-  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"off\""}).size(), 1u);
-  EXPECT_EQ(daemon.journalLines({"\"legacy\"", "\"state\":\"on\""}).size(), 1u);
-  EXPECT_GE(daemon.journalLines({"\"forward\"", "\"values\":[10,-20,30,-40,50,-60]"}).size(), 4u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"legacy\"", "\"state\":\"off\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"legacy\"", "\"state\":\"on\""}).size(), 1u);
+  EXPECT_GE(daemon.journalLines({"\"ev\":\"forward\"", "\"values\":[10,-20,30,-40,50,-60]"}).size(),
+            4u);
 }
 
 TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
@@ -268,8 +273,8 @@ TEST_F(Daemon, DeviceCountAndStopStart) {
   EXPECT_EQ(daemon.control("restart"), "ok");
   EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
   EXPECT_EQ(lib->connect(0, "xtopCreo"), 0);
-  EXPECT_EQ(daemon.journalLines({"\"disconnect\"", "daemon stop"}).size(), 1u);
-  EXPECT_EQ(daemon.journalLines({"\"disconnect\"", "daemon restart"}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"disconnect\"", "daemon stop"}).size(), 1u);
+  EXPECT_EQ(daemon.journalLines({"\"ev\":\"disconnect\"", "daemon restart"}).size(), 1u);
 }
 
 TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
