@@ -69,6 +69,13 @@ std::string HostApp::exeDir() const {
   return toUtf8(slash == std::wstring::npos ? L"." : p.substr(0, slash));
 }
 
+void HostApp::dispatch(const MSG& msg) {
+  // The graphics window reads raw key messages; translating them would type every key twice.
+  HostApp* app = sApp;
+  if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
 void HostApp::scheduleMacros() {
   if (mMacrosPosted || !mWindows || !mWindows->frame()) return;
   mMacrosPosted = PostMessageW(mWindows->frame(), WM_KXH_RUN_MACROS, 0, 0) != 0;
@@ -192,16 +199,14 @@ int HostApp::run(const HostOptions& options) {
     SetTimer(mWindows->frame(), 1, 1000, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      dispatch(msg);
       if (static_cast<int>(GetTickCount() - started) > options.maxMs) break;
     }
   }
   if (options.stayOpen && !options.scenario.empty()) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      dispatch(msg);
     }
   }
   if (!options.screenshot.empty()) {
@@ -218,7 +223,6 @@ int HostApp::run(const HostOptions& options) {
   mNav->stop();
   // Macros queued by the plug-in's last callbacks still run, as the host would.
   mMacros.runQueued();
-  mWindows->destroy();
   int faults = mJournal.faultCount();
   if (result == 0 && faults > 0) result = 2;
   mJournal.write(JsonLine("host_exit")

@@ -45,6 +45,8 @@ class HostApp {
   static bool onUiThread(const char* function);
 
   int run(const HostOptions& options);
+  // One message of the host's message loop.
+  static void dispatch(const MSG& msg);
 
   Journal& journal() { return mJournal; }
   HostSession& session() { return mSession; }

@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kFirstItemId = 0x1000;
 HostWindows* sWindows = nullptr;
+HWND sTree = nullptr;
+WNDPROC sTreeProc = nullptr;
+WNDPROC sListProc = nullptr;
 
 const wchar_t kFrameClass[] = L"KxCreoFrame";
 const wchar_t kAreaClass[] = L"KxGraphicsArea";
@@ -42,10 +45,9 @@ std::string className(HWND w) {
 
 HostWindows::HostWindows(HostApp* app) : mApp(app) { sWindows = this; }
 
-HostWindows::~HostWindows() {
-  destroy();
-  sWindows = nullptr;
-}
+// The windows are left to the end of the process: destroying them one by one under Wine costs
+// seconds and the host is exiting anyway.
+HostWindows::~HostWindows() { sWindows = nullptr; }
 
 bool HostWindows::create(std::string* error) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -134,9 +136,10 @@ bool HostWindows::create(std::string* error) {
     *error = "cannot create the window tree, Windows error " + std::to_string(GetLastError());
     return false;
   }
-  mTreeProc = reinterpret_cast<WNDPROC>(
+  sTree = mTree;
+  sTreeProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(mTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
-  mListProc = reinterpret_cast<WNDPROC>(
+  sListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(mList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
   rebuildMenuBar();
   layout();
@@ -150,12 +153,6 @@ bool HostWindows::create(std::string* error) {
                             .num("tree_items", SendMessageW(mTree, TVM_GETCOUNT, 0, 0))
                             .num("list_items", SendMessageW(mList, LB_GETCOUNT, 0, 0)));
   return true;
-}
-
-void HostWindows::destroy() {
-  if (mDialog) DestroyWindow(mDialog);
-  if (mFrame) DestroyWindow(mFrame);
-  mDialog = mFrame = nullptr;
 }
 
 HWND HostWindows::control(const std::string& name) const {
@@ -334,9 +331,11 @@ void HostWindows::spyScroll(HWND w, UINT msg) {
 
 LRESULT CALLBACK HostWindows::scrollSpyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   HostWindows* self = sWindows;
-  WNDPROC base = w == self->mTree ? self->mTreeProc : self->mListProc;
+  // The original procedures outlive this object: the controls still get messages at exit.
+  WNDPROC base = w == sTree ? sTreeProc : sListProc;
   LRESULT r = CallWindowProcW(base, w, msg, wp, lp);
-  if (msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_MOUSEWHEEL) self->spyScroll(w, msg);
+  if (self && (msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_MOUSEWHEEL))
+    self->spyScroll(w, msg);
   return r;
 }
 

@@ -16,7 +16,6 @@ class HostWindows {
   ~HostWindows();
 
   bool create(std::string* error);
-  void destroy();
   // Rebuilds the Win32 menu bar from the menu model.
   void rebuildMenuBar();
   // What the host does when a menu opens: asks the access and value callbacks of its items.
@@ -52,7 +51,6 @@ class HostWindows {
     bool enabled;
   };
   std::vector<ItemRef> mItems;  // index = command id - kFirstItemId
-  WNDPROC mTreeProc = nullptr, mListProc = nullptr;
 };
 
 #endif

@@ -41,8 +41,6 @@ bool NavListener::start(int port, std::string* error) {
     closesocket(s);
     return false;
   }
-  DWORD timeout = 200;
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
   mSocket = s;
   mRun = true;
   mThread = std::thread(&NavListener::loop, this);
@@ -59,6 +57,12 @@ void NavListener::stop() {
 void NavListener::loop() {
   char buf[512];
   while (mRun) {
+    // Waits in short slices so stop() is seen soon.
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(static_cast<SOCKET>(mSocket), &ready);
+    timeval slice = {0, 100000};
+    if (select(0, &ready, nullptr, nullptr, &slice) <= 0) continue;
     int n = recv(static_cast<SOCKET>(mSocket), buf, sizeof buf - 1, 0);
     if (n <= 0) continue;
     buf[n] = 0;

@@ -36,8 +36,7 @@ bool ScenarioRunner::pump(int ms) {
         PostQuitMessage(static_cast<int>(msg.wParam));
         return false;
       }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      HostApp::dispatch(msg);
     }
     if (static_cast<int>(GetTickCount() - start) >= ms) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);

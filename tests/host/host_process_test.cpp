@@ -1,0 +1,394 @@
+// The emulated host as a program: a test plug-in loaded from a registry file, driven by scenarios,
+// observed through the journal and the exit code.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include <atomic>
+#include <thread>
+
+#include "host_process.h"
+
+namespace {
+
+using Fields = std::map<std::string, std::string>;
+
+struct Expect {
+  Fields fields;
+  int count;  // -1: at least one
+};
+
+void checkAll(const HostRun& r, const std::vector<Expect>& rows) {
+  for (size_t i = 0; i < rows.size(); ++i) {
+    int n = r.count(rows[i].fields);
+    std::string what;
+    for (auto& kv : rows[i].fields) what += kv.first + "=" + kv.second + " ";
+    if (rows[i].count < 0) {
+      EXPECT_GT(n, 0) << "row " << i << ": " << what;
+    } else {
+      EXPECT_EQ(n, rows[i].count) << "row " << i << ": " << what;
+    }
+  }
+}
+
+void checkNotes(const HostRun& r, const std::vector<std::string>& notes) {
+  for (size_t i = 0; i < notes.size(); ++i) {
+    std::string text;
+    r.note(notes[i].substr(0, notes[i].find(' ')), &text);
+    EXPECT_GE(r.note(notes[i]), 0) << "row " << i << ": want \"" << notes[i] << "\", first note "
+                                   << "of that kind: \"" << text << "\"";
+  }
+}
+
+std::string lastMenubar(const HostRun& r) {
+  std::string menus;
+  for (auto& e : r.events)
+    if (e.at("ev") == "menubar") menus = e.at("menus");
+  return menus;
+}
+
+TEST(HostProcessTest, PluginLifecycleWithRealArguments) {
+  HostProcess h("lifecycle");
+  std::string reg = h.registryForTestPlugin();
+  std::string scn = h.write("s.scn", "open part p1\n");
+  HostRun r = h.run({"--registry", reg, "--scenario", scn});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkNotes(r, {"init argc=1 argv0=1 version=11.0.0.0 build=2024070", "terminate"});
+  int started = r.find({{"ev", "plugin_started"}, {"name", "KxhTest"}});
+  int stopped = r.find({{"ev", "plugin_stopped"}, {"terminate_called", "true"}});
+  EXPECT_GE(started, 0);
+  EXPECT_GT(stopped, started);
+  EXPECT_GT(r.note("terminate"), started);
+}
+
+TEST(HostProcessTest, MenuNextToNeighbourAndCheckButtonCallbacks) {
+  HostProcess h("menu");
+  CreateDirectoryA((h.folder() + "\\usascii").c_str(), nullptr);
+  h.write("usascii\\kxtest.txt", "\nKxTest\nKx Test Menu\n#\n#\n\nKxt Move\nMove Things\n\n#\n");
+  std::string scn = h.write("s.scn",
+                            "open part p1\n"
+                            "menu-open KxTest\n"
+                            "menu KxTest \"Move Things\"\n"
+                            "open assembly a1\n"
+                            "menu-open KxTest\n"
+                            "menu KxTest Kxt_Move_label_unused_fallback_is_name\n");
+  // The last step names an item that does not exist: the run stops there with an error.
+  HostRun bad = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn});
+  EXPECT_EQ(bad.exitCode, 3);
+  EXPECT_NE(bad.errors.find("s.scn:6: no item"), std::string::npos) << bad.errors;
+
+  scn = h.write("s.scn",
+                "open part p1\n"
+                "menu-open KxTest\n"
+                "menu KxTest \"Move Things\"\n"
+                "open assembly a1\n"
+                "menu-open KxTest\n"
+                "menu KxTest \"Kxt Move\"\n"
+                "wait-until ev=command route=macro\n"
+                "menu-open KxTest\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  EXPECT_EQ(lastMenubar(r),
+            "File,Edit,View,Insert,Analysis,Info,Applications,Tools,Window,Kx Test Menu,Help");
+  checkNotes(r, {"cmd add=0 dup=0 same_id=1 scroll=0",
+                 "menu add=0 bad_neighbour=-4 item1=0 item2=0 bad_parent=-4",
+                 "action move=1 macro_result=0"});
+  checkAll(
+      r,
+      {
+          // In a part the move button is offered but not available, and not checked.
+          {{{"ev", "menu_state"},
+            {"item", "Kxt Move"},
+            {"access", "1"},
+            {"enabled", "false"},
+            {"checked", "false"}},
+           2},
+          {{{"ev", "menu_click_refused"}, {"item", "Move Things"}}, 1},
+          {{{"ev", "menu_state"}, {"item", "Kxt Move"}, {"access", "3"}, {"checked", "false"}}, 2},
+          {{{"ev", "menu_state"}, {"item", "Kxt Move"}, {"access", "3"}, {"checked", "true"}}, 1},
+          {{{"ev", "menu_state"}, {"item", "Kxt Scroll"}, {"access", "3"}}, -1},
+          {{{"ev", "action_cb"}, {"name", "Kxt_Move"}, {"route", "menu"}}, 1},
+          {{{"ev", "value_cb"}, {"name", "Kxt_Move"}, {"set", "true"}}, -1},
+          {{{"ev", "label"}, {"key", "Kxt Move"}, {"source", "message_file"}}, -1},
+          {{{"ev", "label"}, {"key", "Kxt Scroll"}, {"source", "missing_key"}}, -1},
+          {{{"ev", "command_add"}, {"name", "Kxt_Move"}, {"ignored", "true"}}, 1},
+      });
+  EXPECT_LT(r.note("second registration"), 0) << "the ignored registration's action ran";
+}
+
+TEST(HostProcessTest, MacroRunsOnlyAfterTheCallbackReturned) {
+  HostProcess h("macro");
+  std::string scn = h.write("s.scn",
+                            "open assembly a1\n"
+                            "edit extrude\n"
+                            "menu KxTest \"Kxt Move\"\n"
+                            "wait-until ev=command route=macro\n"
+                            "menu KxTest \"Kxt Scroll\"\n"
+                            "wait-until ev=command_error route=macro\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  int queued = r.find({{"ev", "macro_queued"}, {"in_callback", "true"}});
+  int actionEnd = r.note("action end");
+  int done = r.find({{"ev", "action_done"}, {"name", "Kxt_Move"}});
+  int ran = r.find({{"ev", "command"},
+                    {"name", "ProCmdEnvMdlDisp"},
+                    {"arg", "Wireframe"},
+                    {"route", "macro"},
+                    {"undo", "cleared"},
+                    {"undo_depth", "0"}});
+  ASSERT_GE(queued, 0);
+  EXPECT_LT(queued, actionEnd);
+  EXPECT_LT(actionEnd, done);
+  EXPECT_LT(done, ran) << "the macro ran inside the callback";
+  checkNotes(r, {"scroll action macro_result=0 malformed_result=-2"});
+  checkAll(r, {{{{"ev", "user_edit"}, {"undo_depth", "1"}}, 1},
+               {{{"ev", "command_error"},
+                 {"name", "ProCmdNoSuchThing"},
+                 {"route", "macro"},
+                 {"message", "Command ProCmdNoSuchThing does not exist."}},
+                1},
+               {{{"ev", "macro_rejected"}}, 1}});
+}
+
+TEST(HostProcessTest, MapkeyReplaysTrailFilesAndKeepsUndo) {
+  struct Row {
+    const char* trail;  // null: the file is missing
+    const char* expectEvent;
+    const char* field;
+    const char* contains;
+  };
+  const Row rows[] = {
+      {"!trail file version No. 1500\r\n~ Command `ProCmdEnvMdlDisp` `Hidden line`;\r\n"
+       "!End of Trail File\r\n",
+       "trail_replay", "steps", "1"},
+      {"trail file version 1500\r\n~ Command `ProCmdEnvMdlDisp` `Hidden line`;\r\n", "trail_error",
+       "error", "not a trail file header"},
+      {nullptr, "trail_error", "error", "cannot open trail file"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostProcess h("mapkey" + std::to_string(i));
+    std::string trail = h.folder() + "\\korvex-trail.txt";
+    if (rows[i].trail) h.write("korvex-trail.txt", rows[i].trail);
+    SetEnvironmentVariableA("KXH_TRAIL", trail.c_str());
+    std::string scn = h.write("s.scn",
+                              "open part p1\n"
+                              "edit extrude\n"
+                              "edit round\n"
+                              "keys akt\n"
+                              "wait-until ev=dialog_close\n");
+    HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "mapkey");
+    SetEnvironmentVariableA("KXH_TRAIL", nullptr);
+    EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
+    EXPECT_GE(r.note("mapkey result=0 malformed=-2 no_steps=-2"), 0) << "row " << i;
+    EXPECT_EQ(r.count({{"ev", "mapkey_run"}, {"keys", "kt"}}), 1) << "row " << i;
+    EXPECT_EQ(r.count({{"ev", "key_msg"}, {"msg", "char"}}), 3) << "row " << i;
+    int ev = r.find({{"ev", rows[i].expectEvent}});
+    ASSERT_GE(ev, 0) << "row " << i;
+    EXPECT_NE(r.events[ev].at(rows[i].field).find(rows[i].contains), std::string::npos)
+        << "row " << i << ": " << r.events[ev].at(rows[i].field);
+    int replayed = r.count({{"ev", "command"},
+                            {"name", "ProCmdEnvMdlDisp"},
+                            {"arg", "Hidden line"},
+                            {"route", "trail"},
+                            {"undo", "kept"},
+                            {"undo_depth", "2"}});
+    EXPECT_EQ(replayed, rows[i].trail && i == 0 ? 1 : 0) << "row " << i;
+    EXPECT_EQ(r.count({{"ev", "command"}, {"undo", "cleared"}}), 0) << "row " << i;
+  }
+}
+
+TEST(HostProcessTest, SelectionArraysPathsAndPlacements) {
+  HostProcess h("select");
+  std::string scn = h.write("s.scn",
+                            "open assembly a1\n"
+                            "select 7/11\n"
+                            "select-item DTM1\n"
+                            "select 6\n"
+                            "popup open\n"
+                            "popup close\n"
+                            "select-clear\n"
+                            "popup open\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "select");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkNotes(r, {"sel err=0 size_err=0 n=3 bogus_size=-2",
+                 "sel 0 path_err=0 levels=2 ids=7/11 owner_is_current=1",
+                 "sel 1 path_err=0 levels=0 ids= owner_is_current=1",
+                 "sel 2 path_err=0 levels=1 ids=6 owner_is_current=1",
+                 "comp 7 init=0 get=0 origin=0,40,0", "comp 7 set=0 regen=0 now=1,42,3",
+                 "comp 6 init=0 get=0 origin=50,0,0", "comp 6 set=0 regen=0 now=51,2,3",
+                 "missing init=-4", "refresh=0", "sel err=-4 size_err=-1 n=-1"});
+  checkAll(
+      r, {{{{"ev", "placement_set"}, {"component", "7"}, {"path", "7/11"}, {"dynpos", "true"}}, 1},
+          {{{"ev", "regenerate"}, {"component", "6"}, {"pending_placement", "true"}}, 1},
+          {{{"ev", "dynpos"}, {"on", "true"}}, 2},
+          {{{"ev", "dynpos"}, {"on", "false"}}, 2},
+          {{{"ev", "selection_get"}, {"count", "3"}, {"unfreed_arrays", "1"}}, 1},
+          {{{"ev", "host_exit"}, {"unfreed_arrays", "1"}}, 1}});
+}
+
+TEST(HostProcessTest, ViewMathsThroughTheApi) {
+  HostProcess h("view");
+  std::string scn = h.write("s.scn", "popup open\nopen part p1\npopup open\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "view,nomodel");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkNotes(
+      r, {"nomodel mdl=-8 mode=-8 window=-8 sel=-4 sel_null=1 view=-8", "view get=0 diag=1,1,1",
+          "view set=0 roundtrip=0 trf=0 out=0,0,-1 by_model=0",
+          "view refit=0 refresh=0 refresh_bad=-4 bad_view=-2", "after refit translation=0,0,0"});
+  checkAll(r, {{{{"ev", "view_set"}, {"window", "1"}}, 1},
+               {{{"ev", "refit"}, {"window", "1"}}, 1},
+               {{{"ev", "refresh"}, {"window", "1"}, {"requested", "-1"}}, 1}});
+}
+
+TEST(HostProcessTest, NotificationsOnWindowsModelsAndPopups) {
+  HostProcess h("notify");
+  std::string scn = h.write("s.scn",
+                            "open part p1\n"
+                            "new assembly a2\n"
+                            "window 1\n"
+                            "sketch on\n"
+                            "window 2\n"
+                            "window 1\n"
+                            "popup open\n"
+                            "popup close\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "unset41");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkNotes(r, {"unset41=0 again=-4", "notify18", "notify24 window=1/0 mode=1/0 sketch=0/0",
+                 "notify24 window=2/0 mode=5/0 sketch=0/0",
+                 "notify24 window=1/0 mode=1/0 sketch=1/0", "notify73"});
+  EXPECT_LT(r.note("notify18"), r.note("notify24")) << "retrieved comes before window changed";
+  checkAll(r, {{{{"ev", "notify"}, {"type", "41"}, {"handled", "false"}}, 1},
+               {{{"ev", "notify"}, {"type", "24"}, {"handled", "true"}}, 5},
+               {{{"ev", "notify"}, {"type", "72"}, {"handled", "true"}}, 1},
+               {{{"ev", "notify"}, {"type", "73"}, {"handled", "true"}}, 1},
+               {{{"ev", "notify_unset"}, {"type", "24"}, {"was_set", "true"}}, 1}});
+}
+
+TEST(HostProcessTest, CallFromAForeignThreadIsAFault) {
+  HostProcess h("thread");
+  std::string scn = h.write("s.scn", "open part p1\npopup open\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "thread");
+  EXPECT_EQ(r.exitCode, 2) << r.errors;
+  checkNotes(r, {"thread result=-1"});
+  checkAll(r,
+           {{{{"ev", "fault"}, {"what", "foreign_thread"}, {"function", "ProModeCurrentGet"}}, 1},
+            {{{"ev", "host_exit"}, {"faults", "1"}, {"exit_code", "2"}}, 1}});
+}
+
+TEST(HostProcessTest, BadInputsNameFileLineOrWindowsError) {
+  struct Row {
+    const char* registry;  // null: the test plug-in's registry
+    const char* scenario;
+    const char* testCase;
+    int exitCode;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"name A\nstartup dll\nexec_file x.dll\nallow_stop TRUE\ntext_dir\nend\n", "open part p\n",
+       "", 3, "protk.dat:5: \"text_dir\" needs a value"},
+      {nullptr, "open part p\n\nopen part\n", "", 3, "s.scn:3: \"open\" takes 2 argument(s)"},
+      {nullptr, "open part p\nwindow 5\n", "", 3, "s.scn:2: no window 5"},
+      {nullptr, "open part p\nexpect ev=model_open type=assembly\n", "", 1,
+       "s.scn:2: expectation failed: expect ev=model_open type=assembly: found 0"},
+      {nullptr, "wait-until within 300 ev=never\n", "", 1,
+       "s.scn:1: expectation failed: wait-until ev=never did not hold within 300 ms"},
+      {"name A\nstartup dll\nexec_file C:\\no\\such\\plugin.dll\nend\n", "open part p\n", "", 4,
+       "cannot load 'C:\\no\\such\\plugin.dll': Windows error 126"},
+      {nullptr, "open part p\n", "initfail", 4,
+       "user_initialize of 'KxhTest' returned 7: test start failure"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostProcess h("bad" + std::to_string(i));
+    std::string reg =
+        rows[i].registry ? h.write("protk.dat", rows[i].registry) : h.registryForTestPlugin();
+    std::string scn = h.write("s.scn", rows[i].scenario);
+    HostRun r = h.run({"--registry", reg, "--scenario", scn}, rows[i].testCase);
+    EXPECT_EQ(r.exitCode, rows[i].exitCode) << "row " << i << ": " << r.errors;
+    EXPECT_NE(r.errors.find(rows[i].error), std::string::npos) << "row " << i << ": " << r.errors;
+  }
+}
+
+TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
+  HostProcess h("nav");
+  int port = 40000 + static_cast<int>(GetCurrentProcessId() % 5000);
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(port).c_str());
+  std::string scn = h.write("s.scn",
+                            "open part p1\n"
+                            "wait-until within 60000 ev=nav source=udp rz=300\n"
+                            "wait-until within 60000 ev=nav_bad\n");
+  std::atomic<bool> stop{false};
+  std::thread sender([&]() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<u_short>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const char* good = "motion 10 -5 0 0 0 300";
+    const char* bad = "motion 1 2 three";
+    while (!stop) {
+      sendto(s, good, static_cast<int>(strlen(good)), 0, reinterpret_cast<sockaddr*>(&to),
+             sizeof to);
+      sendto(s, bad, static_cast<int>(strlen(bad)), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+      Sleep(100);
+    }
+    closesocket(s);
+  });
+  HostRun r = h.run({"--scenario", scn});
+  stop = true;
+  sender.join();
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  int nav = r.find({{"ev", "nav"},
+                    {"source", "udp"},
+                    {"applied", "true"},
+                    {"tx", "10"},
+                    {"ty", "-5"},
+                    {"rz", "300"}});
+  ASSERT_GE(nav, 0);
+  EXPECT_NE(r.events[nav].at("view").find("[0.99"), std::string::npos) << r.events[nav].at("view");
+  EXPECT_GE(r.find({{"ev", "nav_bad"}, {"datagram", "motion 1 2 three"}}), 0);
+}
+
+TEST(HostProcessTest, WindowTreePointerAndSummary) {
+  HostProcess h("tree");
+  std::string shot = h.folder() + "\\shot.png";
+  std::string scn = h.write("s.scn",
+                            "open assembly a1\n"
+                            "pointer tree\n"
+                            "pointer list\n"
+                            "pointer toolbar\n"
+                            "pointer graphics\n"
+                            "foreground dialog\n"
+                            "foreground main\n"
+                            "screenshot " +
+                                shot + "\n");
+  HostRun r = h.run({"--scenario", scn});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkAll(r, {{{{"ev", "windows"}, {"graphics", "PGLWindow"}, {"graphics_depth", "4"}}, 1},
+               {{{"ev", "pointer"}, {"control", "tree"}, {"under", "SysTreeView32"}}, 1},
+               {{{"ev", "pointer"}, {"control", "list"}, {"under", "ListBox"}}, 1},
+               {{{"ev", "pointer"}, {"control", "toolbar"}, {"under", "ToolbarWindow32"}}, 1},
+               {{{"ev", "pointer"}, {"control", "graphics"}, {"under", "PGLWindow"}}, 1},
+               {{{"ev", "foreground"}, {"target", "dialog"}, {"class", "KxFloatingDialog"}}, 1},
+               {{{"ev", "foreground"}, {"target", "main"}, {"class", "KxCreoFrame"}}, 1},
+               {{{"ev", "screenshot"}, {"file", shot}}, 1}});
+  int w = r.find({{"ev", "windows"}});
+  ASSERT_GE(w, 0);
+  EXPECT_GE(std::stoi(r.events[w].at("tree_items")), 300);
+  DWORD attrs = GetFileAttributesA(shot.c_str());
+  EXPECT_NE(attrs, INVALID_FILE_ATTRIBUTES) << "no screenshot";
+
+  std::string saved = h.folder() + "\\saved.jsonl";
+  ASSERT_TRUE(CopyFileA(r.journalPath.c_str(), saved.c_str(), FALSE));
+  HostRun summary = h.run({"--summary", saved});
+  EXPECT_EQ(summary.exitCode, 0) << summary.errors;
+  EXPECT_NE(summary.output.find("Events by kind:"), std::string::npos) << summary.output;
+  EXPECT_NE(summary.output.find("model_open"), std::string::npos) << summary.output;
+  HostRun missing = h.run({"--summary", h.folder() + "\\none.jsonl"});
+  EXPECT_EQ(missing.exitCode, 3);
+  EXPECT_NE(missing.errors.find("cannot open journal"), std::string::npos) << missing.errors;
+}
+
+}  // namespace

@@ -1,0 +1,375 @@
+// The host's session, commands and macro engine driven directly, without windows.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "command_registry.h"
+#include "host_session.h"
+#include "json_line.h"
+#include "macro_engine.h"
+#include "view_math.h"
+
+namespace {
+
+int countEvents(const Journal& j, const std::string& kind, const std::string& key = "",
+                const std::string& value = "") {
+  int n = 0;
+  for (const std::string& l : j.linesFrom(0)) {
+    std::map<std::string, std::string> f;
+    std::string e;
+    if (!JsonLine::parse(l, &f, &e) || f["ev"] != kind) continue;
+    if (!key.empty() && f[key] != value) continue;
+    ++n;
+  }
+  return n;
+}
+
+TEST(HostSessionTest, NoCurrentModelGivesBadContext) {
+  Journal j;
+  HostSession s(&j);
+  ProMode mode = 99;
+  int win = 99;
+  ProMdl mdl = nullptr;
+  ProMatrix m;
+  ProSelection* sels = reinterpret_cast<ProSelection*>(&j);
+  ProBoolean sketch = 7;
+  int resolved = 0;
+  struct Row {
+    const char* call;
+    ProError got;
+    ProError want;
+  };
+  const Row rows[] = {
+      {"mode", s.modeCurrent(&mode), PRO_TK_BAD_CONTEXT},
+      {"window", s.windowCurrent(&win), PRO_TK_BAD_CONTEXT},
+      {"model", s.modelCurrent(&mdl), PRO_TK_BAD_CONTEXT},
+      {"view", s.viewGet(nullptr, nullptr, m), PRO_TK_BAD_CONTEXT},
+      {"refit", s.refit(nullptr, nullptr), PRO_TK_BAD_CONTEXT},
+      {"refresh", s.refresh(PRO_VALUE_UNUSED, &resolved), PRO_TK_BAD_CONTEXT},
+      {"selection", s.selectionsGet(&sels), PRO_TK_E_NOT_FOUND},
+      {"section", s.sectionActive(&sketch), PRO_TK_NO_ERROR},
+      {"null mode", s.modeCurrent(nullptr), PRO_TK_BAD_INPUTS},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i << " " << rows[i].call;
+  EXPECT_EQ(sketch, PRO_B_FALSE);
+  EXPECT_EQ(sels, reinterpret_cast<ProSelection*>(&j)) << "no array without a selection";
+}
+
+TEST(HostSessionTest, ModeFollowsTheCurrentWindowAndSketchKeepsIt) {
+  Journal j;
+  HostSession s(&j);
+  std::string error;
+  int part = s.openModel("part", "p1", false, &error);
+  int asmw = s.openModel("assembly", "a1", false, &error);
+  int drw = s.openModel("drawing", "d1", true, &error);
+  ASSERT_GT(part, 0);
+  EXPECT_EQ(s.openModel("cube", "c", false, &error), -1);
+  struct Row {
+    int window;
+    bool sketch;
+    ProMode mode;
+  };
+  const Row rows[] = {{part, false, PRO_MODE_PART},
+                      {asmw, false, PRO_MODE_ASSEMBLY},
+                      {drw, false, PRO_MODE_DRAWING},
+                      {asmw, true, PRO_MODE_ASSEMBLY},
+                      {part, true, PRO_MODE_PART}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    ASSERT_TRUE(s.activateWindow(rows[i].window, &error)) << "row " << i;
+    ASSERT_TRUE(s.setSketch(rows[i].sketch, &error));
+    ProMode mode = -5;
+    ProBoolean sketch = -1;
+    int win = -1;
+    EXPECT_EQ(s.modeCurrent(&mode), PRO_TK_NO_ERROR) << "row " << i;
+    EXPECT_EQ(mode, rows[i].mode) << "row " << i;
+    s.sectionActive(&sketch);
+    EXPECT_EQ(sketch, rows[i].sketch ? PRO_B_TRUE : PRO_B_FALSE) << "row " << i;
+    s.windowCurrent(&win);
+    EXPECT_EQ(win, rows[i].window) << "row " << i;
+  }
+  EXPECT_FALSE(s.activateWindow(77, &error));
+}
+
+TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
+  Journal j;
+  HostSession s(&j);
+  std::string error;
+  s.openModel("assembly", "a1", false, &error);
+  EXPECT_FALSE(s.select("9", &error));
+  EXPECT_FALSE(s.select("5/1", &error)) << "a part has no components";
+  EXPECT_FALSE(s.select("x", &error));
+  ASSERT_TRUE(s.select("7/11", &error)) << error;
+  ASSERT_TRUE(s.selectItem("DTM1", &error));
+  ASSERT_TRUE(s.select("6", &error));
+  ProSelection* a = nullptr;
+  ProSelection* b = nullptr;
+  ASSERT_EQ(s.selectionsGet(&a), PRO_TK_NO_ERROR);
+  ASSERT_EQ(s.selectionsGet(&b), PRO_TK_NO_ERROR);
+  EXPECT_NE(a, b) << "every call hands out a fresh array";
+  EXPECT_EQ(s.unfreedArrays(), 2);
+  int n = 0;
+  ASSERT_EQ(s.arraySize(a, &n), PRO_TK_NO_ERROR);
+  EXPECT_EQ(n, 3);
+  int bogus[8] = {};
+  EXPECT_EQ(s.arraySize(bogus + 4, &n), PRO_TK_BAD_INPUTS);
+
+  struct Row {
+    int levels;
+    int first;
+  };
+  const Row rows[] = {{2, 7}, {0, -1}, {1, 6}};
+  ProMdl current = nullptr;
+  s.modelCurrent(&current);
+  for (int i = 0; i < 3; ++i) {
+    ProAsmcomppath path;
+    ASSERT_EQ(s.selectionPath(a[i], &path), PRO_TK_NO_ERROR) << "row " << i;
+    EXPECT_EQ(path.table_num, rows[i].levels) << "row " << i;
+    EXPECT_EQ(path.owner, current) << "row " << i;
+    if (rows[i].levels > 0) {
+      EXPECT_EQ(path.comp_id_table[0], rows[i].first) << "row " << i;
+    }
+  }
+  EXPECT_EQ(s.selectionPath(reinterpret_cast<ProSelection>(bogus), nullptr), PRO_TK_BAD_INPUTS);
+
+  ProAsmcomp comp;
+  ASSERT_EQ(s.featureInit(current, 7, &comp), PRO_TK_NO_ERROR);
+  EXPECT_EQ(s.featureInit(current, 11, &comp), PRO_TK_E_NOT_FOUND) << "11 is one level down";
+  ASSERT_EQ(s.featureInit(current, 7, &comp), PRO_TK_NO_ERROR);
+  ProMatrix m;
+  ASSERT_EQ(s.positionGet(&comp, m), PRO_TK_NO_ERROR);
+  EXPECT_EQ(m[3][1], 40);
+  m[3][0] = 5;
+  ProAsmcomppath path;
+  s.selectionPath(a[0], &path);
+  EXPECT_EQ(s.positionSet(&path, &comp, m), PRO_TK_NO_ERROR);
+  ProAsmcomppath foreign = path;
+  foreign.owner = nullptr;
+  EXPECT_EQ(s.positionSet(&foreign, &comp, m), PRO_TK_BAD_INPUTS);
+  ProMatrix back;
+  s.positionGet(&comp, back);
+  EXPECT_EQ(back[3][0], 5);
+  EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
+  EXPECT_EQ(countEvents(j, "regenerate", "pending_placement", "true"), 1);
+  EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
+  EXPECT_EQ(countEvents(j, "regenerate", "pending_placement", "false"), 1);
+  EXPECT_EQ(s.dynPos(current, PRO_B_TRUE), PRO_TK_NO_ERROR);
+  ProSolid part = comp.owner->components[0].model;
+  EXPECT_EQ(s.dynPos(part, PRO_B_TRUE), PRO_TK_BAD_INPUTS)
+      << "dynamic positioning needs an assembly";
+
+  ProArray arr = a;
+  EXPECT_EQ(s.arrayFree(&arr), PRO_TK_NO_ERROR);
+  EXPECT_EQ(arr, nullptr);
+  arr = a;
+  EXPECT_EQ(s.arrayFree(&arr), PRO_TK_BAD_INPUTS) << "freed twice";
+  EXPECT_EQ(s.unfreedArrays(), 1);
+  s.clearSelection();
+  ProSelection* none = nullptr;
+  EXPECT_EQ(s.selectionsGet(&none), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST(HostSessionTest, ViewsPerWindow) {
+  Journal j;
+  HostSession s(&j);
+  std::string error;
+  int w1 = s.openModel("part", "p1", false, &error);
+  ProMdl p1 = nullptr;
+  s.modelCurrent(&p1);
+  int w2 = s.openModel("part", "p2", false, &error);
+  ProMatrix r = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {3, 4, 5, 1}};
+  ASSERT_EQ(s.viewSet(nullptr, nullptr, r), PRO_TK_NO_ERROR);
+  ProMatrix got;
+  ASSERT_EQ(s.viewGet(p1, nullptr, got), PRO_TK_NO_ERROR);
+  EXPECT_EQ(got[0][0], 1) << "window 1 keeps its own view";
+  ASSERT_EQ(s.viewGet(nullptr, nullptr, got), PRO_TK_NO_ERROR);
+  EXPECT_EQ(got[0][2], -1);
+  EXPECT_EQ(s.viewGet(nullptr, reinterpret_cast<ProView>(&j), got), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(s.refit(nullptr, nullptr), PRO_TK_NO_ERROR);
+  s.viewGet(nullptr, nullptr, got);
+  EXPECT_EQ(got[3][0], 0);
+  EXPECT_EQ(got[0][2], -1) << "a refit keeps the orientation";
+  int resolved = 0;
+  EXPECT_EQ(s.refresh(PRO_VALUE_UNUSED, &resolved), PRO_TK_NO_ERROR);
+  EXPECT_EQ(resolved, w2);
+  EXPECT_EQ(s.refresh(w1, &resolved), PRO_TK_NO_ERROR);
+  EXPECT_EQ(s.refresh(42, &resolved), PRO_TK_E_NOT_FOUND);
+  const int axes[6] = {0, 0, 0, 800, 0, 0};
+  s.navigate(axes, "test");
+  s.viewGet(nullptr, nullptr, got);
+  EXPECT_NE(got[0][1], 0) << "navigation turned the current view";
+  EXPECT_LT(view_math::orthoError(got), 1e-9);
+}
+
+int gFired = 0;
+ProError countFire() {
+  ++gFired;
+  return PRO_TK_NO_ERROR;
+}
+ProError otherFire() {
+  gFired += 100;
+  return PRO_TK_NO_ERROR;
+}
+
+TEST(HostSessionTest, NotificationsSetReplaceUnset) {
+  Journal j;
+  HostSession s(&j);
+  gFired = 0;
+  EXPECT_EQ(s.notificationSet(24, countFire), PRO_TK_NO_ERROR);
+  s.fire(24, "test");
+  EXPECT_EQ(gFired, 1);
+  EXPECT_EQ(s.notificationSet(24, otherFire), PRO_TK_NO_ERROR);
+  s.fire(24, "test");
+  EXPECT_EQ(gFired, 101) << "setting a type again replaces the callback";
+  EXPECT_EQ(s.notificationUnset(24), PRO_TK_NO_ERROR);
+  EXPECT_EQ(s.notificationUnset(24), PRO_TK_E_NOT_FOUND);
+  s.fire(24, "test");
+  EXPECT_EQ(gFired, 101);
+  EXPECT_EQ(s.notificationSet(0, countFire), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(s.notificationSet(18, nullptr), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(countEvents(j, "notify", "handled", "false"), 1);
+}
+
+int gActions = 0;
+bool gChecked = false;
+int action(uiCmdCmdId, uiCmdValue*, void*) {
+  ++gActions;
+  return 0;
+}
+CommandRegistry* gRegistry = nullptr;
+int value(uiCmdCmdId, uiCmdValue* v) {
+  gRegistry->valueSet(v, gChecked ? PRO_B_TRUE : PRO_B_FALSE);
+  return -1;
+}
+uiCmdAccessState unavailable(uiCmdAccessMode) { return ACCESS_UNAVAILABLE; }
+
+TEST(MacroEngineTest, UndoModelByRoute) {
+  Journal j;
+  CommandRegistry cmds(&j);
+  MacroEngine e(&j, &cmds);
+  struct Row {
+    const char* route;  // "macro" runs through the queue
+    const char* command;
+    int depthAfter;
+  };
+  // Two user edits first; trail and user routes keep the history, a macro clears it.
+  e.userEdit("a");
+  e.userEdit("b");
+  const Row rows[] = {{"trail", "ProCmdViewRefit", 2},  {"user", "ProCmdRegenPart", 3},
+                      {"trail", "ProCmdEditUndo", 2},   {"macro", "ProCmdViewRefit", 0},
+                      {"user", "ProCmdFeatExtrude", 1}, {"mapkey", "ProCmdEnvMdlDisp", 1}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string cmd = rows[i].command;
+    std::string arg = cmd == "ProCmdEnvMdlDisp" ? "Wireframe" : "";
+    if (std::string(rows[i].route) == "macro") {
+      ASSERT_EQ(e.load("~ Command `" + cmd + "`;"), PRO_TK_NO_ERROR);
+      EXPECT_TRUE(e.hasQueued());
+      EXPECT_EQ(e.undoDepth(), 2) << "row " << i << ": nothing runs before the loop";
+      e.runQueued();
+    } else {
+      e.runCommand(cmd, arg, rows[i].route);
+    }
+    EXPECT_EQ(e.undoDepth(), rows[i].depthAfter) << "row " << i;
+  }
+  EXPECT_EQ(countEvents(j, "command", "undo", "cleared"), 1);
+  EXPECT_EQ(e.displayStyle(), "Wireframe");
+}
+
+TEST(MacroEngineTest, UnknownCommandsAndArgumentsAreReported) {
+  Journal j;
+  CommandRegistry cmds(&j);
+  MacroEngine e(&j, &cmds);
+  struct Row {
+    const char* macro;
+    ProError load;
+    const char* message;  // command_error message part, or "" for a clean run
+  };
+  const Row rows[] = {
+      {"~ Command `ProCmdNoSuch`;", PRO_TK_NO_ERROR, "does not exist"},
+      {"~ Command `ProCmdEnvMdlDisp` `Glass`;", PRO_TK_NO_ERROR, "Invalid argument 'Glass'"},
+      {"~ Command `ProCmdViewRefit` `x`;", PRO_TK_NO_ERROR, "takes no argument"},
+      {"~ Update `file_open` `Inputname` `x`;", PRO_TK_NO_ERROR, "Dialog file_open is not open"},
+      {"~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;", PRO_TK_NO_ERROR, "No file dialog"},
+      {"~ Command `ProCmdEnvMdlDisp` `No hidden`;", PRO_TK_NO_ERROR, ""},
+      {"~ Command `Broken;", PRO_TK_BAD_INPUTS, ""},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    size_t before = j.lineCount();
+    EXPECT_EQ(e.load(rows[i].macro), rows[i].load) << "row " << i;
+    e.runQueued();
+    std::string found;
+    for (const std::string& l : j.linesFrom(before))
+      if (l.find("\"command_error\"") != std::string::npos) found = l;
+    if (*rows[i].message) {
+      EXPECT_NE(found.find(rows[i].message), std::string::npos) << "row " << i << ": " << found;
+    } else {
+      EXPECT_TRUE(found.empty()) << "row " << i << ": " << found;
+    }
+  }
+}
+
+TEST(MacroEngineTest, MapkeyRunsTrailFileFromDoubledPath) {
+  Journal j;
+  CommandRegistry cmds(&j);
+  MacroEngine e(&j, &cmds);
+  std::string dir = testing::TempDir();
+  std::string trail = dir + "kxh_mapkey_trail.txt";
+  std::ofstream(trail, std::ios::binary)
+      << "!trail file version No. 1500\r\n~ Command `ProCmdEnvMdlDisp` `Hidden line`;\r\n"
+         "!End of Trail File\r\n";
+  std::string doubled;
+  for (char c : trail) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  ASSERT_EQ(e.configSet("mapkey",
+                        "kx @MAPKEY_LABELKorvexpad;~ Command `ProCmdUtilTrailTrain` ;"
+                        "~ Update `file_open` `Inputname` `" +
+                            doubled + "`;~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;"),
+            PRO_TK_NO_ERROR);
+  EXPECT_EQ(e.configSet("mapkey", "broken"), PRO_TK_BAD_INPUTS);
+  e.userEdit("extrude");
+  for (char c : std::string("zkx")) e.key(c, "test");
+  EXPECT_EQ(countEvents(j, "mapkey_run"), 1);
+  EXPECT_EQ(countEvents(j, "trail_replay"), 1);
+  EXPECT_EQ(countEvents(j, "command", "route", "trail"), 1);
+  EXPECT_EQ(countEvents(j, "command", "undo", "cleared"), 0);
+  EXPECT_EQ(e.undoDepth(), 1);
+  EXPECT_EQ(e.displayStyle(), "Hidden line");
+
+  std::ofstream(trail, std::ios::binary) << "!not a trail\n~ Command `ProCmdViewRefit`;\n";
+  e.key('k', "test");
+  e.key('x', "test");
+  EXPECT_EQ(countEvents(j, "trail_error"), 1);
+  std::remove(trail.c_str());
+  e.key('k', "test");
+  e.key('x', "test");
+  EXPECT_EQ(countEvents(j, "trail_error"), 2);
+  EXPECT_EQ(countEvents(j, "command", "route", "trail"), 1) << "bad trails run nothing";
+}
+
+TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
+  Journal j;
+  CommandRegistry cmds(&j);
+  uiCmdCmdId id = nullptr, again = nullptr, other = nullptr;
+  ASSERT_EQ(cmds.add("Kx_Move", action, PRO_B_TRUE, value, unavailable, &id), PRO_TK_NO_ERROR);
+  ASSERT_EQ(cmds.add("Kx_Move", action, PRO_B_FALSE, nullptr, nullptr, &again), PRO_TK_NO_ERROR);
+  EXPECT_EQ(again, id);
+  EXPECT_TRUE(again->checkButton) << "the second registration is ignored";
+  EXPECT_EQ(cmds.add("Kx_Check", action, PRO_B_TRUE, nullptr, nullptr, &other), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(cmds.add(nullptr, action, PRO_B_FALSE, nullptr, nullptr, &other), PRO_TK_BAD_INPUTS);
+  gActions = 0;
+  EXPECT_FALSE(cmds.invoke(id, "menu")) << "an unavailable command does not run";
+  EXPECT_EQ(gActions, 0);
+  ASSERT_EQ(cmds.add("Kx_Free", action, PRO_B_FALSE, nullptr, nullptr, &other), PRO_TK_NO_ERROR);
+  EXPECT_TRUE(cmds.invoke(other, "menu"));
+  EXPECT_EQ(gActions, 1);
+  gRegistry = &cmds;
+  for (bool state : {true, false, true}) {
+    gChecked = state;
+    EXPECT_EQ(cmds.value(id, "test"), state);
+  }
+  ui_cmd_value stale;
+  EXPECT_EQ(cmds.valueSet(&stale, PRO_B_TRUE), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(cmds.designate(reinterpret_cast<uiCmdCmdId>(&stale), "x", "y", "z"), PRO_TK_BAD_INPUTS);
+}
+
+}  // namespace

@@ -1,0 +1,446 @@
+// The emulated host's file formats, macro language, conditions and maths.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "journal_condition.h"
+#include "json_line.h"
+#include "macro_text.h"
+#include "mapkey_table.h"
+#include "menu_bar.h"
+#include "message_file.h"
+#include "png_writer.h"
+#include "registry_file.h"
+#include "scenario.h"
+#include "trail_file.h"
+#include "view_math.h"
+
+namespace {
+
+TEST(RegistryFileTest, BadLinesNameFileAndLine) {
+  struct Row {
+    const char* text;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"name A\nstartup dll\nexec_file x.dll\nbogus 1\nend\n",
+       "protk.dat:4: unknown keyword \"bogus\""},
+      {"name A\nstartup spawn\nexec_file x\nend\n",
+       "protk.dat:2: startup \"spawn\" is not supported"},
+      {"name A\nstartup dll\nexec_file x\n", "protk.dat:3: entry \"A\" is not closed by \"end\""},
+      {"startup dll\nend\n", "protk.dat:1: an entry must start with \"name\""},
+      {"name ABCDEFGHIJKLMNOPQRSTUVWXYZ123456\n",
+       "protk.dat:1: name \"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456\" is longer than 31"},
+      {"name A\nstartup dll\nend\n", "protk.dat:3: entry \"A\" has no \"exec_file\""},
+      {"name A\nstartup dll\nexec_file x\nexec_file y\nend\n",
+       "protk.dat:4: \"exec_file\" given twice"},
+      {"name A\nstartup dll\nexec_file x\nallow_stop maybe\nend\n",
+       "protk.dat:4: allow_stop must be TRUE or FALSE"},
+      {"\n\nend\n", "protk.dat:3: \"end\" without an entry"},
+      {"name A\nstartup\n", "protk.dat:2: \"startup\" needs a value"},
+      {"name A\nstartup dll\nexec_file x\nend\nname a\nstartup dll\nexec_file y\nend\n",
+       "protk.dat:5: name \"a\" already used on line 1"},
+      {"", "protk.dat:0: no application entry"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    RegistryFile f;
+    std::string error;
+    EXPECT_FALSE(f.parse(rows[i].text, "protk.dat", &error)) << "row " << i;
+    EXPECT_EQ(error.compare(0, std::strlen(rows[i].error), rows[i].error), 0)
+        << "row " << i << ": " << error;
+  }
+}
+
+TEST(RegistryFileTest, ReadsEntriesWithLooseSpacing) {
+  RegistryFile f;
+  std::string error;
+  ASSERT_TRUE(
+      f.parse("# comment\nNAME  KorvexCreo\r\nstartup\tDLL\nexec_file C:\\p\\k.dll\n"
+              "text_dir   C:\\p\\text\nallow_stop TRUE\nend\n\nname Two\nstartup dll\n"
+              "exec_file D:\\two.dll\nend\n",
+              "protk.dat", &error))
+      << error;
+  ASSERT_EQ(f.entries().size(), 2u);
+  EXPECT_EQ(f.entries()[0].name, "KorvexCreo");
+  EXPECT_EQ(f.entries()[0].execFile, "C:\\p\\k.dll");
+  EXPECT_EQ(f.entries()[0].textDir, "C:\\p\\text");
+  EXPECT_TRUE(f.entries()[0].allowStop);
+  EXPECT_EQ(f.entries()[0].line, 2);
+  EXPECT_EQ(f.entries()[1].name, "Two");
+  EXPECT_FALSE(f.entries()[1].allowStop);
+}
+
+TEST(MessageFileTest, LooseLayouts) {
+  struct Row {
+    const char* text;
+    const char* key;
+    bool translated;
+    const char* expected;  // null: key unknown
+  };
+  const Row rows[] = {
+      {"Korvex\nKorvex Menu\n#\n#\n", "Korvex", false, "Korvex Menu"},
+      {"Korvex\nKorvex Menu\n\n#\n", "Korvex", false, "Korvex Menu"},
+      {"\n\nA\nText A\nÜbersetzung\n#\n\n\nB\nText B\n#\n#\n", "B", false, "Text B"},
+      {"A\nText A\nTranslated A\n#\nB\nText B\n#\n#\n", "A", true, "Translated A"},
+      {"A\nText A\nTranslated A\n#\n", "A", false, "Text A"},
+      {"A\nText A\n#\n#\nB\nText B\n", "B", true, "Text B"},
+      {"A\r\nText A\r\n#\r\n#\r\n", "A", false, "Text A"},
+      {"A\nText A\n#\n#\n", "Missing", false, nullptr},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    MessageFile f;
+    f.parse(rows[i].text);
+    std::string text;
+    bool found = f.lookup(rows[i].key, rows[i].translated, &text);
+    EXPECT_EQ(found, rows[i].expected != nullptr) << "row " << i;
+    if (rows[i].expected) {
+      EXPECT_EQ(text, rows[i].expected) << "row " << i;
+    }
+  }
+}
+
+TEST(MessageFileTest, CandidatesStartWithTheLanguageFolder) {
+  auto c = MessageFile::candidates("C:\\x\\text\\", "usascii", "k.txt");
+  ASSERT_GE(c.size(), 3u);
+  EXPECT_EQ(c[0], "C:\\x\\text\\usascii\\k.txt");
+  EXPECT_EQ(c[1], "C:\\x\\text\\USASCII\\k.txt");
+}
+
+TEST(MacroTextTest, Steps) {
+  struct Row {
+    const char* text;
+    bool ok;
+    size_t steps;
+    const char* firstArgs;  // joined with '|'
+  };
+  const Row rows[] = {
+      {"~ Command `ProCmdViewRefit`;", true, 1, "ProCmdViewRefit"},
+      {"~ Command `ProCmdEnvMdlDisp` `Hidden line`;", true, 1, "ProCmdEnvMdlDisp|Hidden line"},
+      {"kx;~ Command `A` ;~ Update `file_open` `Inputname` `C:\\\\t;x.txt`;", false, 0, ""},
+      {"@MAPKEY_LABELKorvexpad;~ Command `A` ;~ Update `file_open` `Inputname` `C:\\\\t;x.txt`;",
+       true, 3, "Korvexpad"},
+      {"~ Command `Unclosed;", false, 0, ""},
+      {"~ Command;", false, 0, ""},
+      {"~ Command `A` `b` `c`;", false, 0, ""},
+      {"~ Update `d` `f`;", false, 0, ""},
+      {"~ Activate `x`;", false, 0, ""},
+      {"  ;  ; ", false, 0, ""},
+      {"~ Command `A` stray;", false, 0, ""},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::vector<MacroStep> steps;
+    std::string error;
+    bool ok = MacroText::parse(rows[i].text, &steps, &error);
+    EXPECT_EQ(ok, rows[i].ok) << "row " << i << ": " << error;
+    if (!ok) {
+      EXPECT_FALSE(error.empty()) << "row " << i;
+      continue;
+    }
+    ASSERT_EQ(steps.size(), rows[i].steps) << "row " << i;
+    std::string joined;
+    for (auto& a : steps[0].args) joined += (joined.empty() ? "" : "|") + a;
+    EXPECT_EQ(joined, rows[i].firstArgs) << "row " << i;
+  }
+}
+
+TEST(MapkeyTableTest, DefinitionsAndTyping) {
+  MapkeyTable t;
+  std::string error;
+  ASSERT_TRUE(t.define("kx @MAPKEY_LABELK;~ Command `ProCmdViewRefit`;", &error)) << error;
+  ASSERT_TRUE(t.define("$F2 ~ Command `ProCmdModelSave`;", &error)) << error;
+  EXPECT_FALSE(t.define("nospace", &error));
+  EXPECT_FALSE(t.define(" ~ Command `A`;", &error));
+  EXPECT_FALSE(t.define("kq ~ Command `A", &error));
+  EXPECT_FALSE(t.define("kq ", &error));
+  EXPECT_EQ(t.size(), 2u);
+  // Redefinition replaces.
+  ASSERT_TRUE(t.define("kx ~ Command `ProCmdModelOpen`;", &error));
+  EXPECT_EQ(t.size(), 2u);
+  EXPECT_EQ(t.find("kx")->steps[0].args[0], "ProCmdModelOpen");
+
+  struct Row {
+    const char* typed;
+    int runs;
+  };
+  const Row rows[] = {{"kx", 1}, {"akx", 1},  {"kkx", 1}, {"k", 0},
+                      {"xk", 0}, {"kxkx", 2}, {"kqx", 0}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    t.resetTyping();
+    int runs = 0;
+    for (const char* c = rows[i].typed; *c; ++c) runs += t.feed(*c) ? 1 : 0;
+    EXPECT_EQ(runs, rows[i].runs) << "row " << i;
+  }
+}
+
+TEST(TrailFileTest, PathsAndHeaders) {
+  struct PathRow {
+    const char* in;
+    const char* out;
+  };
+  const PathRow paths[] = {{"C:\\\\Temp\\\\x.txt", "C:\\Temp\\x.txt"},
+                           {"C:\\Temp\\x.txt", "C:\\Temp\\x.txt"},
+                           {"C:\\\\\\Temp\\x", "C:\\Temp\\x"},
+                           {"\\\\server\\share\\\\x", "\\\\server\\share\\x"}};
+  for (size_t i = 0; i < sizeof paths / sizeof paths[0]; ++i)
+    EXPECT_EQ(TrailFile::normalizePath(paths[i].in), paths[i].out) << "row " << i;
+
+  struct Row {
+    const char* content;  // null: no file
+    bool ok;
+    size_t steps;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"!trail file version No. 1500\r\n~ Command `ProCmdViewRefit`;\r\n!End of Trail File\r\n",
+       true, 1, ""},
+      {"!trail file version No. 1500\n!comment\n~ Command `A`;~ Command `B` `c`;\n", true, 2, ""},
+      {"trail file version No. 1500\n~ Command `A`;\n", false, 0, ":1: not a trail file header"},
+      {"!trail file version No. abc\n", false, 0, ":1: bad trail file version"},
+      {"!trail file version No. 1\n~ Command `A`;\n~ Bogus `x`;\n", false, 0,
+       ":3: unknown macro verb"},
+      {"", false, 0, ":1: empty trail file"},
+      {nullptr, false, 0, "cannot open trail file"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string path = testing::TempDir() + "kxh_trail_" + std::to_string(i) + ".txt";
+    std::remove(path.c_str());
+    if (rows[i].content) std::ofstream(path, std::ios::binary) << rows[i].content;
+    TrailFile t;
+    std::string error;
+    EXPECT_EQ(t.load(path, &error), rows[i].ok) << "row " << i << ": " << error;
+    if (rows[i].ok) {
+      EXPECT_EQ(t.steps().size(), rows[i].steps) << "row " << i;
+    } else {
+      EXPECT_NE(error.find(rows[i].error), std::string::npos) << "row " << i << ": " << error;
+    }
+  }
+}
+
+TEST(ScenarioTest, BadLinesNameFileAndLine) {
+  struct Row {
+    const char* text;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"open part p\nfly away\n", "s.scn:2: unknown step \"fly\""},
+      {"# c\n\nopen cube p\n", "s.scn:3: model type must be part, assembly or drawing"},
+      {"open part\n", "s.scn:1: \"open\" takes 2 argument(s), got 1"},
+      {"window one\n", "s.scn:1: window id must be a number"},
+      {"sketch maybe\n", "s.scn:1: sketch takes on or off"},
+      {"wait -5\n", "s.scn:1: wait takes milliseconds"},
+      {"wait-until within x ev=a\n", "s.scn:1: within takes milliseconds"},
+      {"expect ev\n", "s.scn:1: bad condition term \"ev\""},
+      {"expect-count many ev=a\n", "s.scn:1: expect-count needs a count"},
+      {"expect n>abc\n", "s.scn:1: \"n>abc\" compares with something that is not a number"},
+      {"pointer sofa\n", "s.scn:1: unknown control \"sofa\""},
+      {"nav 1 2 3 4 5 x\n", "s.scn:1: nav takes six integers"},
+      {"menu Korvex \"Toggle\n", "s.scn:1: unclosed quote"},
+      {"popup maybe\n", "s.scn:1: popup takes open or close"},
+      {"foreground desk\n", "s.scn:1: foreground takes main, dialog or other"},
+      {"expect daemon\n", "s.scn:1: a condition needs at least one"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    Scenario s;
+    std::string error;
+    EXPECT_FALSE(s.parse(rows[i].text, "s.scn", &error)) << "row " << i;
+    EXPECT_EQ(error.compare(0, std::strlen(rows[i].error), rows[i].error), 0)
+        << "row " << i << ": " << error;
+  }
+}
+
+TEST(ScenarioTest, StepsKeepTheirLines) {
+  Scenario s;
+  std::string error;
+  ASSERT_TRUE(
+      s.parse("# demo\nopen assembly a1\n\nmenu Korvex \"Toggle Move Mode\"\n"
+              "wait-until daemon within 2000 type=start\nexpect-count 2 ev=notify\n"
+              "daemon motion 0 0 10 0 0 0 300\n",
+              "d.scn", &error))
+      << error;
+  ASSERT_EQ(s.steps().size(), 5u);
+  EXPECT_EQ(s.steps()[0].line, 2);
+  EXPECT_EQ(s.steps()[1].line, 4);
+  EXPECT_EQ(s.steps()[1].args[1], "Toggle Move Mode");
+  EXPECT_TRUE(s.steps()[2].daemonJournal);
+  EXPECT_EQ(s.steps()[2].limitMs, 2000);
+  EXPECT_EQ(s.steps()[3].count, 2);
+  EXPECT_EQ(s.steps()[4].rest, "motion 0 0 10 0 0 0 300");
+}
+
+TEST(JournalConditionTest, Operators) {
+  std::map<std::string, std::string> ev;
+  std::string error;
+  ASSERT_TRUE(JsonLine::parse(
+      "{\"t\":5,\"ev\":\"command\",\"name\":\"ProCmdEnvMdlDisp\",\"arg\":\"Hidden line\","
+      "\"undo_depth\":2,\"m\":[[1,0],[0,1]],\"ok\":true}",
+      &ev, &error))
+      << error;
+  struct Row {
+    std::vector<std::string> terms;
+    bool matches;
+  };
+  const Row rows[] = {
+      {{"ev=command"}, true},
+      {{"ev=command", "arg=Hidden line"}, true},
+      {{"ev=command", "arg=Hidden"}, false},
+      {{"arg~Hidden"}, true},
+      {{"undo_depth>1"}, true},
+      {{"undo_depth<2"}, false},
+      {{"missing!=x"}, true},
+      {{"name!=ProCmdEnvMdlDisp"}, false},
+      {{"ok=true"}, true},
+      {{"m~[0,1]"}, true},
+      {{"missing=x"}, false},
+      {{"name>3"}, false},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    JournalCondition c;
+    ASSERT_TRUE(c.parse(rows[i].terms, &error)) << "row " << i << ": " << error;
+    EXPECT_EQ(c.matches(ev), rows[i].matches) << "row " << i;
+  }
+}
+
+TEST(JsonLineTest, WrittenLinesReadBack) {
+  double m[4][4] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16.5}};
+  std::string text = JsonLine("kind")
+                         .str("s", "quote \" back \\ tab \t nl \n")
+                         .num("n", -42)
+                         .real("r", 0.25)
+                         .flag("b", false)
+                         .matrix("m", m)
+                         .text(1234);
+  std::map<std::string, std::string> f;
+  std::string error;
+  ASSERT_TRUE(JsonLine::parse(text, &f, &error)) << error << " in " << text;
+  EXPECT_EQ(f["t"], "1234");
+  EXPECT_EQ(f["ev"], "kind");
+  EXPECT_EQ(f["s"], "quote \" back \\ tab \t nl \n");
+  EXPECT_EQ(f["n"], "-42");
+  EXPECT_EQ(f["r"], "0.25");
+  EXPECT_EQ(f["b"], "false");
+  EXPECT_EQ(f["m"], "[[1,2,3,4],[5,6,7,8],[9,10,11,12],[13,14,15,16.5]]");
+  const char* bad[] = {"", "[1]", "{\"a\":}", "{\"a\":\"x}", "{\"a\" 1}", "{\"a\":1"};
+  for (size_t i = 0; i < sizeof bad / sizeof bad[0]; ++i)
+    EXPECT_FALSE(JsonLine::parse(bad[i], &f, &error)) << "row " << i;
+}
+
+TEST(ViewMathTest, VectorsIgnoreTranslationPointsDoNot) {
+  double m[4][4] = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {10, 20, 30, 1}};
+  struct Row {
+    double in[3];
+    double vec[3];
+    double pt[3];
+  };
+  const Row rows[] = {{{1, 0, 0}, {0, 0, -1}, {10, 20, 29}},
+                      {{0, 1, 0}, {0, 1, 0}, {10, 21, 30}},
+                      {{0, 0, 1}, {1, 0, 0}, {11, 20, 30}},
+                      {{0, 0, 0}, {0, 0, 0}, {10, 20, 30}}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    double v[3], p[3];
+    view_math::vectorTrf(rows[i].in, m, v);
+    view_math::pointTrf(rows[i].in, m, p);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_DOUBLE_EQ(v[k], rows[i].vec[k]) << "row " << i << " k " << k;
+      EXPECT_DOUBLE_EQ(p[k], rows[i].pt[k]) << "row " << i << " k " << k;
+    }
+  }
+}
+
+TEST(ViewMathTest, RotationsAndNavigation) {
+  const double y[3] = {0, 1, 0};
+  double r[4][4];
+  view_math::rotation(y, 1.5707963267948966, r);
+  double x[3] = {1, 0, 0}, out[3];
+  view_math::vectorTrf(x, r, out);
+  // A right-handed quarter turn about Y takes +X to -Z.
+  EXPECT_NEAR(out[0], 0, 1e-12);
+  EXPECT_NEAR(out[2], -1, 1e-12);
+  double v[4][4];
+  view_math::identity(v);
+  for (int i = 0; i < 200; ++i) view_math::navigate(v, 30, -20, 0, 400, 250, -300);
+  EXPECT_LT(view_math::orthoError(v), 1e-9);
+  EXPECT_NEAR(v[3][0], 200 * 30 * 0.0002, 1e-9);
+  EXPECT_NEAR(v[3][1], -200 * 20 * 0.0002, 1e-9);
+  double before = v[0][0];
+  view_math::navigate(v, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(v[0][0], before);
+  double z[4][4];
+  view_math::identity(z);
+  view_math::navigate(z, 0, 0, 1000, 0, 0, 0);
+  EXPECT_NEAR(z[0][0], 1.1, 1e-12);
+}
+
+TEST(MenuBarTest, InsertionNextToNeighbour) {
+  struct Row {
+    const char* neighbour;
+    bool after;
+    ProError result;
+    const char* left;
+    const char* right;
+  };
+  const Row rows[] = {{"Help", false, PRO_TK_NO_ERROR, "Window", "Help"},
+                      {"Help", true, PRO_TK_NO_ERROR, "Help", ""},
+                      {"File", false, PRO_TK_NO_ERROR, "", "File"},
+                      {"Edit", true, PRO_TK_NO_ERROR, "Edit", "View"},
+                      {nullptr, true, PRO_TK_NO_ERROR, "Help", ""},
+                      {nullptr, false, PRO_TK_NO_ERROR, "", "File"},
+                      {"Nope", false, PRO_TK_E_NOT_FOUND, "", ""}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    Journal j;
+    MenuBar bar(&j);
+    ProError err = bar.addMenu("Korvex", "Korvex", rows[i].neighbour, rows[i].after);
+    EXPECT_EQ(err, rows[i].result) << "row " << i;
+    int at = bar.findMenu("Korvex");
+    if (err != PRO_TK_NO_ERROR) {
+      EXPECT_EQ(at, -1) << "row " << i;
+      continue;
+    }
+    const auto& menus = bar.menus();
+    EXPECT_EQ(at > 0 ? menus[at - 1].name : "", rows[i].left) << "row " << i;
+    EXPECT_EQ(at + 1 < static_cast<int>(menus.size()) ? menus[at + 1].name : "", rows[i].right)
+        << "row " << i;
+    EXPECT_EQ(bar.addMenu("Korvex", "again", "Help", false), PRO_TK_GENERAL_ERROR) << "row " << i;
+  }
+}
+
+TEST(MenuBarTest, CheckButtonsInOrderAndParentsChecked) {
+  Journal j;
+  MenuBar bar(&j);
+  ASSERT_EQ(bar.addMenu("Korvex", "Korvex", "Help", false), PRO_TK_NO_ERROR);
+  uiCmdCmdId cmd = reinterpret_cast<uiCmdCmdId>(&j);
+  EXPECT_EQ(bar.addCheckButton("Korvex", "Move", "Toggle Move Mode", "", nullptr, true, cmd), 0);
+  EXPECT_EQ(bar.addCheckButton("Korvex", "Scroll", "Toggle Scroll Mode", "", nullptr, true, cmd),
+            0);
+  EXPECT_EQ(bar.addCheckButton("Korvex", "First", "First", "", "Move", false, cmd), 0);
+  EXPECT_EQ(bar.addCheckButton("Nope", "X", "X", "", nullptr, true, cmd), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(bar.addCheckButton("Korvex", "Y", "Y", "", "Nope", true, cmd), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(bar.addCheckButton("Korvex", "Z", "Z", "", nullptr, true, nullptr), PRO_TK_BAD_INPUTS);
+  const Menu& m = bar.menus()[bar.findMenu("Korvex")];
+  ASSERT_EQ(m.items.size(), 3u);
+  EXPECT_EQ(m.items[0].name, "First");
+  EXPECT_EQ(m.items[1].name, "Move");
+  EXPECT_EQ(m.items[2].name, "Scroll");
+  EXPECT_EQ(bar.findItem(bar.findMenu("Korvex"), "Toggle Scroll Mode"), 2);
+}
+
+TEST(PngWriterTest, ChunksAndChecksums) {
+  const uint8_t iend[] = {'I', 'E', 'N', 'D'};
+  EXPECT_EQ(PngWriter::crc32(iend, 4), 0xAE426082u);
+  std::vector<uint8_t> rgb(3 * 200 * 150, 0x7f);
+  std::vector<uint8_t> png = PngWriter::encode(200, 150, rgb);
+  ASSERT_GT(png.size(), 33u);
+  EXPECT_EQ(png[1], 'P');
+  EXPECT_EQ(png[12], 'I');
+  EXPECT_EQ(png[16 + 3], 200);  // width, big-endian
+  EXPECT_EQ(png[20 + 3], 150);
+  // Stored blocks: the raw rows plus framing, so the file is a little larger than the pixels.
+  EXPECT_GT(png.size(), rgb.size() + 150);
+  std::string error;
+  EXPECT_FALSE(PngWriter::write(testing::TempDir() + "x.png", 2, 2, rgb, &error));
+  EXPECT_NE(error.find("bad image size"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+// A small DLL-mode application the host tests load into the emulated host. What it does is chosen
+// by the environment variable KXH_CASE; it reports what the host answered as journal notes.
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "kx_host_extra.h"
+#include "pro_toolkit.h"
+
+namespace {
+
+bool gMove = false;
+bool gScroll = false;
+uiCmdCmdId gMoveId = nullptr;
+uiCmdCmdId gScrollId = nullptr;
+
+void note(const char* fmt, ...) {
+  char buf[512];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(buf, sizeof buf, fmt, ap);
+  va_end(ap);
+  kxh_JournalNote(buf);
+}
+
+bool isCase(const char* name) {
+  const char* c = std::getenv("KXH_CASE");
+  return c && std::strstr(c, name) != nullptr;
+}
+
+uiCmdAccessState moveAccess(uiCmdAccessMode) {
+  ProMode mode = -1;
+  ProError err = ProModeCurrentGet(&mode);
+  return err == PRO_TK_NO_ERROR && mode == PRO_MODE_ASSEMBLY ? ACCESS_AVAILABLE
+                                                             : ACCESS_UNAVAILABLE;
+}
+
+uiCmdAccessState scrollAccess(uiCmdAccessMode) { return ACCESS_AVAILABLE; }
+
+int moveValue(uiCmdCmdId, uiCmdValue* value) {
+  ProCmdChkbuttonValueSet(value, gMove ? PRO_B_TRUE : PRO_B_FALSE);
+  return -1;
+}
+
+int scrollValue(uiCmdCmdId, uiCmdValue* value) {
+  ProCmdChkbuttonValueSet(value, gScroll ? PRO_B_TRUE : PRO_B_FALSE);
+  return -1;
+}
+
+int moveAction(uiCmdCmdId, uiCmdValue*, void*) {
+  gMove = !gMove;
+  wchar_t macro[128];
+  ProStringToWstring(macro, const_cast<char*>("~ Command `ProCmdEnvMdlDisp` `Wireframe`;"));
+  ProError err = ProMacroLoad(macro);
+  note("action move=%d macro_result=%d", gMove ? 1 : 0, err);
+  note("action end");
+  return 0;
+}
+
+int scrollAction(uiCmdCmdId, uiCmdValue*, void*) {
+  gScroll = !gScroll;
+  wchar_t macro[128];
+  ProStringToWstring(macro, const_cast<char*>("~ Command `ProCmdNoSuchThing`;"));
+  ProError err = ProMacroLoad(macro);
+  ProStringToWstring(macro, const_cast<char*>("~ Command `Unclosed;"));
+  ProError bad = ProMacroLoad(macro);
+  note("scroll action macro_result=%d malformed_result=%d", err, bad);
+  return 0;
+}
+
+int ignoredAction(uiCmdCmdId, uiCmdValue*, void*) {
+  note("second registration's action ran");
+  return 0;
+}
+
+ProError onWindow() {
+  int id = -99;
+  ProMode mode = -99;
+  ProBoolean sketch = -1;
+  ProError e1 = ProWindowCurrentGet(&id);
+  ProError e2 = ProModeCurrentGet(&mode);
+  ProError e3 = ProSectionIsActive(&sketch);
+  note("notify24 window=%d/%d mode=%d/%d sketch=%d/%d", id, e1, mode, e2, sketch, e3);
+  return PRO_TK_NO_ERROR;
+}
+
+ProError onRetrieve() {
+  note("notify18");
+  return PRO_TK_NO_ERROR;
+}
+
+ProError onCreate() {
+  note("notify41");
+  return PRO_TK_NO_ERROR;
+}
+
+void probeNoModel() {
+  ProMdl mdl = nullptr;
+  ProMode mode = 0;
+  int win = 0;
+  ProSelection* sels = nullptr;
+  ProMatrix m;
+  note("nomodel mdl=%d mode=%d window=%d sel=%d sel_null=%d view=%d", ProMdlCurrentGet(&mdl),
+       ProModeCurrentGet(&mode), ProWindowCurrentGet(&win), ProSelbufferSelectionsGet(&sels),
+       sels == nullptr ? 1 : 0, ProViewMatrixGet(nullptr, nullptr, m));
+}
+
+void probeSelection() {
+  ProMdl mdl = nullptr;
+  ProMdlCurrentGet(&mdl);
+  ProSelection* sels = nullptr;
+  ProError err = ProSelbufferSelectionsGet(&sels);
+  int n = -1;
+  ProError sizeErr = sels ? ProArraySizeGet(sels, &n) : PRO_TK_GENERAL_ERROR;
+  int bogus = 0;
+  note("sel err=%d size_err=%d n=%d bogus_size=%d", err, sizeErr, n,
+       ProArraySizeGet(&bogus, &bogus));
+  ProAssemblyDynPosSet(mdl, PRO_B_TRUE);
+  for (int i = 0; i < n; ++i) {
+    ProAsmcomppath path;
+    path.table_num = -7;
+    ProError pe = ProSelectionAsmcomppathGet(sels[i], &path);
+    std::string ids;
+    for (int k = 0; k < path.table_num; ++k)
+      ids += (k ? "/" : "") + std::to_string(path.comp_id_table[k]);
+    note("sel %d path_err=%d levels=%d ids=%s owner_is_current=%d", i, pe, path.table_num,
+         ids.c_str(), path.owner == mdl ? 1 : 0);
+    if (path.table_num < 1) continue;
+    ProAsmcomp comp;
+    ProError fe = ProFeatureInit(path.owner, path.comp_id_table[0], &comp);
+    ProMatrix m;
+    ProError ge = ProAsmcompPositionGet(&comp, m);
+    note("comp %d init=%d get=%d origin=%g,%g,%g", comp.id, fe, ge, m[3][0], m[3][1], m[3][2]);
+    m[3][0] += 1;
+    m[3][1] += 2;
+    m[3][2] += 3;
+    ProError se = ProAsmcompPositionSet(&path, &comp, m);
+    ProMatrix back;
+    ProAsmcompPositionGet(&comp, back);
+    ProError re = ProAsmcompRegenerate(&comp, PRO_B_TRUE);
+    note("comp %d set=%d regen=%d now=%g,%g,%g", comp.id, se, re, back[3][0], back[3][1],
+         back[3][2]);
+  }
+  ProAsmcomp missing;
+  note("missing init=%d", ProFeatureInit(mdl, 4242, &missing));
+  ProAssemblyDynPosSet(mdl, PRO_B_FALSE);
+  int win = -1;
+  ProWindowCurrentGet(&win);
+  note("refresh=%d", ProWindowRefresh(win));
+  if (isCase("free") && sels) note("free=%d", ProArrayFree(reinterpret_cast<ProArray*>(&sels)));
+}
+
+void probeView() {
+  ProMatrix m;
+  ProError ge = ProViewMatrixGet(nullptr, nullptr, m);
+  note("view get=%d diag=%g,%g,%g", ge, m[0][0], m[1][1], m[2][2]);
+  // A quarter turn about Y with a translation: vectors must ignore the translation.
+  ProMatrix r = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {10, 20, 30, 1}};
+  ProError se = ProViewMatrixSet(nullptr, nullptr, r);
+  ProMatrix back;
+  ProViewMatrixGet(nullptr, nullptr, back);
+  double diff = 0;
+  for (int i = 0; i < 4; ++i)
+    for (int k = 0; k < 4; ++k) diff += std::fabs(back[i][k] - r[i][k]);
+  ProVector x = {1, 0, 0}, out = {0, 0, 0};
+  ProError te = ProVectorTrfEval(x, r, out);
+  ProMdl mdl = nullptr;
+  ProMdlCurrentGet(&mdl);
+  ProMatrix byModel;
+  ProError me = ProViewMatrixGet(mdl, nullptr, byModel);
+  note("view set=%d roundtrip=%g trf=%d out=%g,%g,%g by_model=%d", se, diff, te, out[0], out[1],
+       out[2], me);
+  note("view refit=%d refresh=%d refresh_bad=%d bad_view=%d", ProViewRefit(nullptr, nullptr),
+       ProWindowRefresh(PRO_VALUE_UNUSED), ProWindowRefresh(99),
+       ProViewMatrixGet(nullptr, reinterpret_cast<ProView>(8), m));
+  ProViewMatrixGet(nullptr, nullptr, back);
+  note("after refit translation=%g,%g,%g", back[3][0], back[3][1], back[3][2]);
+}
+
+void probeThread() {
+  ProError fromThread = 0;
+  std::thread t([&fromThread]() {
+    ProMode mode = 0;
+    fromThread = ProModeCurrentGet(&mode);
+  });
+  t.join();
+  note("thread result=%d", fromThread);
+}
+
+ProError onPopupOpen() {
+  if (isCase("nomodel")) probeNoModel();
+  if (isCase("select")) probeSelection();
+  if (isCase("view")) probeView();
+  if (isCase("thread")) probeThread();
+  return PRO_TK_NO_ERROR;
+}
+
+ProError onPopupClose() {
+  note("notify73");
+  return PRO_TK_NO_ERROR;
+}
+
+void defineMapkeys() {
+  const char* trail = std::getenv("KXH_TRAIL");
+  std::string doubled;
+  for (const char* p = trail ? trail : ""; *p; ++p) {
+    // Every run of backslashes written as two, the way installers and the plug-in write paths.
+    if (*p == '\\') {
+      while (p[1] == '\\') ++p;
+      doubled += "\\\\";
+    } else {
+      doubled += *p;
+    }
+  }
+  std::string def =
+      "kt @MAPKEY_LABELTest;~ Command `ProCmdUtilTrailTrain` ;"
+      "~ Update `file_open` `Inputname` `" +
+      doubled + "`;~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;";
+  static wchar_t wide[2048];
+  static wchar_t option[16];
+  ProStringToWstring(option, const_cast<char*>("mapkey"));
+  ProStringToWstring(wide, const_cast<char*>(def.c_str()));
+  ProError ok = ProConfigoptSet(option, wide);
+  ProStringToWstring(wide, const_cast<char*>("kq ~ Command `ProCmdViewRefit"));
+  ProError bad = ProConfigoptSet(option, wide);
+  ProStringToWstring(wide, const_cast<char*>("nospace"));
+  ProError bad2 = ProConfigoptSet(option, wide);
+  note("mapkey result=%d malformed=%d no_steps=%d", ok, bad, bad2);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], char* version,
+                                                     char* build, wchar_t err_buff[80]) {
+  note("init argc=%d argv0=%d version=%s build=%s", argc,
+       argc > 0 && argv && argv[0] && argv[0][0] ? 1 : 0, version ? version : "-",
+       build ? build : "-");
+  if (isCase("initfail")) {
+    const wchar_t text[] = L"test start failure";
+    std::memcpy(err_buff, text, sizeof text);
+    return 7;
+  }
+  wchar_t msg[] = L"kxtest.txt";
+  ProError a = ProCmdOptionAdd(const_cast<char*>("Kxt_Move"), moveAction, PRO_B_TRUE, moveValue,
+                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
+  uiCmdCmdId again = nullptr;
+  ProError b = ProCmdOptionAdd(const_cast<char*>("Kxt_Move"), ignoredAction, PRO_B_TRUE, moveValue,
+                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &again);
+  ProError c = ProCmdOptionAdd(const_cast<char*>("Kxt_Scroll"), scrollAction, PRO_B_TRUE,
+                               scrollValue, scrollAccess, PRO_B_TRUE, PRO_B_TRUE, &gScrollId);
+  note("cmd add=%d dup=%d same_id=%d scroll=%d", a, b, again == gMoveId ? 1 : 0, c);
+  ProError m = ProMenubarMenuAdd(const_cast<char*>("KxTest"), const_cast<char*>("KxTest"),
+                                 const_cast<char*>("Help"), PRO_B_FALSE, msg);
+  ProError bm = ProMenubarMenuAdd(const_cast<char*>("KxOther"), const_cast<char*>("KxOther"),
+                                  const_cast<char*>("NoSuchMenu"), PRO_B_FALSE, msg);
+  ProError i1 = ProMenubarmenuChkbuttonAdd(
+      const_cast<char*>("KxTest"), const_cast<char*>("Kxt Move"), const_cast<char*>("Kxt Move"),
+      const_cast<char*>("Kxt Move"), nullptr, PRO_B_TRUE, gMoveId, msg);
+  ProError i2 = ProMenubarmenuChkbuttonAdd(
+      const_cast<char*>("KxTest"), const_cast<char*>("Kxt Scroll"), const_cast<char*>("Kxt Scroll"),
+      const_cast<char*>("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
+  ProError i3 = ProMenubarmenuChkbuttonAdd(const_cast<char*>("NoSuchMenu"), const_cast<char*>("X"),
+                                           const_cast<char*>("X"), nullptr, nullptr, PRO_B_TRUE,
+                                           gMoveId, msg);
+  ProCmdDesignate(gMoveId, const_cast<char*>("Kxt Move"), const_cast<char*>("Kxt Move"),
+                  const_cast<char*>("Kxt Move"), msg);
+  note("menu add=%d bad_neighbour=%d item1=%d item2=%d bad_parent=%d", m, bm, i1, i2, i3);
+  ProNotificationSet(PRO_WINDOW_CHANGE_POST, onWindow);
+  ProNotificationSet(PRO_MDL_RETRIEVE_POST, onRetrieve);
+  ProNotificationSet(PRO_MDL_CREATE_POST, onCreate);
+  ProNotificationSet(PRO_POPUPMENU_CREATE_POST, onPopupOpen);
+  ProNotificationSet(PRO_POPUPMENU_DESTROY_PRE, onPopupClose);
+  if (isCase("unset41")) {
+    ProError first = ProNotificationUnset(PRO_MDL_CREATE_POST);
+    ProError again = ProNotificationUnset(PRO_MDL_CREATE_POST);
+    note("unset41=%d again=%d", first, again);
+  }
+  if (isCase("mapkey")) defineMapkeys();
+  return 0;
+}
+
+extern "C" __declspec(dllexport) void user_terminate(void) {
+  ProNotificationUnset(PRO_WINDOW_CHANGE_POST);
+  note("terminate");
+}
