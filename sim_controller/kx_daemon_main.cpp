@@ -1,6 +1,7 @@
 // kx_daemon.exe: the simulated controller daemon. Usage in docs/simulated-controller.md.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "daemon_config.h"
@@ -26,6 +27,11 @@ bool portArg(const std::string& option, const char* value, uint16_t& port) {
   }
   port = static_cast<uint16_t>(v);
   return true;
+}
+
+bool isAbsolutePath(const std::string& path) {
+  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+         (path.size() > 1 && path[1] == ':');
 }
 
 const char* envOr(const char* name, const char* fallback) {
@@ -90,6 +96,15 @@ int main(int argc, char** argv) {
 
   DaemonConfig config;
   std::string error;
+  // Scenarios name a configuration shipped beside the daemon without knowing where they run.
+  if (!configPath.empty() && !isAbsolutePath(configPath) && !std::ifstream(configPath) &&
+      argc > 0) {
+    std::string self = argv[0];
+    size_t slash = self.find_last_of("\\/");
+    std::string beside =
+        slash == std::string::npos ? configPath : self.substr(0, slash + 1) + configPath;
+    if (std::ifstream(beside)) configPath = beside;
+  }
   if (!configPath.empty() && !config.load(configPath, error)) {
     std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
     return 2;
