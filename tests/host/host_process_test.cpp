@@ -391,4 +391,38 @@ TEST(HostProcessTest, WindowTreePointerAndSummary) {
   EXPECT_NE(missing.errors.find("cannot open journal"), std::string::npos) << missing.errors;
 }
 
+TEST(HostProcessTest, ControllerStepsDriveTheDaemon) {
+  HostProcess h("daemon");
+  if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "kx_daemon.exe is not built";
+  int base = 41000 + static_cast<int>(GetCurrentProcessId() % 3000) * 3;
+  SetEnvironmentVariableA("KX_DAEMON_PORT", std::to_string(base).c_str());
+  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(base + 1).c_str());
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(base + 2).c_str());
+  std::string scn = h.write("s.scn",
+                            "open part p1\n"
+                            "daemon-start --devices 1\n"
+                            "daemon ping\n"
+                            "daemon motion 0 0 0 0 0 200 400\n"
+                            "wait-until within 30000 ev=nav source=udp rz=200\n"
+                            "expect daemon ev=start\n"
+                            "expect-none daemon ev=never_written\n"
+                            "daemon-kill\n"
+                            "daemon ping\n");
+  HostRun r = h.run({"--scenario", scn});
+  SetEnvironmentVariableA("KX_DAEMON_PORT", nullptr);
+  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
+  // The last ping has no daemon to answer: the run ends there, naming the line.
+  EXPECT_EQ(r.exitCode, 3) << r.errors;
+  EXPECT_NE(r.errors.find("s.scn:9: no daemon on control port"), std::string::npos) << r.errors;
+  checkAll(r, {{{{"ev", "daemon_command"}, {"command", "ping"}, {"reply", "ok"}}, 1},
+               {{{"ev", "nav"}, {"source", "udp"}, {"rz", "200"}}, -1},
+               {{{"ev", "daemon_kill"}}, 1},
+               {{{"ev", "expect_failed"}}, 0}});
+  int start = r.find({{"ev", "daemon_start"}});
+  ASSERT_GE(start, 0);
+  EXPECT_NE(r.events[start].at("journal").find("journal-daemon.jsonl"), std::string::npos);
+}
+
 }  // namespace
