@@ -65,6 +65,8 @@ class HostApp {
                  std::string* error);
   bool activateWindow(int id, std::string* error);
   void setTextDir(const std::string& textDir) { mTextDir = textDir; }
+  // Names of the running applications, shown in the graphics window's status line.
+  std::string& runningApps() { return mRunningApps; }
   // A label key looked up in the message file of the application being served.
   std::string resolveLabel(const wchar_t* msgFile, const std::string& key);
   void requestQuit(int exitCode);
@@ -85,6 +87,7 @@ class HostApp {
   DWORD mUiThread = 0;
   bool mMacrosPosted = false;
   std::string mTextDir;
+  std::string mRunningApps;
   int mExitCode = 0;
 };
 

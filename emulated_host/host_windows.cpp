@@ -282,6 +282,9 @@ void HostWindows::paintGraphics(HDC dc, const RECT& rc) {
   DeleteObject(bg);
   const HostWindow* w = mApp->session().currentWindow();
   SetBkMode(dc, TRANSPARENT);
+  std::wstring apps = L"Applications running: " +
+                      (mApp->runningApps().empty() ? L"none" : toWide(mApp->runningApps()));
+  TextOutW(dc, 12, rc.bottom - 26, apps.c_str(), static_cast<int>(apps.size()));
   if (!w) {
     TextOutW(dc, 12, 12, L"No model open", 13);
     return;

@@ -69,6 +69,8 @@ bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
   }
   j.write(JsonLine("plugin_started").str("name", entry.name).num("result", result));
   mLoaded.push_back({entry.name, module});
+  std::string& apps = mApp->runningApps();
+  apps += (apps.empty() ? "" : ", ") + entry.name;
   return true;
 }
 
