@@ -15,6 +15,8 @@ HostWindows* sWindows = nullptr;
 HWND sTree = nullptr;
 WNDPROC sTreeProc = nullptr;
 WNDPROC sListProc = nullptr;
+HWND sToolbar = nullptr;
+WNDPROC sToolbarProc = nullptr;
 
 const wchar_t kFrameClass[] = L"KxCreoFrame";
 const wchar_t kAreaClass[] = L"KxGraphicsArea";
@@ -141,6 +143,9 @@ bool HostWindows::create(std::string* error) {
       SetWindowLongPtrW(mTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
   sListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(mList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
+  sToolbar = mToolbar;
+  sToolbarProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(mToolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
   rebuildMenuBar();
   layout();
   ShowWindow(mFrame, SW_SHOW);
@@ -222,15 +227,26 @@ void HostWindows::openMenu(int menuIndex, const std::string& why) {
     if (!item.cmd) continue;
     uiCmdAccessState access = mApp->commands().access(item.cmd, ACCESS_MODE_BLIND, why);
     bool checked = mApp->commands().value(item.cmd, why);
+    bool visible = access >= ACCESS_UNAVAILABLE;
     ref.enabled = access == ACCESS_AVAILABLE;
-    EnableMenuItem(popup, id, MF_BYCOMMAND | (ref.enabled ? MF_ENABLED : MF_GRAYED));
-    CheckMenuItem(popup, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    // Invisible and removed commands leave the menu; they come back when offered again.
+    RemoveMenu(popup, id, MF_BYCOMMAND);
+    if (visible) {
+      UINT flags = MF_STRING | (ref.enabled ? MF_ENABLED : MF_GRAYED) |
+                   (checked ? MF_CHECKED : MF_UNCHECKED);
+      UINT pos = 0;
+      for (size_t e = 0; e < k; ++e)
+        if (mItems[e].menu == menuIndex &&
+            GetMenuState(popup, kFirstItemId + e, MF_BYCOMMAND) != static_cast<UINT>(-1))
+          ++pos;
+      InsertMenuW(popup, pos, MF_BYPOSITION | flags, id, toWide(item.label).c_str());
+    }
     mApp->journal().write(JsonLine("menu_state")
                               .str("menu", menus[menuIndex].name)
                               .str("item", item.name)
                               .num("access", access)
                               .flag("enabled", ref.enabled)
-                              .flag("visible", access >= ACCESS_UNAVAILABLE)
+                              .flag("visible", visible)
                               .flag("checked", checked));
   }
 }
@@ -271,6 +287,15 @@ void HostWindows::repaint() {
 
 void HostWindows::updateTitle() {
   const HostWindow* w = mApp->session().currentWindow();
+  HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(mTree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  if (root && w) {
+    std::wstring name = toWide(w->model->name);
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = root;
+    item.pszText = &name[0];
+    SendMessageW(mTree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
   std::wstring title = L"Creo Parametric (emulated host)";
   if (w) title += L" - " + toWide(w->model->name) + L" [window " + std::to_wstring(w->id) + L"]";
   SetWindowTextW(mFrame, title.c_str());
@@ -325,7 +350,9 @@ void HostWindows::spyScroll(HWND w, UINT msg) {
   int hpos = GetScrollPos(w, SB_HORZ);
   const char* kind = msg == WM_VSCROLL ? "vscroll" : msg == WM_HSCROLL ? "hscroll" : "wheel";
   mApp->journal().write(JsonLine("scroll")
-                            .str("control", w == mTree ? "tree" : "list")
+                            .str("control", w == mTree   ? "tree"
+                                            : w == mList ? "list"
+                                                         : "toolbar")
                             .str("msg", kind)
                             .num("pos", si.nPos)
                             .num("max", si.nMax)
@@ -335,7 +362,7 @@ void HostWindows::spyScroll(HWND w, UINT msg) {
 LRESULT CALLBACK HostWindows::scrollSpyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   HostWindows* self = sWindows;
   // The original procedures outlive this object: the controls still get messages at exit.
-  WNDPROC base = w == sTree ? sTreeProc : sListProc;
+  WNDPROC base = w == sTree ? sTreeProc : w == sToolbar ? sToolbarProc : sListProc;
   LRESULT r = CallWindowProcW(base, w, msg, wp, lp);
   if (self && (msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_MOUSEWHEEL))
     self->spyScroll(w, msg);

@@ -425,4 +425,25 @@ TEST(HostProcessTest, ControllerStepsDriveTheDaemon) {
   EXPECT_NE(r.events[start].at("journal").find("journal-daemon.jsonl"), std::string::npos);
 }
 
+TEST(HostProcessTest, ScrollPositionsAndHiddenItemsAreObservable) {
+  HostProcess h("scroll");
+  std::string scn = h.write("s.scn",
+                            "open part p1\n"
+                            "pointer tree\n"
+                            "popup open\n"
+                            "pointer list\n"
+                            "popup open\n"
+                            "menu-open KxTest\n"
+                            "menu KxTest \"Kxt Scroll\"\n");
+  HostRun r =
+      h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, "scroll,invisible");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkNotes(r, {"scrolled SysTreeView32", "scrolled ListBox"});
+  checkAll(r, {{{{"ev", "scroll"}, {"control", "tree"}, {"msg", "vscroll"}, {"pos", "5"}}, 1},
+               {{{"ev", "scroll"}, {"control", "list"}, {"msg", "vscroll"}, {"pos", "5"}}, 1},
+               {{{"ev", "menu_state"}, {"item", "Kxt Scroll"}, {"visible", "false"}}, 2},
+               {{{"ev", "menu_click_refused"}, {"item", "Kxt Scroll"}}, 1},
+               {{{"ev", "action_cb"}, {"name", "Kxt_Scroll"}}, 0}});
+}
+
 }  // namespace

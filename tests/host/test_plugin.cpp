@@ -1,5 +1,7 @@
 // A small DLL-mode application the host tests load into the emulated host. What it does is chosen
 // by the environment variable KXH_CASE; it reports what the host answered as journal notes.
+#include <windows.h>
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -39,7 +41,9 @@ uiCmdAccessState moveAccess(uiCmdAccessMode) {
                                                              : ACCESS_UNAVAILABLE;
 }
 
-uiCmdAccessState scrollAccess(uiCmdAccessMode) { return ACCESS_AVAILABLE; }
+uiCmdAccessState scrollAccess(uiCmdAccessMode) {
+  return isCase("invisible") ? ACCESS_INVISIBLE : ACCESS_AVAILABLE;
+}
 
 int moveValue(uiCmdCmdId, uiCmdValue* value) {
   ProCmdChkbuttonValueSet(value, gMove ? PRO_B_TRUE : PRO_B_FALSE);
@@ -191,7 +195,19 @@ void probeThread() {
   note("thread result=%d", fromThread);
 }
 
+// Scrolls whatever lies under the pointer, the way a scrolling plug-in drives the host's controls.
+void probeScroll() {
+  POINT p;
+  GetCursorPos(&p);
+  HWND w = WindowFromPoint(p);
+  char cls[256] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  for (int i = 0; i < 5; ++i) SendMessageA(w, WM_VSCROLL, SB_LINEDOWN, 0);
+  note("scrolled %s", cls);
+}
+
 ProError onPopupOpen() {
+  if (isCase("scroll")) probeScroll();
   if (isCase("nomodel")) probeNoModel();
   if (isCase("select")) probeSelection();
   if (isCase("view")) probeView();
