@@ -116,6 +116,8 @@ bool DaemonConfig::parse(std::istream& in, const std::string& fileName, std::str
 
   while (std::getline(in, raw)) {
     ++lineNo;
+    // Editors on Windows like to start a UTF-8 file with a byte order mark.
+    if (lineNo == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
     std::string line = trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line[0] == '[') {

@@ -211,6 +211,11 @@ int NetSocket::readLine(std::string& line, int timeoutMs) {
       return 1;
     }
     if (mHandle == kInvalid) return -1;
+    // No message of ours comes near this; a peer that never ends its line is cut off.
+    if (mBuffer.size() > kMaxLine) {
+      mError = "line longer than " + std::to_string(kMaxLine) + " bytes";
+      return -1;
+    }
     int ready = waitReadable(raw(mHandle), timeoutMs);
     if (ready == 0) return 0;
     if (ready < 0) {

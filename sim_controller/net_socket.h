@@ -44,6 +44,7 @@ class NetSocket {
 
  private:
   static constexpr uint64_t kInvalid = ~uint64_t(0);
+  static constexpr size_t kMaxLine = 65536;
   explicit NetSocket(uint64_t handle) : mHandle(handle) {}
   void setError(const char* what);
 

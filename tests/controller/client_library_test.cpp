@@ -410,6 +410,13 @@ TEST_F(ClientLibrary, AVanishedClientDoesNotDisturbTheDaemon) {
   EXPECT_TRUE(waitFor([&] {
     return daemon.journalLines({"\"ev\":\"disconnect\"", "connection lost"}).size() == 4;
   }));
+  // A peer whose line never ends is cut off, not buffered without end.
+  NetSocket endless;
+  ASSERT_TRUE(endless.connectTcp(DaemonProcess::clientPort(), 2000));
+  ASSERT_TRUE(endless.sendAll(std::string(70000, 'x')));
+  std::string line;
+  EXPECT_EQ(endless.readLine(line, 10000), -1) << "the daemon kept the connection";
+  EXPECT_EQ(daemon.control("ping"), "ok");
   // Events still reach the registered plug-in, not the vanished ones.
   EXPECT_EQ(daemon.control("event 131104"), "ok sent 131104");
   CtrlLibrary::Event e;

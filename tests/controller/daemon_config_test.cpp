@@ -69,6 +69,14 @@ TEST(DaemonConfig, ReadsDevicesApplicationsAndButtons) {
   EXPECT_EQ(app.modes.at("Assembly").at(1).text, "KX_Toggle_Object_Move_Mode");
 }
 
+TEST(DaemonConfig, ByteOrderMarkAndWindowsLineEndsAreAccepted) {
+  DaemonConfig config;
+  std::string error;
+  ASSERT_TRUE(parse("\xEF\xBB\xBF# first line\r\n[daemon]\r\ndevices = 3\r\n", config, error))
+      << error;
+  EXPECT_EQ(config.mDeviceCount, 3);
+}
+
 TEST(DaemonConfig, RelativeMenuFileIsTakenFromTheConfigFolder) {
   DaemonConfig config;
   config.mDirectory = "C:\\cfg\\";
