@@ -1,19 +1,278 @@
 #include "creo_proxy.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "daemon_proxy.h"
+#include "kx_addin.h"
 #include "logging.h"
+#include "macro_text.h"
+#include "matrix_ops.h"
+#include "pro_toolkit.h"
+#include "view_commands.h"
+
+CreoProxy* CreoProxy::sInstanceP = nullptr;
+bool CreoProxy::sIsCapMoving = false;
+
+namespace {
+
+// Handles are kept as 32-bit values, as the host hands them around; widen with the sign.
+HWND toWindow(int32_t handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(handle)); }
+int32_t toHandle(HWND window) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(window)); }
+
+}  // namespace
 
 CreoProxy::CreoProxy(CKxAddin* addinP)
-    : mAddinP(addinP), mIsTimerOn(true), mIsRefitAfterViewCmd(false), mMnuProgress(1.0) {
+    : mAddinP(addinP),
+      mIsTimerOn(true),
+      mTimerWndHandle(0),
+      mPGLWndHandle(0),
+      mIsRefitAfterViewCmd(false),
+      mMnuProgress(-1.0),
+      mCurrentMode(-1),
+      mObjectMoveMode(false),
+      mUseMapkey(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
-  // Without a catalogue to build, the catalogue step is over from the start, so the reading thread
-  // reads at once.
+  sInstanceP = this;
+  discoverWindows();
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }
 
 CreoProxy::~CreoProxy() {
   KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
   mIsTimerOn = false;
+  if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
+  if (sInstanceP == this) sInstanceP = nullptr;
 }
+
+void CreoProxy::discoverWindows() {
+  EnumThreadWindows(GetCurrentThreadId(), &CreoProxy::MyEnumThreadWndProc, 0);
+}
+
+void CreoProxy::armTimer(UINT intervalMs) {
+  SetTimer(toWindow(mTimerWndHandle), kTimerId, intervalMs, &CreoProxy::TimerProc);
+}
+
+BOOL CALLBACK CreoProxy::MyEnumThreadWndProc(HWND window, LPARAM) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return FALSE;
+  if (proxy->mTimerWndHandle == 0) {
+    proxy->mTimerWndHandle = toHandle(window);
+    if (proxy->mTimerWndHandle < 1) {
+      KXLOG(LOG_ERR) << "No valid Creo Window Handle found for Timer" << LOG_END;
+    } else {
+      KXLOG(LOG_DBG) << "Window Handle found for Timer: " << proxy->mTimerWndHandle << LOG_END;
+      proxy->armTimer(kIntervalAtRestMs);
+    }
+  }
+  EnumChildWindows(window, &CreoProxy::isGraphicsWindow, 0);
+  return proxy->mTimerWndHandle < 1 || proxy->mPGLWndHandle < 1;
+}
+
+BOOL CALLBACK CreoProxy::isGraphicsWindow(HWND window, LPARAM) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return FALSE;
+  char className[256] = "";
+  GetClassNameA(window, className, sizeof(className));
+  if (std::strcmp(className, "PGLWindow") == 0 || std::strcmp(className, "PGL_STD_WN_CLASS") == 0) {
+    proxy->mPGLWndHandle = toHandle(window);
+    return FALSE;
+  }
+  EnumChildWindows(window, &CreoProxy::isGraphicsWindow, 0);
+  return proxy->mPGLWndHandle >= 1 ? FALSE : TRUE;
+}
+
+void CreoProxy::validateWindows() {
+  if (mTimerWndHandle >= 1 && mPGLWndHandle >= 1 && IsWindow(toWindow(mTimerWndHandle)) &&
+      IsWindow(toWindow(mPGLWndHandle))) {
+    return;
+  }
+  mTimerWndHandle = 0;
+  mPGLWndHandle = 0;
+  discoverWindows();
+}
+
+VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return;
+  try {
+    KXLOG(LOG_INF) << "Timer Callback start" << LOG_END;
+    KillTimer(toWindow(proxy->mTimerWndHandle), kTimerId);
+    if (proxy->mAddinP->mSettings.mIsModeToRead) proxy->checkMode(false);
+    if (proxy->mMnuProgress != 1.0) proxy->loadMenufile();
+    proxy->doTransform();
+    if (proxy->mIsTimerOn) {
+      const UINT interval = sIsCapMoving ? kIntervalMovingMs : kIntervalAtRestMs;
+      KXLOG(LOG_DBG) << "timerIntvl: " << static_cast<int32_t>(interval) << LOG_END;
+      proxy->armTimer(interval);
+    }
+    KXLOG(LOG_INF) << "Timer Callback end" << LOG_END;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error TimerProc()" << LOG_END;
+  }
+}
+
+bool CreoProxy::doTransform() {
+  try {
+    const Settings& settings = mAddinP->mSettings;
+    // Divisors that would be zero fall back to the defaults' values rather than dividing by zero.
+    int32_t transBase = settings.mTraSensBase / 500;
+    const double transDivisor = transBase != 0 ? static_cast<double>(transBase) : 80.0;
+    const double rotDivisor =
+        settings.mRotSensBase != 0 ? static_cast<double>(settings.mRotSensBase) : 10000.0;
+    const int16_t minThreshold = static_cast<int16_t>(settings.mMinThreshold & 0xFFFF);
+    const uint32_t maxContMoveTime = static_cast<uint32_t>(settings.mMaxContMoveTime);
+    const DWORD start = GetTickCount();
+    uint32_t elapsed = 0;
+    int32_t count = 0;
+
+    KXLOG(LOG_INF) << "Do Transformation" << LOG_END;
+
+    bool isSelection = false;
+    if (mCurrentMode == kAssemblyMode && mObjectMoveMode) {
+      ProMdl model = nullptr;
+      ProSelection* selections = nullptr;
+      ProMdlCurrentGet(&model);
+      ProSelbufferSelectionsGet(&selections);
+      isSelection = selections != nullptr;
+      // The buffer hands out a fresh array every time; give it back at once.
+      if (selections) ProArrayFree(reinterpret_cast<ProArray*>(&selections));
+    }
+
+    DaemonProxy* daemon = mAddinP->mDaemonProxyP;
+    HWND target = nullptr;
+    int kind = 0;
+    if (daemon) {
+      if (findScrollTarget(&target, &kind) > 0 || isSelection) {
+        daemon->stopLegacyCom1();
+      } else {
+        daemon->resetLegacyCom1();
+      }
+    }
+
+    while (elapsed < maxContMoveTime) {
+      elapsed = GetTickCount() - start;
+      const SlotPass pass = mAddinP->takePass();
+      if (pass.mMenuFncIdx >= 0) execApplFunction(pass.mMenuFncIdx);
+      if (pass.mKeyEvent > 0) {
+        KXLOG(LOG_INF) << "keyEvent: " << pass.mKeyEvent << LOG_END;
+        execSpecialApplFunction(pass.mKeyEvent);
+      }
+      const int16_t* m = pass.mMotion;
+      bool isAtRest = true;
+      for (int axis = 0; axis < 6; ++axis) {
+        if (std::abs(static_cast<int>(m[axis])) > minThreshold) isAtRest = false;
+      }
+      if (isAtRest) {
+        if (sIsCapMoving) {
+          sIsCapMoving = false;
+          KXLOG(LOG_TRC) << "Cap released." << LOG_END;
+        }
+        break;
+      }
+      if (!sIsCapMoving) {
+        sIsCapMoving = true;
+        KXLOG(LOG_TRC) << "Cap moving." << LOG_END;
+      }
+      if (scrollUnderCursor(m[0], m[1], m[2])) break;
+      if (mCurrentMode != kAssemblyMode || !mObjectMoveMode) break;
+      double x[3], y[3], z[3];
+      getViewAxes(x, y, z);
+      if (!transformSelection(m[0] / transDivisor, m[1] / transDivisor, m[2] / transDivisor,
+                              m[3] / rotDivisor, m[4] / rotDivisor, m[5] / rotDivisor, x, y, z)) {
+        break;
+      }
+      ++count;
+    }
+    KXLOG(LOG_INF) << "Finished Transformation, cnt: " << count
+                   << ", timeDiff: " << static_cast<int64_t>(elapsed) << LOG_END;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error doTransform()" << LOG_END;
+  }
+  return sIsCapMoving;
+}
+
+void CreoProxy::getViewAxes(double x[3], double y[3], double z[3]) {
+  ProMatrix view;
+  ProViewMatrixGet(nullptr, nullptr, view);
+  ProMatrix axes;
+  viewAxesMatrix(view, axes);
+  ProVector unit[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  ProVectorTrfEval(unit[0], axes, x);
+  ProVectorTrfEval(unit[1], axes, y);
+  ProVectorTrfEval(unit[2], axes, z);
+  normalize(x);
+  normalize(y);
+  normalize(z);
+}
+
+void CreoProxy::execApplFunction(int32_t index) {
+  const int32_t count = static_cast<int32_t>(mMenuCommands.size());
+  if (index >= count) {
+    KXLOG(LOG_ERR) << "menuFncIdx (" << index << "') too big (max. is " << count - 1 << ")!"
+                   << LOG_END;
+    return;
+  }
+  const std::string& name = mMenuCommands[index];
+  if (name == "KX_Toggle_Object_Move_Mode") {
+    mObjectMoveMode = !mObjectMoveMode;
+    return;
+  }
+  if (name == "KX_Toggle_Scroll_Mode") {
+    mAddinP->mSettings.mScrollTreeAndList = !mAddinP->mSettings.mScrollTreeAndList;
+    return;
+  }
+  const std::string macro = buildMacroText(name);
+  KXLOG(LOG_TRC) << "macro: " << macro << LOG_END;
+  wchar_t wideMacro[256];
+  ProStringToWstring(wideMacro, const_cast<char*>(macro.c_str()));
+  const ProError result = ProMacroLoad(wideMacro);
+  if (result != 0) {
+    std::printf("Error in ProMacroLoad()! err=%d\n", result);
+    std::fflush(stdout);
+  }
+}
+
+void CreoProxy::execSpecialApplFunction(int32_t code) {
+  try {
+    KXLOG(LOG_TMP) << "Execute special function " << code << " ... " << LOG_END;
+    if (code == KX_EV_SPECIAL_LAST) {
+      ProViewRefit(nullptr, nullptr);
+      return;
+    }
+    ProMatrix view;
+    if (standardViewMatrix(code, view)) {
+      ProViewMatrixSet(nullptr, nullptr, view);
+      ProWindowRefresh(PRO_VALUE_UNUSED);
+    } else {
+      KXLOG(LOG_ERR) << "Unknown special command '" << code << "' found!" << LOG_END;
+    }
+    if (mIsRefitAfterViewCmd) ProViewRefit(nullptr, nullptr);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error execSpecialApplFunction()" << LOG_END;
+  }
+}
+
+bool CreoProxy::transformSelection(double, double, double, double, double, double, const double*,
+                                   const double*, const double*) {
+  return false;
+}
+
+int CreoProxy::findScrollTarget(HWND* target, int* kind) {
+  *target = nullptr;
+  *kind = 0;
+  return 0;
+}
+
+bool CreoProxy::scrollUnderCursor(int16_t, int16_t, int16_t) { return false; }
+
+void CreoProxy::loadMenufile() {
+  // No catalogue yet: the loading attempt ends at once, which lets the reading thread start.
+  mMnuProgress = 1.0;
+}
+
+void CreoProxy::checkMode(bool) {}
 
 std::string CreoProxy::getCurrentModeName() { return "Default"; }

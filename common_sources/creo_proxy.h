@@ -1,10 +1,13 @@
-// The host bridge. For now it holds only what the root object and the device link share with it:
-// the timer's stop flag, the refit switch of the view commands, the catalogue progress and the mode
-// name. The timer pump, the motion dispatch and the menus grow here.
+// The host bridge: everything the plug-in does to the host, in the host's user-interface thread.
+// A one-shot Win32 timer on a top-level window of that thread drives the per-tick work.
 #pragma once
 
+#include <windows.h>
+
 #include <atomic>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class CKxAddin;
 
@@ -15,11 +18,44 @@ class CreoProxy {
   CreoProxy(const CreoProxy&) = delete;
   CreoProxy& operator=(const CreoProxy&) = delete;
 
+  static VOID CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+  static BOOL CALLBACK MyEnumThreadWndProc(HWND window, LPARAM parameter);
+  static BOOL CALLBACK isGraphicsWindow(HWND window, LPARAM parameter);
+  void validateWindows();
+
+  bool doTransform();
+  void getViewAxes(double x[3], double y[3], double z[3]);
+  void execApplFunction(int32_t index);
+  void execSpecialApplFunction(int32_t code);
+  bool transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
+                          const double x[3], const double y[3], const double z[3]);
+  int findScrollTarget(HWND* target, int* kind);
+  bool scrollUnderCursor(int16_t tx, int16_t ty, int16_t tz);
+  void loadMenufile();
+  void checkMode(bool keepOnWindowChange);
   std::string getCurrentModeName();
 
   CKxAddin* mAddinP;
   std::atomic<bool> mIsTimerOn;
+  int32_t mTimerWndHandle;
+  int32_t mPGLWndHandle;
   std::atomic<bool> mIsRefitAfterViewCmd;
   // Below 0 before the catalogue step, 0..1 while it is built, exactly 1 once loading has ended.
   std::atomic<double> mMnuProgress;
+  std::atomic<int> mCurrentMode;
+  bool mObjectMoveMode;
+  bool mUseMapkey;
+  std::vector<std::string> mMenuCommands;
+
+  static CreoProxy* sInstanceP;
+  static bool sIsCapMoving;
+
+  static constexpr UINT_PTR kTimerId = 99;
+  static constexpr UINT kIntervalAtRestMs = 100;
+  static constexpr UINT kIntervalMovingMs = 10;
+  static constexpr int kAssemblyMode = 5;
+
+ private:
+  void discoverWindows();
+  void armTimer(UINT intervalMs);
 };

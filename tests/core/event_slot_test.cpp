@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "creo_proxy.h"
 #include "fake_kx_api.h"
 #include "kx_addin.h"
 
@@ -20,6 +21,8 @@ class EventSlotTest : public ::testing::Test {
   static void SetUpTestSuite() {
     FakeKxApi::install();
     sAddin = new CKxAddin();
+    // No host window here, so no timer tick ends the catalogue step: end it for the reading thread.
+    sAddin->mCreoProxyP->mMnuProgress = 1.0;
   }
   static void TearDownTestSuite() {
     delete sAddin;
