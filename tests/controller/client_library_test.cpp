@@ -263,7 +263,7 @@ TEST_F(ClientLibrary, RawEventsAndCapMotionArriveWithTheirValues) {
   }
 
   // A deflected cap streams six-value events, and one at-rest event follows the release.
-  ASSERT_EQ(daemon.control("motion 100 -200 300 -400 500 -600 400"), "ok");
+  ASSERT_EQ(daemon.control("motion 100 -200 300 -400 500 -600 800"), "ok");
   int moving = 0, resting = 0;
   ASSERT_TRUE(waitFor([&] {
     if (lib->readEvent(event) != 0) return false;
@@ -272,7 +272,7 @@ TEST_F(ClientLibrary, RawEventsAndCapMotionArriveWithTheirValues) {
     if (event.v[0] == 0 && event.v[1] == 0 && event.v[5] == 0) ++resting;
     return resting > 0;
   }));
-  EXPECT_GE(moving, 3);
+  EXPECT_GE(moving, 2);
   // Nothing more after the at-rest event.
   EXPECT_NE(lib->readEvent(event), 0);
   EXPECT_EQ(resting, 1);
