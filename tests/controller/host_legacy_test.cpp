@@ -41,17 +41,17 @@ int runHost(const std::string& folder, const std::vector<std::string>& args) {
 const char kScenario[] =
     "daemon-start\n"
     "open part p1\n"
-    "daemon motion 0 0 0 100 50 0 300\n"
+    "daemon motion 0 0 0 100 50 0 800\n"
     "wait-until host within 10000 ev=nav source=udp applied=true\n"
-    "wait 1000\n"
+    "wait 1500\n"
     "daemon param 0 12 0\n"
-    "daemon motion 0 0 0 100 50 0 300\n"
+    "daemon motion 0 0 0 100 50 0 800\n"
     "wait-until daemon within 10000 ev=cap\n"
-    "wait 1000\n"
+    "wait 1500\n"
     "daemon param 0 12 1\n"
-    "daemon motion 0 0 0 -100 0 0 300\n"
+    "daemon motion 0 0 0 -100 0 0 800\n"
     "wait-until host within 10000 ev=nav source=udp rx=-100\n"
-    "wait 1000\n"
+    "wait 1500\n"
     "daemon quit\n";
 
 }  // namespace
