@@ -197,7 +197,7 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
     return reply(seq, wire::kStatusOk);
   }
   if (verb == wire::kBye) {
-    mJournal.write(JsonLine("unregister").add("client", id).add("app", c.app));
+    if (c.isRegistered) mJournal.write(JsonLine("unregister").add("client", id).add("app", c.app));
     c.isRegistered = false;
     return reply(seq, wire::kStatusOk);
   }
