@@ -1,5 +1,6 @@
-// The daemon's legacy output against the emulated host's own navigation, driven by a host
-// scenario: the host's view turns from the daemon's datagrams only while LegacyCOM1 is on.
+// The simulated controller with the emulated host: the host's own navigation fed by the daemon's
+// legacy output, and the plug-in's link surviving a killed daemon. Skipped when those are not
+// built.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -104,4 +105,38 @@ TEST(HostLegacyOutput, TheHostNavigatesFromTheDaemonOnlyWhileLegacyCom1IsOn) {
   }
   EXPECT_EQ(off, 1);
   EXPECT_EQ(on, 1);
+}
+
+TEST(HostScenario, ThePluginRegistersAgainAfterTheDaemonIsKilled) {
+  const std::string bin = DaemonProcess::binDir();
+  for (const char* file : {"creo_host.exe", "KorvexCreo.dll", "controller_restart.scn"})
+    if (GetFileAttributesA((bin + file).c_str()) == INVALID_FILE_ATTRIBUTES)
+      GTEST_SKIP() << file << " is not built";
+  DaemonProcess ports;
+  std::string folder = DaemonProcess::tempPath("restart");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string registry = folder + "\\protk.dat";
+  std::ofstream(registry, std::ios::binary)
+      << "name KorvexCreo\nstartup dll\nexec_file " << bin << "KorvexCreo.dll\ntext_dir " << folder
+      << "\nallow_stop TRUE\nend\n";
+  std::string journal = folder + "\\host.jsonl";
+  DeleteFileA(journal.c_str());
+  int code = runHost(folder, {"--registry", registry, "--scenario", bin + "controller_restart.scn",
+                              "--journal", journal, "--max-ms", "120000"});
+  std::vector<std::string> host = readLines(journal);
+  ASSERT_FALSE(host.empty()) << "no host journal";
+  std::string failures;
+  for (const std::string& line : host)
+    if (line.find("\"expect_failed\"") != std::string::npos) failures += line + "\n";
+  EXPECT_EQ(code, 0) << failures;
+  // The daemon's journal is that of the second daemon: one registration, one press delivered.
+  std::vector<std::string> daemon = readLines(folder + "\\host-daemon.jsonl");
+  int registrations = 0, presses = 0;
+  for (const std::string& line : daemon) {
+    registrations += line.find("\"ev\":\"register\"") != std::string::npos;
+    presses += line.find("\"ev\":\"event\"") != std::string::npos &&
+               line.find("\"code\":131081") != std::string::npos;
+  }
+  EXPECT_GE(registrations, 1);
+  EXPECT_EQ(presses, 1);
 }
