@@ -71,6 +71,14 @@ int JournalCondition::count(const std::vector<std::string>& lines) const {
   return n;
 }
 
+int JournalCondition::first(const std::vector<std::string>& lines) const {
+  std::map<std::string, std::string> fields;
+  std::string error;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (JsonLine::parse(lines[i], &fields, &error) && matches(fields)) return static_cast<int>(i);
+  return -1;
+}
+
 std::string JournalCondition::text() const {
   std::string s;
   for (const Term& t : mTerms) s += (s.empty() ? "" : " ") + t.key + t.op + t.value;

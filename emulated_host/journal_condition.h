@@ -13,6 +13,8 @@ class JournalCondition {
   bool matches(const std::map<std::string, std::string>& event) const;
   // Number of lines (JSON objects) that match; lines that are not objects are skipped.
   int count(const std::vector<std::string>& lines) const;
+  // Index of the first matching line, or -1.
+  int first(const std::vector<std::string>& lines) const;
   std::string text() const;
 
  private:

@@ -1,5 +1,6 @@
 #include "scenario_runner.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "daemon_link.h"
@@ -70,7 +71,7 @@ int ScenarioRunner::run(std::string* error) {
 }
 
 std::vector<std::string> ScenarioRunner::journalLines(const ScenarioStep& s, bool sinceMark) {
-  if (!s.daemonJournal) return mApp->journal().linesFrom(sinceMark ? mMark : 0);
+  if (!s.daemonJournal) return mApp->journal().linesFrom(sinceMark ? mHostMark : 0);
   std::vector<std::string> lines;
   std::ifstream in(mApp->daemon().journalPath(), std::ios::binary);
   std::string l;
@@ -78,6 +79,7 @@ std::vector<std::string> ScenarioRunner::journalLines(const ScenarioStep& s, boo
     if (!l.empty() && l.back() == '\r') l.pop_back();
     lines.push_back(l);
   }
+  if (sinceMark) lines.erase(lines.begin(), lines.begin() + std::min(mDaemonMark, lines.size()));
   return lines;
 }
 
@@ -108,7 +110,8 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   }
   if (v == "wait-until") {
     DWORD start = GetTickCount();
-    while (s.condition.count(journalLines(s, true)) == 0) {
+    int found = -1;
+    while ((found = s.condition.first(journalLines(s, true))) < 0) {
       if (static_cast<int>(GetTickCount() - start) > s.limitMs) {
         ++mFailed;
         std::string why = "wait-until " + s.condition.text() + " did not hold within " +
@@ -119,14 +122,13 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
       }
       if (!pump(20)) return true;
     }
+    (s.daemonJournal ? mDaemonMark : mHostMark) += static_cast<size_t>(found) + 1;
     return true;
   }
   if (v == "wait") {
     pump(s.limitMs);
     return true;
   }
-  // Every other step is an action: later wait-until steps look at what follows it.
-  mMark = j.lineCount();
   if (v == "open" || v == "new") return mApp->openModel(a[0], a[1], v == "new", error);
   if (v == "window") return mApp->activateWindow(std::stoi(a[0]), error);
   if (v == "close-window") {
@@ -274,7 +276,11 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     size_t dot = jp.rfind(".jsonl");
     jp = jp.empty() ? "creo_host-daemon.jsonl"
                     : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
+    wchar_t full[MAX_PATH] = {};
+    if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
     if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", a, jp, error)) return false;
+    // A new daemon starts a new journal.
+    mDaemonMark = 0;
     j.write(JsonLine("daemon_start").str("journal", jp));
     return true;
   }

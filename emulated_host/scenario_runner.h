@@ -29,7 +29,9 @@ class ScenarioRunner {
 
   HostApp* mApp;
   const Scenario& mScenario;
-  size_t mMark = 0;
+  // Where the next wait-until starts looking, per journal: after the event the previous one found.
+  size_t mHostMark = 0;
+  size_t mDaemonMark = 0;
   int mFailed = 0;
   HANDLE mOther = nullptr;
 };

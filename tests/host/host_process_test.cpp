@@ -361,6 +361,7 @@ TEST(HostProcessTest, WindowTreePointerAndSummary) {
                             "pointer toolbar\n"
                             "pointer graphics\n"
                             "foreground dialog\n"
+                            "foreground other\n"
                             "foreground main\n"
                             "screenshot " +
                                 shot + "\n");
@@ -372,7 +373,16 @@ TEST(HostProcessTest, WindowTreePointerAndSummary) {
                {{{"ev", "pointer"}, {"control", "toolbar"}, {"under", "ToolbarWindow32"}}, 1},
                {{{"ev", "pointer"}, {"control", "graphics"}, {"under", "PGLWindow"}}, 1},
                {{{"ev", "foreground"}, {"target", "dialog"}, {"class", "KxFloatingDialog"}}, 1},
-               {{{"ev", "foreground"}, {"target", "main"}, {"class", "KxCreoFrame"}}, 1},
+               {{{"ev", "foreground"},
+                 {"target", "other"},
+                 {"class", "KxOtherApp"},
+                 {"own_process", "false"}},
+                1},
+               {{{"ev", "foreground"},
+                 {"target", "main"},
+                 {"class", "KxCreoFrame"},
+                 {"own_process", "true"}},
+                1},
                {{{"ev", "screenshot"}, {"file", shot}}, 1}});
   int w = r.find({{"ev", "windows"}});
   ASSERT_GE(w, 0);
