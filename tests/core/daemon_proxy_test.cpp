@@ -1,9 +1,12 @@
 // The LegacyCOM1 hand-over touches the device only when the decision changes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "creo_proxy.h"
 #include "daemon_proxy.h"
 #include "fake_kx_api.h"
 #include "kx_addin.h"
@@ -111,6 +114,24 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
   EXPECT_EQ(proxy->mLegacyCom1, -1);
 
   kxAddinStop();
+}
+
+// A library that fails every read at once must not make the reading thread spin.
+TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
+  FakeKxApi::install();
+  FakeKxApi& fake = FakeKxApi::instance();
+  fake.mIsGetEventImmediate = true;
+  fake.mConnectResult = 1;  // the daemon is absent
+  ASSERT_EQ(kxAddinStart(), 0);
+  sAddinP->mCreoProxyP->mMnuProgress = 1.0;  // no host here to end the catalogue step
+  ASSERT_TRUE(fake.waitForCall("kxSetApplMode", 1, 5000)) << "the reading loop never ran";
+  const long before = fake.mGetEventCalls;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const long reads = fake.mGetEventCalls - before;
+  kxAddinStop();
+  // A pause of some milliseconds allows tens of reads a second; a spinning loop makes millions.
+  EXPECT_GT(reads, 0);
+  EXPECT_LT(reads, 1000) << "the reading loop spins on a failing library";
 }
 
 }  // namespace

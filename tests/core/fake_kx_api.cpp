@@ -22,6 +22,7 @@ int32_t KX_CALL fakeGetEvent(int32_t, int16_t* tx, int16_t* ty, int16_t* tz, int
                              int16_t* ry, int16_t* rz, int32_t*, int32_t*, int32_t* code, int32_t*,
                              int32_t*) {
   FakeKxApi& fake = FakeKxApi::instance();
+  ++fake.mGetEventCalls;
   {
     std::lock_guard<std::mutex> guard(fake.mLock);
     if (!fake.mEvents.empty()) {
@@ -38,7 +39,7 @@ int32_t KX_CALL fakeGetEvent(int32_t, int16_t* tx, int16_t* ty, int16_t* tz, int
     }
   }
   // Like the real library: a bounded wait when nothing is pending.
-  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!fake.mIsGetEventImmediate) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return 1;
 }
 
@@ -119,6 +120,8 @@ void FakeKxApi::reset() {
   mLegacyCom1 = 1;
   mGetParameterResult = 0;
   mSetParameterResult = 0;
+  mIsGetEventImmediate = false;
+  mGetEventCalls = 0;
 }
 
 void FakeKxApi::record(const char* name) {

@@ -41,6 +41,9 @@ class FakeKxApi {
   std::atomic<int32_t> mLegacyCom1{1};
   std::atomic<int32_t> mGetParameterResult{0};
   std::atomic<int32_t> mSetParameterResult{0};
+  // A library whose read returns at once when nothing is pending, as a daemon-less one may.
+  std::atomic<bool> mIsGetEventImmediate{false};
+  std::atomic<long> mGetEventCalls{0};
 
   std::mutex mLock;
   std::vector<FakeCall> mCalls;
