@@ -52,7 +52,10 @@ bool HostApp::onUiThread(const char* function) {
   HostApp* app = sApp;
   if (!app) return false;
   DWORD me = GetCurrentThreadId();
-  if (me == app->mUiThread) return true;
+  if (me == app->mUiThread) {
+    ++app->mApiCalls[function];
+    return true;
+  }
   app->mJournal.write(JsonLine("fault")
                           .str("what", "foreign_thread")
                           .str("function", function)
@@ -223,6 +226,9 @@ int HostApp::run(const HostOptions& options) {
   mNav->stop();
   // Macros queued by the plug-in's last callbacks still run, as the host would.
   mMacros.runQueued();
+  JsonLine calls("api_calls");
+  for (const auto& kv : mApiCalls) calls.num(kv.first, kv.second);
+  mJournal.write(calls);
   int faults = mJournal.faultCount();
   if (result == 0 && faults > 0) result = 2;
   mJournal.write(JsonLine("host_exit")

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -88,6 +89,7 @@ class HostApp {
   bool mMacrosPosted = false;
   std::string mTextDir;
   std::string mRunningApps;
+  std::map<std::string, long> mApiCalls;
   int mExitCode = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "scenario_runner.h"
 
-#include <algorithm>
 #include <fstream>
 
 #include "daemon_link.h"
@@ -70,21 +69,24 @@ int ScenarioRunner::run(std::string* error) {
   return mFailed;
 }
 
-std::vector<std::string> ScenarioRunner::journalLines(const ScenarioStep& s, bool sinceMark) {
-  if (!s.daemonJournal) return mApp->journal().linesFrom(sinceMark ? mHostMark : 0);
+std::vector<std::string> ScenarioRunner::journalLines(const ScenarioStep& s, size_t from) {
+  if (!s.daemonJournal) return mApp->journal().linesFrom(from);
   std::vector<std::string> lines;
   std::ifstream in(mApp->daemon().journalPath(), std::ios::binary);
   std::string l;
+  size_t n = 0;
   while (std::getline(in, l)) {
+    // A line still being written has no line feed yet; it is read again at the next poll.
+    if (in.eof()) break;
+    if (n++ < from) continue;
     if (!l.empty() && l.back() == '\r') l.pop_back();
     lines.push_back(l);
   }
-  if (sinceMark) lines.erase(lines.begin(), lines.begin() + std::min(mDaemonMark, lines.size()));
   return lines;
 }
 
 bool ScenarioRunner::check(const ScenarioStep& s, std::string* why) {
-  int n = s.condition.count(journalLines(s, false));
+  int n = s.condition.count(journalLines(s, 0));
   if (s.verb == "expect" && n > 0) return true;
   if (s.verb == "expect-none" && n == 0) return true;
   if (s.verb == "expect-count" && n == s.count) return true;
@@ -110,8 +112,18 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   }
   if (v == "wait-until") {
     DWORD start = GetTickCount();
+    size_t& mark = s.daemonJournal ? mDaemonMark : mHostMark;
+    // Each poll looks only at the lines the previous polls have not seen.
+    size_t seen = mark;
     int found = -1;
-    while ((found = s.condition.first(journalLines(s, true))) < 0) {
+    while (true) {
+      std::vector<std::string> fresh = journalLines(s, seen);
+      found = s.condition.first(fresh);
+      if (found >= 0) {
+        mark = seen + static_cast<size_t>(found) + 1;
+        break;
+      }
+      seen += fresh.size();
       if (static_cast<int>(GetTickCount() - start) > s.limitMs) {
         ++mFailed;
         std::string why = "wait-until " + s.condition.text() + " did not hold within " +
@@ -122,7 +134,6 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
       }
       if (!pump(20)) return true;
     }
-    (s.daemonJournal ? mDaemonMark : mHostMark) += static_cast<size_t>(found) + 1;
     return true;
   }
   if (v == "wait") {

@@ -24,7 +24,7 @@ class ScenarioRunner {
  private:
   bool step(const ScenarioStep& s, std::string* error);
   bool check(const ScenarioStep& s, std::string* why);
-  std::vector<std::string> journalLines(const ScenarioStep& s, bool sinceMark);
+  std::vector<std::string> journalLines(const ScenarioStep& s, size_t from);
   std::string where(const ScenarioStep& s) const;
 
   HostApp* mApp;

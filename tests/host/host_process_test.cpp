@@ -59,6 +59,12 @@ TEST(HostProcessTest, PluginLifecycleWithRealArguments) {
   EXPECT_GE(started, 0);
   EXPECT_GT(stopped, started);
   EXPECT_GT(r.note("terminate"), started);
+  int calls = r.find({{"ev", "api_calls"}});
+  ASSERT_GE(calls, 0);
+  // Three registrations, one of them ignored; five notifications set, one unset at the end.
+  EXPECT_EQ(r.events[calls].at("ProCmdOptionAdd"), "3");
+  EXPECT_EQ(r.events[calls].at("ProNotificationSet"), "5");
+  EXPECT_EQ(r.events[calls].at("ProNotificationUnset"), "1");
 }
 
 TEST(HostProcessTest, MenuNextToNeighbourAndCheckButtonCallbacks) {
