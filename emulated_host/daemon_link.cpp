@@ -78,8 +78,6 @@ bool DaemonLink::send(const std::string& line, int limitMs, std::string* reply,
     }
     Sleep(100);
   }
-  DWORD timeout = static_cast<DWORD>(limitMs);
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
   std::string out = line + "\n";
   if (::send(s, out.c_str(), static_cast<int>(out.size()), 0) != static_cast<int>(out.size())) {
     closesocket(s);
@@ -89,6 +87,18 @@ bool DaemonLink::send(const std::string& line, int limitMs, std::string* reply,
   reply->clear();
   char c;
   while (true) {
+    // The reply must come within the limit; a daemon that accepts and stays silent cannot hang
+    // the scenario.
+    int left = limitMs - static_cast<int>(GetTickCount() - start);
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(s, &ready);
+    timeval wait = {left > 0 ? left / 1000 : 0, left > 0 ? (left % 1000) * 1000 : 0};
+    if (select(0, &ready, nullptr, nullptr, &wait) <= 0) {
+      closesocket(s);
+      *error = "no reply from the daemon within " + std::to_string(limitMs) + " ms";
+      return false;
+    }
     int n = recv(s, &c, 1, 0);
     if (n <= 0) {
       closesocket(s);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "daemon_link.h"
+#include "host_commands.h"
 #include "host_windows.h"
 #include "message_file.h"
 #include "nav_listener.h"
@@ -156,6 +157,11 @@ int HostApp::run(const HostOptions& options) {
   RegistryFile registry;
   if (!options.registry.empty() && !registry.load(options.registry, &error)) {
     mJournal.write(JsonLine("registry_error").str("error", error));
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  if (!options.commands.empty() && !HostCommands::load(options.commands, &error)) {
+    mJournal.write(JsonLine("commands_error").str("error", error));
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }

@@ -31,6 +31,7 @@ struct HostOptions {
   std::string scenario;
   std::string language = "usascii";
   std::string screenshot;
+  std::string commands;
   bool stayOpen = false;
   int maxMs = 600000;
 };

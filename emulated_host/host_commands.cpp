@@ -1,6 +1,8 @@
 #include "host_commands.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 const char* const HostCommands::kTrailTrain = "ProCmdUtilTrailTrain";
 const char* const HostCommands::kFileOpenConfirm = "ProFileSelPushOpen@context_dlg_open_cmd";
@@ -9,12 +11,12 @@ const char* const HostCommands::kDisplay = "ProCmdEnvMdlDisp";
 namespace {
 
 struct Known {
-  const char* name;
+  std::string name;
   std::vector<std::string> args;  // empty: the command takes none
 };
 
-const std::vector<Known>& table() {
-  static const std::vector<Known> kTable = {
+std::vector<Known>& table() {
+  static std::vector<Known> kTable = {
       {"ProCmdEnvMdlDisp", {"Wireframe", "Shading", "Hidden line", "No hidden"}},
       {"ProCmdUtilTrailTrain", {}},
       {"ProFileSelPushOpen@context_dlg_open_cmd", {}},
@@ -53,8 +55,8 @@ const std::vector<Known>& table() {
   return kTable;
 }
 
-const Known* find(const std::string& name) {
-  for (const Known& k : table())
+Known* find(const std::string& name) {
+  for (Known& k : table())
     if (name == k.name) return &k;
   return nullptr;
 }
@@ -73,6 +75,56 @@ std::string HostCommands::check(const std::string& name, const std::string& arg)
   if (std::find(k->args.begin(), k->args.end(), arg) == k->args.end())
     return "Invalid argument '" + arg + "' for command " + name + ".";
   return "";
+}
+
+bool HostCommands::load(const std::string& path, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot open command list";
+    return false;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return parse(ss.str(), path, error);
+}
+
+bool HostCommands::parse(const std::string& text, const std::string& fileName, std::string* error) {
+  std::istringstream in(text);
+  std::string line;
+  int lineNo = 0;
+  std::vector<Known> added;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    Known k;
+    std::stringstream parts(line);
+    std::string name;
+    std::getline(parts, name, '|');
+    if (name.empty() || name.find_first_of(" \t`;") != std::string::npos) {
+      *error = fileName + ":" + std::to_string(lineNo) + ": bad command name \"" + name + "\"";
+      return false;
+    }
+    std::string arg;
+    while (std::getline(parts, arg, '|')) {
+      if (arg.empty() || arg.find_first_of("`;") != std::string::npos) {
+        *error = fileName + ":" + std::to_string(lineNo) + ": bad argument \"" + arg + "\"";
+        return false;
+      }
+      k.args.push_back(arg);
+    }
+    k.name = name;
+    added.push_back(k);
+  }
+  for (Known& k : added) {
+    Known* old = find(k.name);
+    if (old) {
+      old->args.insert(old->args.end(), k.args.begin(), k.args.end());
+    } else {
+      table().push_back(k);
+    }
+  }
+  return true;
 }
 
 std::vector<std::string> HostCommands::names() {

@@ -15,6 +15,9 @@ class HostCommands {
   static std::string check(const std::string& name, const std::string& arg);
   static bool isKnown(const std::string& name);
   static std::vector<std::string> names();
+  // More commands from a file: one per line, "Name" or "Name|arg|arg..."; '#' starts a comment.
+  static bool load(const std::string& path, std::string* error);
+  static bool parse(const std::string& text, const std::string& fileName, std::string* error);
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "host_commands.h"
 #include "journal_condition.h"
 #include "json_line.h"
 #include "macro_text.h"
@@ -144,6 +145,35 @@ TEST(MacroTextTest, Steps) {
     for (auto& a : steps[0].args) joined += (joined.empty() ? "" : "|") + a;
     EXPECT_EQ(joined, rows[i].firstArgs) << "row " << i;
   }
+}
+
+TEST(HostCommandsTest, FixedListAndAddedCommands) {
+  struct Row {
+    const char* name;
+    const char* arg;
+    const char* complaint;  // "" when the command may run
+  };
+  std::string error;
+  EXPECT_FALSE(HostCommands::parse("ProCmdA\nBad Name\n", "c.txt", &error));
+  EXPECT_EQ(error, "c.txt:2: bad command name \"Bad Name\"");
+  EXPECT_FALSE(HostCommands::parse("# x\n\nProCmdB|one||two\n", "c.txt", &error));
+  EXPECT_EQ(error, "c.txt:3: bad argument \"\"");
+  EXPECT_FALSE(HostCommands::isKnown("ProCmdA")) << "a file with an error adds nothing";
+  ASSERT_TRUE(HostCommands::parse("ProCmdKxAdded\nProCmdKxPick|Left|Right\n", "c.txt", &error))
+      << error;
+  const Row rows[] = {
+      {"ProCmdEnvMdlDisp", "Wireframe", ""},
+      {"ProCmdEnvMdlDisp", "No hidden", ""},
+      {"ProCmdEnvMdlDisp", "", "Invalid argument '' for command ProCmdEnvMdlDisp."},
+      {"ProCmdViewRefit", "", ""},
+      {"ProCmdViewRefit", "x", "Command ProCmdViewRefit takes no argument, got 'x'."},
+      {"ProCmdKxAdded", "", ""},
+      {"ProCmdKxPick", "Right", ""},
+      {"ProCmdKxPick", "Up", "Invalid argument 'Up' for command ProCmdKxPick."},
+      {"ProCmdNoSuch", "", "Command ProCmdNoSuch does not exist."},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(HostCommands::check(rows[i].name, rows[i].arg), rows[i].complaint) << "row " << i;
 }
 
 TEST(MapkeyTableTest, DefinitionsAndTyping) {
