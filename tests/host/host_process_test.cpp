@@ -462,4 +462,68 @@ TEST(HostProcessTest, ScrollPositionsAndHiddenItemsAreObservable) {
                {{{"ev", "action_cb"}, {"name", "Kxt_Scroll"}}, 0}});
 }
 
+// A stand-in for the daemon's control port: answers every line with `reply`, or stays silent.
+class FakeControlPort {
+ public:
+  FakeControlPort(int port, const std::string& reply) : mReply(reply) {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    mListen = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<u_short>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(mListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    listen(mListen, 4);
+    mThread = std::thread([this]() {
+      SOCKET c = accept(mListen, nullptr, nullptr);
+      if (c == INVALID_SOCKET) return;
+      char buf[256];
+      recv(c, buf, sizeof buf, 0);
+      if (!mReply.empty()) send(c, mReply.c_str(), static_cast<int>(mReply.size()), 0);
+      // Held open until the test ends, so a silent port stays silent.
+      while (!mStop) Sleep(20);
+      closesocket(c);
+    });
+  }
+  ~FakeControlPort() {
+    mStop = true;
+    closesocket(mListen);
+    mThread.join();
+  }
+
+ private:
+  std::string mReply;
+  SOCKET mListen;
+  std::thread mThread;
+  std::atomic<bool> mStop{false};
+};
+
+TEST(HostProcessTest, DaemonStepFailsOnErrorOrSilence) {
+  struct Row {
+    const char* reply;  // "" : silent
+    int exitCode;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"ok 3\n", 0, ""},
+      {"error unknown command 'bogus'\n", 3,
+       "s.scn:2: daemon replied: error unknown command 'bogus'"},
+      {"okay\n", 3, "s.scn:2: daemon replied: okay"},
+      {"", 3, "s.scn:2: no reply from the daemon within 5000 ms"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostProcess h("ctrl" + std::to_string(i));
+    int port = 45000 + static_cast<int>((GetCurrentProcessId() * 4 + i) % 4000);
+    SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(port).c_str());
+    FakeControlPort fake(port, rows[i].reply);
+    std::string scn = h.write("s.scn", "open part p\ndaemon bogus\n");
+    HostRun r = h.run({"--scenario", scn});
+    SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
+    EXPECT_EQ(r.exitCode, rows[i].exitCode) << "row " << i << ": " << r.errors;
+    EXPECT_NE(r.errors.find(rows[i].error), std::string::npos) << "row " << i << ": " << r.errors;
+    EXPECT_EQ(r.count({{"ev", "daemon_command"}, {"command", "bogus"}}), 1) << "row " << i;
+  }
+}
+
 }  // namespace
