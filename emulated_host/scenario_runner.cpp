@@ -289,6 +289,8 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
                     : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
     wchar_t full[MAX_PATH] = {};
     if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
+    // The old journal goes first, so no wait-until can read it while the new daemon starts.
+    DeleteFileW(toWide(jp).c_str());
     if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", a, jp, error)) return false;
     // A new daemon starts a new journal.
     mDaemonMark = 0;
