@@ -12,6 +12,7 @@ root=$(cd "$here/../.." && pwd)
 
 scenario="$build_dir/bench/plugin/button_latency.scn"
 mkdir -p "$(dirname "$scenario")"
+cp "$root/tests/plugin/plugin_e2e.cfg" "$(dirname "$scenario")/"
 {
   echo "daemon-start --config @DIR@\\plugin_e2e.cfg"
   echo "wait-until daemon within 20000 ev=register app=xtopCreo"
@@ -25,8 +26,8 @@ mkdir -p "$(dirname "$scenario")"
   echo "daemon quit"
 } >"$scenario"
 
-bash "$root/tests/plugin/run_plugin_scenario.sh" "$build_dir" "$scenario" >/dev/null
-log="$build_dir/tests/plugin/work/button_latency/plugin_log.txt"
+bash "$root/tools/run-plugin-scenario.sh" "$build_dir" "$scenario" >/dev/null
+log="$build_dir/scenario-runs/button_latency/plugin_log.txt"
 
 awk -F'|' '
   function ms(t) { split(t, p, ":"); return ((p[1] * 60 + p[2]) * 60 + p[3]) * 1000 }

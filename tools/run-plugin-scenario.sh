@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Runs one scenario with the plug-in inside the emulated host and the simulated daemon, then checks
+# what the scenario's own steps cannot see: the plug-in's log and the host journal after the stop.
+# Run inside the Wine harness (ctest does):
+#   tools/run-plugin-scenario.sh <build dir> <scenario file>
+#
+# Besides the host's scenario steps, the scenario file may hold check lines:
+#   #log: <text>             the plug-in's log holds the text, after the previous #log: match
+#   #log-none: <text>        the plug-in's log never holds the text
+#   #journal: <text>         the host journal holds the text (checked after the host has stopped)
+#   #journal-none: <text>    the host journal never holds the text
+# "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
+# files (journals, log copy, screenshots), both as Windows paths.
+set -euo pipefail
+build_dir=$(cd "$1" && pwd)
+scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+name=$(basename "$scenario" .scn)
+wine=/usr/lib/wine/wine64
+windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+work="$build_dir/scenario-runs/$name"
+rm -rf "$work"
+mkdir -p "$work"
+
+# The plug-in's folders under the Windows profile, as the controller's installer leaves them, with
+# file logging and the trace and debug entries on.
+profile_windows=$("$wine" cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')
+profile=$("$wine" winepath -u "$profile_windows" 2>/dev/null | tr -d '\r')
+profile=${profile%/}
+[ -d "$profile" ] || { echo "$name: no Windows profile folder for '$profile_windows'" >&2; exit 1; }
+product="$profile/Korvexpad"
+rm -rf "$product"
+mkdir -p "$product/Applications"
+sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$product/Applications/Creo_plugin.ini"
+sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" >"$product/Applications/Creo.mnu"
+log="$product/Creo_plugin_log.txt"
+
+cat >"$work/protk.dat" <<REG
+name        KorvexCreo
+startup     dll
+exec_file   $(windows_path "$build_dir/bin/KorvexCreo.dll")
+text_dir    $(windows_path "$build_dir/text")
+allow_stop  TRUE
+end
+REG
+escaped() { windows_path "$1" | sed 's/\\/\\\\/g'; }
+sed -e "s|@DIR@|$(escaped "$(dirname "$scenario")")|g" -e "s|@WORK@|$(escaped "$work")|g" \
+  "$scenario" >"$work/$name.scn"
+journal="$work/journal.jsonl"
+
+# Ports of this run's own, so runs of other checkouts on the machine cannot talk to this daemon.
+base=$((20000 + ($$ * 7) % 30000))
+export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$((base + 2))
+
+set +e
+(cd "$work" && timeout 300 "$wine" "$build_dir/bin/creo_host.exe" \
+  --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
+  --journal "$(windows_path "$journal")" --max-ms 240000)
+status=$?
+set -e
+
+failures=0
+fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
+[ $status -eq 0 ] || fail "the host ended with exit code $status"
+[ -f "$log" ] || { fail "the plug-in wrote no log at $log"; touch "$log"; }
+tr -d '\r' <"$log" >"$work/plugin_log.txt"
+
+line_number=0
+log_from=1
+while IFS= read -r line || [ -n "$line" ]; do
+  line_number=$((line_number + 1))
+  case "$line" in
+    "#log: "*)
+      text=${line#"#log: "}
+      found=$(tail -n +"$log_from" "$work/plugin_log.txt" | grep -n -F -m1 -- "$text" | cut -d: -f1 || true)
+      if [ -z "$found" ]; then
+        fail "line $line_number: the log has no '$text' after line $log_from"
+      else
+        log_from=$((log_from + found))
+      fi
+      ;;
+    "#log-none: "*)
+      text=${line#"#log-none: "}
+      grep -q -F -- "$text" "$work/plugin_log.txt" && fail "line $line_number: the log holds '$text'"
+      ;;
+    "#journal: "*)
+      text=${line#"#journal: "}
+      grep -q -F -- "$text" "$journal" || fail "line $line_number: the host journal has no '$text'"
+      ;;
+    "#journal-none: "*)
+      text=${line#"#journal-none: "}
+      grep -q -F -- "$text" "$journal" && fail "line $line_number: the host journal holds '$text'"
+      ;;
+  esac
+done <"$scenario"
+
+echo "--- host journal summary ---"
+"$wine" "$build_dir/bin/creo_host.exe" --summary "$(windows_path "$journal")" | tr -d '\r' || true
+if [ $failures -ne 0 ]; then
+  echo "--- last lines of the plug-in log ---" >&2
+  tail -n 40 "$work/plugin_log.txt" >&2
+  exit 1
+fi
+echo "$name: passed"
