@@ -119,3 +119,13 @@ bool CommandRegistry::invoke(uiCmdCmdId cmd, const std::string& route) {
   mJournal->write(JsonLine("action_done").str("name", cmd->name).num("result", result));
   return true;
 }
+
+void CommandRegistry::updateAll(const std::string& why) {
+  // Callbacks may register further commands; walk by index over the ones there now.
+  size_t n = mCommands.size();
+  for (size_t i = 0; i < n; ++i) {
+    ui_cmd_handle* cmd = mCommands[i].get();
+    access(cmd, ACCESS_MODE_BLIND, why);
+    if (cmd->checkButton) value(cmd, why);
+  }
+}

@@ -45,6 +45,9 @@ class CommandRegistry {
   bool value(uiCmdCmdId cmd, const std::string& why);
   // Runs the action callback; false when the command is not available.
   bool invoke(uiCmdCmdId cmd, const std::string& route);
+  // What the host does when its user interface is brought up to date: asks every command's access
+  // callback, and the value callback of check buttons.
+  void updateAll(const std::string& why);
   // Depth of plug-in callbacks running now (macros loaded inside one wait for the loop).
   int callbackDepth() const { return mDepth; }
 

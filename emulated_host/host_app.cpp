@@ -98,6 +98,7 @@ bool HostApp::openModel(const std::string& type, const std::string& name, bool c
   mSession.fire(created ? PRO_MDL_CREATE_POST : PRO_MDL_RETRIEVE_POST,
                 created ? "model created" : "model retrieved");
   mSession.fire(PRO_WINDOW_CHANGE_POST, "new window");
+  mCommands.updateAll("ui_update");
   return true;
 }
 
@@ -106,6 +107,7 @@ bool HostApp::activateWindow(int id, std::string* error) {
   if (!mSession.activateWindow(id, error)) return false;
   mWindows->repaint();
   if (before != id) mSession.fire(PRO_WINDOW_CHANGE_POST, "window activated");
+  mCommands.updateAll("ui_update");
   return true;
 }
 

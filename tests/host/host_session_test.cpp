@@ -367,6 +367,11 @@ TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
     gChecked = state;
     EXPECT_EQ(cmds.value(id, "test"), state);
   }
+  gActions = 0;
+  cmds.updateAll("ui_update");
+  EXPECT_EQ(gActions, 0) << "bringing the interface up to date runs no action";
+  EXPECT_EQ(countEvents(j, "access_cb", "why", "ui_update"), 1) << "only Kx_Move has one";
+  EXPECT_EQ(countEvents(j, "value_cb", "why", "ui_update"), 1);
   ui_cmd_value stale;
   EXPECT_EQ(cmds.valueSet(&stale, PRO_B_TRUE), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(cmds.designate(reinterpret_cast<uiCmdCmdId>(&stale), "x", "y", "z"), PRO_TK_BAD_INPUTS);
