@@ -32,11 +32,12 @@ const char* typeName(ProMode t) {
   }
 }
 
-void translation(double m[4][4], double x, double y, double z) {
-  view_math::identity(m);
-  m[3][0] = x;
-  m[3][1] = y;
-  m[3][2] = z;
+void place(HostComponent* c, double x, double y, double z) {
+  view_math::identity(c->placement);
+  c->placement[3][0] = x;
+  c->placement[3][1] = y;
+  c->placement[3][2] = z;
+  view_math::copy(c->placement, c->shown);
 }
 
 std::string pathText(const std::vector<int>& path) {
@@ -89,28 +90,28 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
     c.id = 11;
     c.name = pin->name;
     c.model = pin;
-    translation(c.placement, 5, 0, 0);
+    place(&c, 5, 0, 0);
     sub->components.push_back(c);
     c.id = 12;
     c.name = washer->name;
     c.model = washer;
-    translation(c.placement, 0, 0, 5);
+    place(&c, 0, 0, 5);
     sub->components.push_back(c);
     sub->features = {{1, "ASM_RIGHT"}};
     c.id = 5;
     c.name = bracket->name;
     c.model = bracket;
-    translation(c.placement, 0, 0, 0);
+    place(&c, 0, 0, 0);
     m->components.push_back(c);
     c.id = 6;
     c.name = bolt->name;
     c.model = bolt;
-    translation(c.placement, 50, 0, 0);
+    place(&c, 50, 0, 0);
     m->components.push_back(c);
     c.id = 7;
     c.name = sub->name;
     c.model = sub;
-    translation(c.placement, 0, 40, 0);
+    place(&c, 0, 40, 0);
     m->components.push_back(c);
   }
   mWindows.push_back(std::make_unique<HostWindow>());
@@ -408,6 +409,7 @@ ProError HostSession::regenerate(ProAsmcomp* comp, ProBoolean soft) {
   if (!c) return err;
   bool pending = !c->regenerated;
   c->regenerated = true;
+  view_math::copy(c->placement, c->shown);
   mJournal->write(JsonLine("regenerate")
                       .str("model", comp->owner->name)
                       .num("component", c->id)

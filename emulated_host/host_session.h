@@ -18,7 +18,8 @@ struct HostComponent {
   int id = 0;
   std::string name;
   pro_model_handle* model = nullptr;  // the part or subassembly placed
-  double placement[4][4];
+  double placement[4][4];             // as last set
+  double shown[4][4];                 // as last regenerated: what the model shows
   bool regenerated = true;
 };
 

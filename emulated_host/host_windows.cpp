@@ -7,6 +7,7 @@
 
 #include "host_app.h"
 #include "json_line.h"
+#include "view_math.h"
 
 namespace {
 
@@ -316,26 +317,42 @@ void HostWindows::paintGraphics(HDC dc, const RECT& rc) {
   }
   double cx = (rc.right + rc.left) / 2.0, cy = (rc.bottom + rc.top) / 2.0;
   double scale = (rc.bottom - rc.top) / 4.0;
-  double pts[8][2];
-  for (int i = 0; i < 8; ++i) {
-    double p[3] = {(i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0};
-    double q[3];
-    for (int c = 0; c < 3; ++c)
-      q[c] = p[0] * w->view[0][c] + p[1] * w->view[1][c] + p[2] * w->view[2][c] + w->view[3][c];
-    pts[i][0] = cx + q[0] * scale;
-    pts[i][1] = cy - q[1] * scale;
-  }
-  HPEN pen = CreatePen(PS_SOLID, 2, RGB(30, 60, 140));
-  HGDIOBJ old = SelectObject(dc, pen);
-  for (int a = 0; a < 8; ++a)
-    for (int b = a + 1; b < 8; ++b) {
-      int d = a ^ b;
-      if (d != 1 && d != 2 && d != 4) continue;
-      MoveToEx(dc, static_cast<int>(pts[a][0]), static_cast<int>(pts[a][1]), nullptr);
-      LineTo(dc, static_cast<int>(pts[b][0]), static_cast<int>(pts[b][1]));
+  // A part is drawn as a cube; an assembly as one small cube per component where its last
+  // regeneration put it (model units scaled so the product fits).
+  auto drawBox = [&](const double place[4][4], double half, double unit, COLORREF color) {
+    double pts[8][2];
+    for (int i = 0; i < 8; ++i) {
+      double p[3] = {(i & 1) ? half : -half, (i & 2) ? half : -half, (i & 4) ? half : -half};
+      double m[3], q[3];
+      for (int c = 0; c < 3; ++c)
+        m[c] = p[0] * place[0][c] + p[1] * place[1][c] + p[2] * place[2][c] + place[3][c] * unit;
+      for (int c = 0; c < 3; ++c)
+        q[c] = m[0] * w->view[0][c] + m[1] * w->view[1][c] + m[2] * w->view[2][c] + w->view[3][c];
+      pts[i][0] = cx + q[0] * scale;
+      pts[i][1] = cy - q[1] * scale;
     }
-  SelectObject(dc, old);
-  DeleteObject(pen);
+    HPEN pen = CreatePen(PS_SOLID, 2, color);
+    HGDIOBJ old = SelectObject(dc, pen);
+    for (int a = 0; a < 8; ++a)
+      for (int b = a + 1; b < 8; ++b) {
+        int d = a ^ b;
+        if (d != 1 && d != 2 && d != 4) continue;
+        MoveToEx(dc, static_cast<int>(pts[a][0]), static_cast<int>(pts[a][1]), nullptr);
+        LineTo(dc, static_cast<int>(pts[b][0]), static_cast<int>(pts[b][1]));
+      }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  };
+  double origin[4][4];
+  view_math::identity(origin);
+  if (w->model->components.empty()) {
+    drawBox(origin, 1.0, 1.0, RGB(30, 60, 140));
+  } else {
+    static const COLORREF kColors[] = {RGB(30, 60, 140), RGB(150, 60, 30), RGB(30, 120, 60)};
+    int k = 0;
+    for (const HostComponent& comp : w->model->components)
+      drawBox(comp.shown, 0.3, 0.03, kColors[k++ % 3]);
+  }
   std::wstring info = toWide(w->model->name) + L"   display: " +
                       toWide(mApp->macros().displayStyle()) +
                       (w->sketch ? L"   (editing sketch)" : L"");

@@ -149,7 +149,11 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
   ProMatrix back;
   s.positionGet(&comp, back);
   EXPECT_EQ(back[3][0], 5);
+  const HostComponent& shownComp = comp.owner->components[2];
+  ASSERT_EQ(shownComp.id, 7);
+  EXPECT_EQ(shownComp.shown[3][0], 0) << "a placement shows only after a regeneration";
   EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
+  EXPECT_EQ(shownComp.shown[3][0], 5);
   EXPECT_EQ(countEvents(j, "regenerate", "pending_placement", "true"), 1);
   EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
   EXPECT_EQ(countEvents(j, "regenerate", "pending_placement", "false"), 1);
