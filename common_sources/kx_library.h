@@ -7,19 +7,6 @@
 
 #include "kvx_ctrlr.h"
 
-struct KxApi {
-  KxConnectFn connect = nullptr;
-  KxDisconnectFn disconnect = nullptr;
-  KxGetEventFn getEvent = nullptr;
-  KxGetAdvancedSettingsFn getAdvancedSettings = nullptr;
-  KxGetParameterFn getParameter = nullptr;
-  KxGetDevInfoFn getDevInfo = nullptr;
-  KxGetDevNumFn getDevNum = nullptr;
-  KxSetParameterFn setParameter = nullptr;
-  KxSetDllLogFlagsFn setDllLogFlags = nullptr;
-  KxSetApplModeFn setApplMode = nullptr;
-};
-
 class KxLibrary {
  public:
   static constexpr const char* kFileName = "kvx_ctrlr_64.dll";

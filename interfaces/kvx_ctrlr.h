@@ -26,6 +26,20 @@ typedef int32_t(KX_CALL* KxSetDllLogFlagsFn)(const char* fileName, int32_t maxSi
 typedef int32_t(KX_CALL* KxSetApplModeFn)(const char* application, const char* modeName);
 }
 
+// The operations bound from the library, one entry per export.
+struct KxApi {
+  KxConnectFn connect = nullptr;
+  KxDisconnectFn disconnect = nullptr;
+  KxGetEventFn getEvent = nullptr;
+  KxGetAdvancedSettingsFn getAdvancedSettings = nullptr;
+  KxGetParameterFn getParameter = nullptr;
+  KxGetDevInfoFn getDevInfo = nullptr;
+  KxGetDevNumFn getDevNum = nullptr;
+  KxSetParameterFn setParameter = nullptr;
+  KxSetDllLogFlagsFn setDllLogFlags = nullptr;
+  KxSetApplModeFn setApplMode = nullptr;
+};
+
 // Ordinals of the library's exports.
 enum KxOrdinal : uint16_t {
   KX_ORD_CONNECT = 104,

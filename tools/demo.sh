@@ -7,14 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$build_dir/bin"
 wine=/usr/lib/wine/wine64
 
-# The profile folders belong to the controller's installer; the plug-in never creates them.
-profile_windows=$("$wine" cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')
-profile_unix=$("$wine" winepath -u "$profile_windows" 2>/dev/null | tr -d '\r')
-profile_unix=${profile_unix%/}
-[ -d "$profile_unix" ] || { echo "demo: no Windows profile folder for '$profile_windows'" >&2; exit 1; }
-product="$profile_unix/Korvexpad"
-rm -rf "$product"
-mkdir -p "$product/Applications"
+source "$root/tools/profile-folders.sh"
 ini="$product/Applications/Creo_plugin.ini"
 
 echo "== 1. First start in a bare loader: no settings file yet =="

@@ -25,13 +25,7 @@ mkdir -p "$work"
 
 # The plug-in's folders under the Windows profile, as the controller's installer leaves them, with
 # file logging and the trace and debug entries on.
-profile_windows=$("$wine" cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')
-profile=$("$wine" winepath -u "$profile_windows" 2>/dev/null | tr -d '\r')
-profile=${profile%/}
-[ -d "$profile" ] || { echo "$name: no Windows profile folder for '$profile_windows'" >&2; exit 1; }
-product="$profile/Korvexpad"
-rm -rf "$product"
-mkdir -p "$product/Applications"
+source "$here/profile-folders.sh"
 sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$product/Applications/Creo_plugin.ini"
 sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" >"$product/Applications/Creo.mnu"
 log="$product/Creo_plugin_log.txt"

@@ -5,20 +5,10 @@
 
 #include "kvx_ctrlr.h"
 
-struct CtrlLibrary {
+struct CtrlLibrary : KxApi {
   bool load(std::string& error);
 
   void* module = nullptr;
-  KxConnectFn connect = nullptr;
-  KxDisconnectFn disconnect = nullptr;
-  KxGetEventFn getEvent = nullptr;
-  KxGetAdvancedSettingsFn getAdvancedSettings = nullptr;
-  KxGetParameterFn getParameter = nullptr;
-  KxGetDevInfoFn getDevInfo = nullptr;
-  KxGetDevNumFn getDevNum = nullptr;
-  KxSetParameterFn setParameter = nullptr;
-  KxSetDllLogFlagsFn setDllLogFlags = nullptr;
-  KxSetApplModeFn setApplMode = nullptr;
 
   // Convenience wrappers for the tests.
   struct Event {
