@@ -91,11 +91,19 @@ HostRun HostProcess::run(const std::vector<std::string>& args, const std::string
   SECURITY_ATTRIBUTES sa = {};
   sa.nLength = sizeof sa;
   sa.bInheritHandle = TRUE;
-  std::string errPath = mFolder + "\\stderr.txt", outPath = mFolder + "\\stdout.txt";
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+  // Fresh files per run: a process the previous run left behind may still hold the old ones.
+  static int sRun = 0;
+  std::string n = std::to_string(++sRun);
+  std::string errPath = mFolder + "\\stderr" + n + ".txt";
+  std::string outPath = mFolder + "\\stdout" + n + ".txt";
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, share, &sa, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, share, &sa, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (err == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
+    r.errors = "cannot create output files in " + mFolder + ": error " +
+               std::to_string(GetLastError()) + "\n";
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
