@@ -1,10 +1,12 @@
-// The host program's side modes: the journal summary and the "other application" window used to
-// take the foreground away from the host.
+// The host program's entry with its options, and its side modes: the journal summary and the
+// "other application" window used to take the foreground away from the host.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "host_app.h"
 #include "journal_summary.h"
 #include "kx_host_extra.h"
 
@@ -52,4 +54,58 @@ extern "C" int kxh_OtherApp(void) {
     DispatchMessageW(&msg);
   }
   return 0;
+}
+
+extern "C" int kxh_Run(int argc, wchar_t** argv) {
+  HostOptions o;
+  bool other = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = toUtf8(argv[i]);
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = toUtf8(argv[++i]);
+      return true;
+    };
+    std::string ms;
+    bool ok = true;
+    if (a == "--registry")
+      ok = value(&o.registry);
+    else if (a == "--journal")
+      ok = value(&o.journal);
+    else if (a == "--scenario")
+      ok = value(&o.scenario);
+    else if (a == "--language")
+      ok = value(&o.language);
+    else if (a == "--screenshot")
+      ok = value(&o.screenshot);
+    else if (a == "--commands")
+      ok = value(&o.commands);
+    else if (a == "--max-ms")
+      ok = value(&ms) && (o.maxMs = std::atoi(ms.c_str())) > 0;
+    else if (a == "--stay-open")
+      o.stayOpen = true;
+    else if (a == "--other-app")
+      other = true;
+    else if (a == "--summary") {
+      std::string path;
+      if (!value(&path))
+        ok = false;
+      else if (!kxh_Summary(path.c_str()))
+        return 3;
+      else
+        return 0;
+    } else {
+      fprintf(stderr, "creo_host: unknown option '%s'\n", a.c_str());
+      return 3;
+    }
+    if (!ok) {
+      fprintf(stderr, "creo_host: option '%s' needs a value\n", a.c_str());
+      return 3;
+    }
+  }
+  if (other) return kxh_OtherApp();
+  if (o.registry.empty() && GetFileAttributesW(L"protk.dat") != INVALID_FILE_ATTRIBUTES)
+    o.registry = "protk.dat";
+  HostApp app;
+  return app.run(o);
 }

@@ -2,8 +2,6 @@
 // call to the host's session, commands, menus or macro engine.
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cwchar>
 
 #include "host_app.h"
@@ -210,58 +208,6 @@ wchar_t* ProStringToWstring(wchar_t* out, char* in) {
   for (; in[i]; ++i) out[i] = static_cast<unsigned char>(in[i]);
   out[i] = 0;
   return out;
-}
-
-int kxh_Run(int argc, wchar_t** argv) {
-  HostOptions o;
-  bool other = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = toUtf8(argv[i]);
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = toUtf8(argv[++i]);
-      return true;
-    };
-    std::string ms;
-    bool ok = true;
-    if (a == "--registry")
-      ok = value(&o.registry);
-    else if (a == "--journal")
-      ok = value(&o.journal);
-    else if (a == "--scenario")
-      ok = value(&o.scenario);
-    else if (a == "--language")
-      ok = value(&o.language);
-    else if (a == "--screenshot")
-      ok = value(&o.screenshot);
-    else if (a == "--max-ms")
-      ok = value(&ms) && (o.maxMs = std::atoi(ms.c_str())) > 0;
-    else if (a == "--stay-open")
-      o.stayOpen = true;
-    else if (a == "--other-app")
-      other = true;
-    else if (a == "--summary") {
-      std::string path;
-      if (!value(&path))
-        ok = false;
-      else if (!kxh_Summary(path.c_str()))
-        return 3;
-      else
-        return 0;
-    } else {
-      fprintf(stderr, "creo_host: unknown option '%s'\n", a.c_str());
-      return 3;
-    }
-    if (!ok) {
-      fprintf(stderr, "creo_host: option '%s' needs a value\n", a.c_str());
-      return 3;
-    }
-  }
-  if (other) return kxh_OtherApp();
-  if (o.registry.empty() && GetFileAttributesW(L"protk.dat") != INVALID_FILE_ATTRIBUTES)
-    o.registry = "protk.dat";
-  HostApp app;
-  return app.run(o);
 }
 
 void kxh_JournalNote(const char* text) {

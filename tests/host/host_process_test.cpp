@@ -526,4 +526,30 @@ TEST(HostProcessTest, DaemonStepFailsOnErrorOrSilence) {
   }
 }
 
+TEST(HostProcessTest, RegistryFromTheWorkingFolderAndAddedCommands) {
+  HostProcess h("workdir");
+  h.registryForTestPlugin();  // protk.dat in the folder the host runs in
+  std::string commands = h.write("commands.txt", "# from the catalogue\nProCmdKxExtra|Fast|Slow\n");
+  std::string scn = h.write("s.scn",
+                            "command ProCmdKxExtra Fast\n"
+                            "command ProCmdKxExtra Medium\n"
+                            "expect ev=plugin_started name=KxhTest\n");
+  HostRun r = h.run({"--scenario", scn, "--commands", commands});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkAll(r, {{{{"ev", "command"}, {"name", "ProCmdKxExtra"}, {"arg", "Fast"}}, 1},
+               {{{"ev", "command_error"},
+                 {"message", "Invalid argument 'Medium' for command ProCmdKxExtra."}},
+                1}});
+  HostRun without = h.run({"--scenario", scn});
+  EXPECT_EQ(without.exitCode, 0) << without.errors;
+  EXPECT_EQ(without.count(
+                {{"ev", "command_error"}, {"message", "Command ProCmdKxExtra does not exist."}}),
+            2);
+  std::string bad = h.write("bad.txt", "ProCmdOk\nProCmd `Quoted`\n");
+  HostRun refused = h.run({"--scenario", scn, "--commands", bad});
+  EXPECT_EQ(refused.exitCode, 3);
+  EXPECT_NE(refused.errors.find("bad.txt:2: bad command name"), std::string::npos)
+      << refused.errors;
+}
+
 }  // namespace
