@@ -85,6 +85,15 @@ void HostApp::scheduleMacros() {
   mMacrosPosted = PostMessageW(mWindows->frame(), WM_KXH_RUN_MACROS, 0, 0) != 0;
 }
 
+void HostApp::applyNavigation() {
+  if (!mNav || !mWindows) return;
+  for (const std::array<int, 6>& axes : mNav->take()) mSession.navigate(axes.data(), "udp");
+  mWindows->repaint();
+  // Datagrams that came during this batch are picked up by a timer, not a posted message, so a
+  // steady stream cannot keep every other timer of this thread from firing.
+  if (mNav->endBatch()) SetTimer(mWindows->frame(), kNavDrainTimerId, 1, nullptr);
+}
+
 void HostApp::runMacros() {
   mMacrosPosted = false;
   mMacros.runQueued();

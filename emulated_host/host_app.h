@@ -23,6 +23,8 @@ class DaemonLink;
 // Messages the host posts to its own main frame.
 constexpr UINT WM_KXH_RUN_MACROS = WM_APP + 1;
 constexpr UINT WM_KXH_NAV = WM_APP + 2;
+// Timer on the main frame that applies navigation datagrams left over from a batch.
+constexpr UINT_PTR kNavDrainTimerId = 77;
 constexpr UINT WM_KXH_START = WM_APP + 3;
 
 struct HostOptions {
@@ -62,6 +64,8 @@ class HostApp {
   // After ProMacroLoad: the queue runs once control is back in the message loop.
   void scheduleMacros();
   void runMacros();
+  // Applies the navigation datagrams received so far (user-interface thread).
+  void applyNavigation();
   // Opens a model like the user would, with the notifications the host fires.
   bool openModel(const std::string& type, const std::string& name, bool created,
                  std::string* error);

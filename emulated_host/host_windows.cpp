@@ -404,15 +404,14 @@ LRESULT CALLBACK HostWindows::frameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
     case WM_KXH_RUN_MACROS:
       if (self) self->mApp->runMacros();
       return 0;
-    case WM_KXH_NAV: {
-      int* axes = reinterpret_cast<int*>(lp);
-      if (self) {
-        self->mApp->session().navigate(axes, "udp");
-        self->repaint();
-      }
-      delete[] axes;
+    case WM_KXH_NAV:
+      if (self) self->mApp->applyNavigation();
       return 0;
-    }
+    case WM_TIMER:
+      if (wp != kNavDrainTimerId) break;
+      KillTimer(w, kNavDrainTimerId);
+      if (self) self->mApp->applyNavigation();
+      return 0;
     case WM_CLOSE:
       if (self) self->mApp->requestQuit(0);
       return 0;

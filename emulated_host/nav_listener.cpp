@@ -71,8 +71,21 @@ void NavListener::loop() {
       mJournal->write(JsonLine("nav_bad").str("datagram", buf));
       continue;
     }
-    int* copy = new int[6];
-    for (int i = 0; i < 6; ++i) copy[i] = axes[i];
-    if (!PostMessageW(mTarget, WM_KXH_NAV, 0, reinterpret_cast<LPARAM>(copy))) delete[] copy;
+    std::lock_guard<std::mutex> guard(mLock);
+    mPending.push_back({axes[0], axes[1], axes[2], axes[3], axes[4], axes[5]});
+    if (!mIsPosted) mIsPosted = PostMessageW(mTarget, WM_KXH_NAV, 0, 0) != 0;
   }
+}
+
+std::vector<std::array<int, 6>> NavListener::take() {
+  std::lock_guard<std::mutex> guard(mLock);
+  std::vector<std::array<int, 6>> batch;
+  batch.swap(mPending);
+  return batch;
+}
+
+bool NavListener::endBatch() {
+  std::lock_guard<std::mutex> guard(mLock);
+  mIsPosted = false;
+  return !mPending.empty();
 }

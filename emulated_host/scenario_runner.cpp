@@ -11,11 +11,20 @@
 namespace {
 bool sQuit = false;
 
-bool ownForeground() {
+struct FindOther {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK findOther(HWND w, LPARAM lp) {
+  FindOther* f = reinterpret_cast<FindOther*>(lp);
   DWORD pid = 0;
-  HWND fg = GetForegroundWindow();
-  if (fg) GetWindowThreadProcessId(fg, &pid);
-  return fg && pid == GetCurrentProcessId();
+  GetWindowThreadProcessId(w, &pid);
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (pid != f->pid || std::string(cls) != "KxOtherApp") return TRUE;
+  f->found = w;
+  return FALSE;
 }
 }  // namespace
 
@@ -42,6 +51,14 @@ bool ScenarioRunner::pump(int ms) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   } while (true);
   return !sQuit;
+}
+
+HWND ScenarioRunner::otherWindow() const {
+  if (!mOther) return nullptr;
+  // Only the window of the process this scenario started counts, not another run's.
+  FindOther f = {GetProcessId(mOther), nullptr};
+  EnumWindows(findOther, reinterpret_cast<LPARAM>(&f));
+  return f.found;
 }
 
 std::string ScenarioRunner::where(const ScenarioStep& s) const {
@@ -182,6 +199,7 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     return true;
   }
   if (v == "foreground") {
+    HWND target = a[0] == "main" ? w.frame() : a[0] == "dialog" ? w.dialog() : nullptr;
     if (a[0] == "other") {
       if (!mOther) {
         std::wstring cmd = L"\"" + toWide(mApp->exeDir() + "\\creo_host.exe") + L"\" --other-app";
@@ -197,29 +215,33 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
         CloseHandle(pi.hThread);
         mOther = pi.hProcess;
       }
-      DWORD start = GetTickCount();
-      while (ownForeground() || !FindWindowW(L"KxOtherApp", nullptr)) {
-        HWND other = FindWindowW(L"KxOtherApp", nullptr);
-        if (other) SetForegroundWindow(other);
-        if (GetTickCount() - start > 15000) {
-          *error = "the other application did not come to the foreground";
-          return false;
-        }
-        pump(50);
+    }
+    // The window must really be in front before the scenario goes on.
+    DWORD start = GetTickCount();
+    while (true) {
+      if (a[0] == "other") target = otherWindow();
+      if (target && GetForegroundWindow() == target) break;
+      if (target) {
+        SetForegroundWindow(target);
+        if (a[0] != "other") SetActiveWindow(target);
       }
-    } else {
-      HWND target = a[0] == "main" ? w.frame() : w.dialog();
-      SetForegroundWindow(target);
-      SetActiveWindow(target);
-      pump(20);
+      if (GetTickCount() - start > 15000) {
+        *error = "the " + a[0] + " window did not come to the foreground";
+        return false;
+      }
+      pump(50);
     }
     char cls[256] = {};
     HWND fg = GetForegroundWindow();
-    if (fg) GetClassNameA(fg, cls, sizeof cls);
+    DWORD pid = 0;
+    if (fg) {
+      GetClassNameA(fg, cls, sizeof cls);
+      GetWindowThreadProcessId(fg, &pid);
+    }
     j.write(JsonLine("foreground")
                 .str("target", a[0])
                 .str("class", cls)
-                .flag("own_process", ownForeground()));
+                .flag("own_process", pid == GetCurrentProcessId()));
     return true;
   }
   if (v == "menu" || v == "menu-open") {

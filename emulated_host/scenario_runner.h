@@ -26,6 +26,7 @@ class ScenarioRunner {
   bool check(const ScenarioStep& s, std::string* why);
   std::vector<std::string> journalLines(const ScenarioStep& s, size_t from);
   std::string where(const ScenarioStep& s) const;
+  HWND otherWindow() const;
 
   HostApp* mApp;
   const Scenario& mScenario;
