@@ -31,8 +31,7 @@ CreoProxy::CreoProxy(CKxAddin* addinP)
       mIsRefitAfterViewCmd(false),
       mMnuProgress(-1.0),
       mCurrentMode(-1),
-      mObjectMoveMode(false),
-      mUseMapkey(false) {
+      mObjectMoveMode(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   sInstanceP = this;
   discoverWindows();

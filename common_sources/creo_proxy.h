@@ -44,7 +44,6 @@ class CreoProxy {
   std::atomic<double> mMnuProgress;
   std::atomic<int> mCurrentMode;
   bool mObjectMoveMode;
-  bool mUseMapkey;
   std::vector<std::string> mMenuCommands;
 
   static CreoProxy* sInstanceP;
