@@ -90,6 +90,7 @@ class HostSession {
   // Calls the registered callback (if any) and journals the firing.
   void fire(ProNotifyType type, const std::string& reason);
   int notificationCount() const { return static_cast<int>(mNotifications.size()); }
+  const std::map<int, ProFunction>& notifications() const { return mNotifications; }
 
  private:
   bool validModel(pro_model_handle* m) const;

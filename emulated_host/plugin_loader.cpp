@@ -83,6 +83,22 @@ void PluginLoader::stopAll() {
     if (term) term();
     mApp->journal().write(
         JsonLine("plugin_stopped").str("name", l.name).flag("terminate_called", term != nullptr));
+    // A notification whose callback lives in the DLL about to be freed would call into nothing
+    // the next time it fires.
+    std::vector<int> left;
+    for (const auto& kv : mApp->session().notifications()) {
+      MEMORY_BASIC_INFORMATION mbi = {};
+      if (VirtualQuery(reinterpret_cast<const void*>(kv.second), &mbi, sizeof mbi) &&
+          mbi.AllocationBase == reinterpret_cast<void*>(l.module))
+        left.push_back(kv.first);
+    }
+    for (int type : left) {
+      mApp->journal().write(JsonLine("fault")
+                                .str("what", "notification_left_set")
+                                .str("name", l.name)
+                                .num("type", type));
+      mApp->session().notificationUnset(type);
+    }
     FreeLibrary(l.module);
   }
 }

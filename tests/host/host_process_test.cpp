@@ -61,10 +61,17 @@ TEST(HostProcessTest, PluginLifecycleWithRealArguments) {
   EXPECT_GT(r.note("terminate"), started);
   int calls = r.find({{"ev", "api_calls"}});
   ASSERT_GE(calls, 0);
-  // Three registrations, one of them ignored; five notifications set, one unset at the end.
+  // Three registrations, one of them ignored; five notifications set and unset at the end.
   EXPECT_EQ(r.events[calls].at("ProCmdOptionAdd"), "3");
   EXPECT_EQ(r.events[calls].at("ProNotificationSet"), "5");
-  EXPECT_EQ(r.events[calls].at("ProNotificationUnset"), "1");
+  EXPECT_EQ(r.events[calls].at("ProNotificationUnset"), "5");
+  EXPECT_EQ(r.count({{"ev", "fault"}}), 0);
+
+  HostRun leak = h.run({"--registry", reg, "--scenario", scn}, "leak");
+  EXPECT_EQ(leak.exitCode, 2) << leak.errors;
+  EXPECT_EQ(leak.count({{"ev", "fault"}, {"what", "notification_left_set"}, {"name", "KxhTest"}}),
+            5);
+  EXPECT_EQ(leak.count({{"ev", "fault"}, {"what", "notification_left_set"}, {"type", "72"}}), 1);
 }
 
 TEST(HostProcessTest, MenuNextToNeighbourAndCheckButtonCallbacks) {
@@ -267,7 +274,9 @@ TEST(HostProcessTest, NotificationsOnWindowsModelsAndPopups) {
                {{{"ev", "notify"}, {"type", "24"}, {"handled", "true"}}, 5},
                {{{"ev", "notify"}, {"type", "72"}, {"handled", "true"}}, 1},
                {{{"ev", "notify"}, {"type", "73"}, {"handled", "true"}}, 1},
-               {{{"ev", "notify_unset"}, {"type", "24"}, {"was_set", "true"}}, 1}});
+               {{{"ev", "notify_unset"}, {"type", "24"}, {"was_set", "true"}}, 1},
+               // Unset twice at the start and once more at the stop.
+               {{{"ev", "notify_unset"}, {"type", "41"}, {"was_set", "false"}}, 2}});
 }
 
 TEST(HostProcessTest, CallFromAForeignThreadIsAFault) {

@@ -300,6 +300,11 @@ extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], cha
 }
 
 extern "C" __declspec(dllexport) void user_terminate(void) {
-  ProNotificationUnset(PRO_WINDOW_CHANGE_POST);
+  // With the case "leak" the notifications stay set, which the host must catch.
+  if (!isCase("leak")) {
+    for (ProNotifyType t : {PRO_WINDOW_CHANGE_POST, PRO_MDL_RETRIEVE_POST, PRO_MDL_CREATE_POST,
+                            PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE})
+      ProNotificationUnset(t);
+  }
   note("terminate");
 }
