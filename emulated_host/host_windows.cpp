@@ -152,12 +152,16 @@ bool HostWindows::create(std::string* error) {
   ShowWindow(mFrame, SW_SHOW);
   UpdateWindow(mFrame);
   SetForegroundWindow(mFrame);
-  mApp->journal().write(JsonLine("windows")
-                            .str("frame", className(mFrame))
-                            .str("graphics", className(mPgl))
-                            .num("graphics_depth", 4)
-                            .num("tree_items", SendMessageW(mTree, TVM_GETCOUNT, 0, 0))
-                            .num("list_items", SendMessageW(mList, LB_GETCOUNT, 0, 0)));
+  mApp->journal().write(
+      JsonLine("windows")
+          .str("frame", className(mFrame))
+          .str("graphics", className(mPgl))
+          .num("graphics_depth", 4)
+          .num("frame_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(mFrame)))
+          .num("graphics_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(mPgl)))
+          .num("dialog_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(mDialog)))
+          .num("tree_items", SendMessageW(mTree, TVM_GETCOUNT, 0, 0))
+          .num("list_items", SendMessageW(mList, LB_GETCOUNT, 0, 0)));
   return true;
 }
 

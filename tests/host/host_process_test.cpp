@@ -59,6 +59,10 @@ TEST(HostProcessTest, PluginLifecycleWithRealArguments) {
   EXPECT_GE(started, 0);
   EXPECT_GT(stopped, started);
   EXPECT_GT(r.note("terminate"), started);
+  int windows = r.find({{"ev", "windows"}});
+  ASSERT_GE(windows, 0);
+  EXPECT_GE(r.note("pgl=" + r.events[windows].at("graphics_hwnd") + " depth=4"), 0)
+      << "the plug-in does not find the journaled graphics window four levels down";
   int calls = r.find({{"ev", "api_calls"}});
   ASSERT_GE(calls, 0);
   // Three registrations, one of them ignored; five notifications set and unset at the end.

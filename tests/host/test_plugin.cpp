@@ -220,6 +220,27 @@ ProError onPopupClose() {
   return PRO_TK_NO_ERROR;
 }
 
+// Finds the graphics window the way a plug-in does: the thread's top-level windows, then all their
+// descendants.
+HWND gPgl = nullptr;
+BOOL CALLBACK findPgl(HWND w, LPARAM) {
+  char cls[256] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "PGLWindow") != 0) return TRUE;
+  gPgl = w;
+  return FALSE;
+}
+BOOL CALLBACK topLevel(HWND w, LPARAM) {
+  EnumChildWindows(w, findPgl, 0);
+  return gPgl == nullptr;
+}
+void noteGraphicsWindow() {
+  EnumThreadWindows(GetCurrentThreadId(), topLevel, 0);
+  int depth = 0;
+  for (HWND p = gPgl; p && GetParent(p); p = GetParent(p)) ++depth;
+  note("pgl=%lld depth=%d", static_cast<long long>(reinterpret_cast<uintptr_t>(gPgl)), depth);
+}
+
 void defineMapkeys() {
   const char* trail = std::getenv("KXH_TRAIL");
   std::string doubled;
@@ -296,6 +317,7 @@ extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], cha
     note("unset41=%d again=%d", first, again);
   }
   if (isCase("mapkey")) defineMapkeys();
+  noteGraphicsWindow();
   return 0;
 }
 
