@@ -4,7 +4,11 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
 #define KX_CALL __cdecl
+#else
+#define KX_CALL  // the pure logic that includes this also builds natively
+#endif
 
 extern "C" {
 typedef int32_t(KX_CALL* KxConnectFn)(int32_t reserved, const char* applName);
