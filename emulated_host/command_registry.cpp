@@ -8,7 +8,21 @@ constexpr unsigned kValueMagic = 0x56414c31;
 ProError CommandRegistry::add(const char* name, uiCmdCmdActFn action, ProBoolean check,
                               uiCmdCmdValFn value, uiCmdAccessFn access, uiCmdCmdId* out) {
   if (!name || !*name || !action || !out) return PRO_TK_BAD_INPUTS;
-  if (ui_cmd_handle* old = find(name)) {
+  ui_cmd_handle* existing = find(name);
+  if (existing && existing->detached) {
+    // The application that registered it was stopped and started again: it takes the name back.
+    if (check && !value) return PRO_TK_BAD_INPUTS;
+    existing->action = action;
+    existing->checkButton = check != 0;
+    existing->value = value;
+    existing->access = access;
+    existing->detached = false;
+    *out = existing;
+    mJournal->write(
+        JsonLine("command_add").str("name", name).flag("ignored", false).flag("reattached", true));
+    return PRO_TK_NO_ERROR;
+  }
+  if (ui_cmd_handle* old = existing) {
     // A second registration of a name is ignored; the first callbacks stay.
     *out = old;
     mJournal->write(JsonLine("command_add").str("name", name).flag("ignored", true));
@@ -71,6 +85,7 @@ ProError CommandRegistry::valueSet(uiCmdValue* value, ProBoolean set) {
 
 uiCmdAccessState CommandRegistry::access(uiCmdCmdId cmd, uiCmdAccessMode mode,
                                          const std::string& why) {
+  if (cmd->detached) return ACCESS_REMOVE;
   if (!cmd->access) return ACCESS_AVAILABLE;
   ++mDepth;
   uiCmdAccessState state = cmd->access(mode);
@@ -84,7 +99,7 @@ uiCmdAccessState CommandRegistry::access(uiCmdCmdId cmd, uiCmdAccessMode mode,
 }
 
 bool CommandRegistry::value(uiCmdCmdId cmd, const std::string& why) {
-  if (!cmd->checkButton || !cmd->value) return false;
+  if (cmd->detached || !cmd->checkButton || !cmd->value) return false;
   ui_cmd_value v;
   v.magic = kValueMagic;
   v.inValueCallback = true;
@@ -118,6 +133,23 @@ bool CommandRegistry::invoke(uiCmdCmdId cmd, const std::string& route) {
   v.magic = 0;
   mJournal->write(JsonLine("action_done").str("name", cmd->name).num("result", result));
   return true;
+}
+
+int CommandRegistry::detach(const std::function<bool(const void*)>& owned) {
+  int n = 0;
+  for (auto& c : mCommands) {
+    if (c->detached) continue;
+    if (owned(reinterpret_cast<const void*>(c->action)) ||
+        owned(reinterpret_cast<const void*>(c->value)) ||
+        owned(reinterpret_cast<const void*>(c->access))) {
+      c->detached = true;
+      c->action = nullptr;
+      c->value = nullptr;
+      c->access = nullptr;
+      ++n;
+    }
+  }
+  return n;
 }
 
 void CommandRegistry::updateAll(const std::string& why) {

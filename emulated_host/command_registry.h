@@ -3,6 +3,7 @@
 #ifndef KX_EMULATED_HOST_COMMAND_REGISTRY_H
 #define KX_EMULATED_HOST_COMMAND_REGISTRY_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ struct ui_cmd_handle {
   uiCmdCmdValFn value = nullptr;
   uiCmdAccessFn access = nullptr;
   std::string label, help, description;
-  bool checked = false;  // last state a value callback set
+  bool checked = false;   // last state a value callback set
+  bool detached = false;  // its application was stopped
 };
 
 struct ui_cmd_value {
@@ -48,6 +50,9 @@ class CommandRegistry {
   // What the host does when its user interface is brought up to date: asks every command's access
   // callback, and the value callback of check buttons.
   void updateAll(const std::string& why);
+  // Detaches the commands whose callbacks `owned` claims (their application stopped): they are
+  // not offered and do nothing until registered again. Returns how many.
+  int detach(const std::function<bool(const void*)>& owned);
   // Depth of plug-in callbacks running now (macros loaded inside one wait for the loop).
   int callbackDepth() const { return mDepth; }
 

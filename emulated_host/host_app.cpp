@@ -196,6 +196,7 @@ int HostApp::run(const HostOptions& options) {
     mJournal.write(JsonLine("nav_listen").num("port", navPort));
 
   mLoader.reset(new PluginLoader(this));
+  mLoader->setEntries(registry.entries());
   int result = 0;
   for (const RegistryEntry& e : registry.entries()) {
     if (!mLoader->start(e, &error)) {

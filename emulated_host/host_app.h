@@ -59,6 +59,7 @@ class HostApp {
   MacroEngine& macros() { return mMacros; }
   HostWindows& windows() { return *mWindows; }
   DaemonLink& daemon() { return *mDaemon; }
+  PluginLoader& loader() { return *mLoader; }
   const HostOptions& options() const { return mOptions; }
 
   // After ProMacroLoad: the queue runs once control is back in the message loop.

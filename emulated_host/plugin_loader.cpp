@@ -68,7 +68,7 @@ bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
     return false;
   }
   j.write(JsonLine("plugin_started").str("name", entry.name).num("result", result));
-  mLoaded.push_back({entry.name, module});
+  mLoaded.push_back({entry, module});
   std::string& apps = mApp->runningApps();
   apps += (apps.empty() ? "" : ", ") + entry.name;
   return true;
@@ -78,27 +78,70 @@ void PluginLoader::stopAll() {
   while (!mLoaded.empty()) {
     Loaded l = mLoaded.back();
     mLoaded.pop_back();
-    TermFn term = reinterpret_cast<TermFn>(
-        reinterpret_cast<void*>(GetProcAddress(l.module, "user_terminate")));
-    if (term) term();
-    mApp->journal().write(
-        JsonLine("plugin_stopped").str("name", l.name).flag("terminate_called", term != nullptr));
-    // A notification whose callback lives in the DLL about to be freed would call into nothing
-    // the next time it fires.
-    std::vector<int> left;
-    for (const auto& kv : mApp->session().notifications()) {
-      MEMORY_BASIC_INFORMATION mbi = {};
-      if (VirtualQuery(reinterpret_cast<const void*>(kv.second), &mbi, sizeof mbi) &&
-          mbi.AllocationBase == reinterpret_cast<void*>(l.module))
-        left.push_back(kv.first);
-    }
-    for (int type : left) {
-      mApp->journal().write(JsonLine("fault")
-                                .str("what", "notification_left_set")
-                                .str("name", l.name)
-                                .num("type", type));
-      mApp->session().notificationUnset(type);
-    }
-    FreeLibrary(l.module);
+    stopOne(l);
   }
+}
+
+bool PluginLoader::stop(const std::string& name, std::string* error) {
+  for (size_t i = 0; i < mLoaded.size(); ++i) {
+    if (mLoaded[i].entry.name != name) continue;
+    if (!mLoaded[i].entry.allowStop) {
+      *error = "application " + name + " may not be stopped (allow_stop is not TRUE)";
+      return false;
+    }
+    Loaded l = mLoaded[i];
+    mLoaded.erase(mLoaded.begin() + i);
+    stopOne(l);
+    return true;
+  }
+  *error = "application " + name + " is not running";
+  return false;
+}
+
+bool PluginLoader::startAgain(const std::string& name, std::string* error) {
+  for (const Loaded& l : mLoaded)
+    if (l.entry.name == name) {
+      *error = "application " + name + " is already running";
+      return false;
+    }
+  for (const RegistryEntry& e : mEntries)
+    if (e.name == name) return start(e, error);
+  *error = "no application " + name + " in the registry file";
+  return false;
+}
+
+void PluginLoader::stopOne(const Loaded& l) {
+  TermFn term =
+      reinterpret_cast<TermFn>(reinterpret_cast<void*>(GetProcAddress(l.module, "user_terminate")));
+  if (term) term();
+  mApp->journal().write(JsonLine("plugin_stopped")
+                            .str("name", l.entry.name)
+                            .flag("terminate_called", term != nullptr));
+  auto inModule = [&](const void* p) {
+    MEMORY_BASIC_INFORMATION mbi = {};
+    return p && VirtualQuery(p, &mbi, sizeof mbi) &&
+           mbi.AllocationBase == reinterpret_cast<void*>(l.module);
+  };
+  // A notification whose callback lives in the DLL about to be freed would call into nothing
+  // the next time it fires.
+  std::vector<int> left;
+  for (const auto& kv : mApp->session().notifications())
+    if (inModule(reinterpret_cast<const void*>(kv.second))) left.push_back(kv.first);
+  for (int type : left) {
+    mApp->journal().write(JsonLine("fault")
+                              .str("what", "notification_left_set")
+                              .str("name", l.entry.name)
+                              .num("type", type));
+    mApp->session().notificationUnset(type);
+  }
+  // The application's commands stay registered but leave the menus until it registers them again.
+  int detached = mApp->commands().detach(inModule);
+  if (detached > 0) {
+    mApp->journal().write(
+        JsonLine("commands_detached").str("name", l.entry.name).num("count", detached));
+  }
+  FreeLibrary(l.module);
+  std::string apps;
+  for (const Loaded& running : mLoaded) apps += (apps.empty() ? "" : ", ") + running.entry.name;
+  mApp->runningApps() = apps;
 }

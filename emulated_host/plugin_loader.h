@@ -18,14 +18,20 @@ class PluginLoader {
   bool start(const RegistryEntry& entry, std::string* error);
   // user_terminate and FreeLibrary for every started application, last started first.
   void stopAll();
+  // The user stops or starts one application of the registry file by name.
+  bool stop(const std::string& name, std::string* error);
+  bool startAgain(const std::string& name, std::string* error);
+  void setEntries(const std::vector<RegistryEntry>& entries) { mEntries = entries; }
 
  private:
   struct Loaded {
-    std::string name;
+    RegistryEntry entry;
     HMODULE module;
   };
+  void stopOne(const Loaded& l);
   HostApp* mApp;
   std::vector<Loaded> mLoaded;
+  std::vector<RegistryEntry> mEntries;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include "host_app.h"
 #include "host_windows.h"
 #include "json_line.h"
+#include "plugin_loader.h"
 #include "screen_capture.h"
 
 namespace {
@@ -303,6 +304,12 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     if (!ScreenCapture::capture(w.frame(), w.dialog(), a[0], &width, &height, error)) return false;
     j.write(JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
     return true;
+  }
+  if (v == "plugin-stop" || v == "plugin-start") {
+    bool ok = v == "plugin-stop" ? mApp->loader().stop(a[0], error)
+                                 : mApp->loader().startAgain(a[0], error);
+    w.repaint();
+    return ok;
   }
   if (v == "daemon-start") {
     std::string jp = mApp->options().journal;

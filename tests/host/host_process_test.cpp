@@ -565,4 +565,52 @@ TEST(HostProcessTest, RegistryFromTheWorkingFolderAndAddedCommands) {
       << refused.errors;
 }
 
+TEST(HostProcessTest, StoppingAndStartingAnApplication) {
+  HostProcess h("restart");
+  std::string scn = h.write("s.scn",
+                            "open assembly a1\n"
+                            "menu-open KxTest\n"
+                            "plugin-stop KxhTest\n"
+                            "menu-open KxTest\n"
+                            "menu KxTest \"Kxt Move\"\n"
+                            "new part p2\n"
+                            "plugin-start KxhTest\n"
+                            "window 1\n"
+                            "menu KxTest \"Kxt Move\"\n"
+                            "wait-until ev=command route=macro\n");
+  HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn});
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  checkAll(r, {{{{"ev", "plugin_started"}, {"name", "KxhTest"}}, 2},
+               {{{"ev", "plugin_stopped"}, {"name", "KxhTest"}}, 2},
+               {{{"ev", "commands_detached"}, {"count", "2"}}, 2},
+               {{{"ev", "menu_state"}, {"item", "Kxt Move"}, {"visible", "false"}}, 2},
+               {{{"ev", "menu_click_refused"}, {"item", "Kxt Move"}}, 1},
+               {{{"ev", "notify"}, {"type", "41"}, {"handled", "false"}}, 1},
+               {{{"ev", "command_add"}, {"name", "Kxt_Move"}, {"reattached", "true"}}, 1},
+               {{{"ev", "action_cb"}, {"name", "Kxt_Move"}, {"route", "menu"}}, 1},
+               {{{"ev", "fault"}}, 0}});
+
+  struct Row {
+    const char* allowStop;
+    const char* scenario;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"FALSE", "plugin-stop KxhTest\n", "s.scn:1: application KxhTest may not be stopped"},
+      {"TRUE", "plugin-start KxhTest\n", "s.scn:1: application KxhTest is already running"},
+      {"TRUE", "plugin-stop Other\n", "s.scn:1: application Other is not running"},
+      {"TRUE", "plugin-stop KxhTest\nplugin-start Other\n",
+       "s.scn:2: no application Other in the registry file"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string reg = h.write("protk.dat", "name KxhTest\nstartup dll\nexec_file " + h.binDir() +
+                                               "\\kxh_test_plugin.dll\nallow_stop " +
+                                               rows[i].allowStop + "\nend\n");
+    HostRun bad = h.run({"--registry", reg, "--scenario", h.write("s.scn", rows[i].scenario)});
+    EXPECT_EQ(bad.exitCode, 3) << "row " << i << ": " << bad.errors;
+    EXPECT_NE(bad.errors.find(rows[i].error), std::string::npos)
+        << "row " << i << ": " << bad.errors;
+  }
+}
+
 }  // namespace
