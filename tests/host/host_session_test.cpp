@@ -247,6 +247,10 @@ int value(uiCmdCmdId, uiCmdValue* v) {
   return -1;
 }
 uiCmdAccessState unavailable(uiCmdAccessMode) { return ACCESS_UNAVAILABLE; }
+int countingAction(uiCmdCmdId, uiCmdValue*, void*) {
+  gActions += 10;
+  return 0;
+}
 
 TEST(MacroEngineTest, UndoModelByRoute) {
   Journal j;
@@ -379,6 +383,28 @@ TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
   ui_cmd_value stale;
   EXPECT_EQ(cmds.valueSet(&stale, PRO_B_TRUE), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(cmds.designate(reinterpret_cast<uiCmdCmdId>(&stale), "x", "y", "z"), PRO_TK_BAD_INPUTS);
+}
+
+TEST(CommandRegistryTest, DetachedCommandsAreNotOfferedUntilRegisteredAgain) {
+  Journal j;
+  CommandRegistry cmds(&j);
+  uiCmdCmdId mine = nullptr, other = nullptr;
+  ASSERT_EQ(cmds.add("Kx_Mine", action, PRO_B_FALSE, nullptr, nullptr, &mine), PRO_TK_NO_ERROR);
+  ASSERT_EQ(cmds.add("Kx_Other", countingAction, PRO_B_FALSE, nullptr, nullptr, &other),
+            PRO_TK_NO_ERROR);
+  const void* gone = reinterpret_cast<const void*>(action);
+  EXPECT_EQ(cmds.detach([gone](const void* p) { return p == gone; }), 1);
+  EXPECT_EQ(cmds.access(mine, ACCESS_MODE_BLIND, "t"), ACCESS_REMOVE);
+  EXPECT_EQ(cmds.access(other, ACCESS_MODE_BLIND, "t"), ACCESS_AVAILABLE);
+  gActions = 0;
+  EXPECT_FALSE(cmds.invoke(mine, "menu"));
+  EXPECT_EQ(gActions, 0);
+  uiCmdCmdId again = nullptr;
+  ASSERT_EQ(cmds.add("Kx_Mine", countingAction, PRO_B_FALSE, nullptr, nullptr, &again),
+            PRO_TK_NO_ERROR);
+  EXPECT_EQ(again, mine) << "the old handle, which menu items hold, comes back";
+  EXPECT_TRUE(cmds.invoke(mine, "menu"));
+  EXPECT_EQ(gActions, 10) << "with the new callback";
 }
 
 }  // namespace
