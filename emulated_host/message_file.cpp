@@ -29,6 +29,8 @@ bool MessageFile::load(const std::string& path, std::string* error) {
 }
 
 void MessageFile::parse(const std::string& text) {
+  // Editors on Windows like to start text files with a byte-order mark.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) return parse(text.substr(3));
   mTexts.clear();
   std::vector<std::string> lines;
   std::istringstream in(text);

@@ -34,6 +34,8 @@ bool RegistryFile::load(const std::string& path, std::string* error) {
 }
 
 bool RegistryFile::parse(const std::string& text, const std::string& file, std::string* error) {
+  // Editors on Windows like to start text files with a byte-order mark.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) return parse(text.substr(3), file, error);
   mEntries.clear();
   std::istringstream in(text);
   std::string raw;

@@ -93,6 +93,8 @@ bool Scenario::load(const std::string& path, std::string* error) {
 }
 
 bool Scenario::parse(const std::string& text, const std::string& fileName, std::string* error) {
+  // Editors on Windows like to start text files with a byte-order mark.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) return parse(text.substr(3), fileName, error);
   mSteps.clear();
   mFile = fileName;
   std::istringstream in(text);

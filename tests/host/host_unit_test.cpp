@@ -59,7 +59,7 @@ TEST(RegistryFileTest, ReadsEntriesWithLooseSpacing) {
   RegistryFile f;
   std::string error;
   ASSERT_TRUE(
-      f.parse("# comment\nNAME  KorvexCreo\r\nstartup\tDLL\nexec_file C:\\p\\k.dll\n"
+      f.parse("\xEF\xBB\xBF# comment\nNAME  KorvexCreo\r\nstartup\tDLL\nexec_file C:\\p\\k.dll\n"
               "text_dir   C:\\p\\text\nallow_stop TRUE\nend\n\nname Two\nstartup dll\n"
               "exec_file D:\\two.dll\nend\n",
               "protk.dat", &error))
@@ -89,6 +89,9 @@ TEST(MessageFileTest, LooseLayouts) {
       {"A\nText A\nTranslated A\n#\n", "A", false, "Text A"},
       {"A\nText A\n#\n#\nB\nText B\n", "B", true, "Text B"},
       {"A\r\nText A\r\n#\r\n#\r\n", "A", false, "Text A"},
+      {"\xEF\xBB\xBF"
+       "A\nText A\n#\n#\n",
+       "A", false, "Text A"},
       {"A\nText A\n#\n#\n", "Missing", false, nullptr},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -285,7 +288,7 @@ TEST(ScenarioTest, StepsKeepTheirLines) {
   Scenario s;
   std::string error;
   ASSERT_TRUE(
-      s.parse("# demo\nopen assembly a1\n\nmenu Korvex \"Toggle Move Mode\"\n"
+      s.parse("\xEF\xBB\xBF# demo\nopen assembly a1\n\nmenu Korvex \"Toggle Move Mode\"\n"
               "wait-until daemon within 2000 type=start\nexpect-count 2 ev=notify\n"
               "daemon motion 0 0 10 0 0 0 300\n",
               "d.scn", &error))
