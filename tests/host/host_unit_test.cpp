@@ -8,6 +8,7 @@
 
 #include "host_commands.h"
 #include "journal_condition.h"
+#include "journal_summary.h"
 #include "json_line.h"
 #include "macro_text.h"
 #include "mapkey_table.h"
@@ -474,6 +475,31 @@ TEST(PngWriterTest, ChunksAndChecksums) {
   std::string error;
   EXPECT_FALSE(PngWriter::write(testing::TempDir() + "x.png", 2, 2, rgb, &error));
   EXPECT_NE(error.find("bad image size"), std::string::npos);
+}
+
+TEST(JournalSummaryTest, CountsKindsAndNamesBadLines) {
+  std::string path = testing::TempDir() + "kxh_summary.jsonl";
+  std::ofstream(path, std::ios::binary)
+      << "{\"t\":1000,\"ev\":\"host_start\"}\n{\"t\":1500,\"ev\":\"model_open\",\"name\":\"a1\"}\n"
+         "{\"t\":1600,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n"
+         "{\"t\":2000,\"ev\":\"fault\",\"what\":\"foreign_thread\"}\n";
+  std::string out, error;
+  ASSERT_TRUE(JournalSummary::summarize(path, &out, &error)) << error;
+  struct Row {
+    const char* text;
+  };
+  const Row rows[] = {{"5 lines over 1000 ms"},
+                      {"  nav                         2"},
+                      {"   0.500 s  model_open name=a1"},
+                      {"Faults: 1, failed expectations: 0"}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_NE(out.find(rows[i].text), std::string::npos) << "row " << i << ":\n" << out;
+  std::ofstream(path, std::ios::binary) << "{\"t\":1,\"ev\":\"a\"}\n{\"t\":2,\"ev\" 3}\n";
+  EXPECT_FALSE(JournalSummary::summarize(path, &out, &error));
+  EXPECT_NE(error.find("kxh_summary.jsonl:2: missing ':'"), std::string::npos) << error;
+  std::remove(path.c_str());
+  EXPECT_FALSE(JournalSummary::summarize(path, &out, &error));
+  EXPECT_NE(error.find("cannot open journal"), std::string::npos) << error;
 }
 
 }  // namespace
