@@ -196,10 +196,12 @@ bool HostSession::select(const std::string& path, std::string* error) {
       *error = "bad component path '" + path + "'";
       return false;
     }
+    // A part has no components: a path cannot go on below one.
     HostComponent* found = nullptr;
-    for (HostComponent& c : level ? level->components : mCurrent->model->components)
-      if (c.id == id) found = &c;
-    if (!level || !found) {
+    if (level)
+      for (HostComponent& c : level->components)
+        if (c.id == id) found = &c;
+    if (!found) {
       *error = "no component " + part + " on path '" + path + "'";
       return false;
     }
