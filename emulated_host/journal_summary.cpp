@@ -14,18 +14,27 @@ bool JournalSummary::summarize(const std::string& path, std::string* out, std::s
     *error = "cannot open journal '" + path + "'";
     return false;
   }
-  static const std::set<std::string> kStory = {
-      "host_start",         "plugin_loaded",   "plugin_started", "plugin_start_failed",
-      "plugin_load_failed", "menu_add",        "button_add",     "command_add",
-      "model_open",         "window_activate", "config_set",     "mapkey_run",
-      "trail_replay",       "trail_error",     "command",        "command_error",
-      "menu_state",         "action_cb",       "fault",          "expect_failed",
-      "plugin_stopped",     "host_exit",       "screenshot"};
+  // Events too frequent or too detailed for the story; they are still counted.
+  static const std::set<std::string> kQuiet = {"step",
+                                               "key_msg",
+                                               "access_cb",
+                                               "value_cb",
+                                               "chkbutton_value_set",
+                                               "notify_done",
+                                               "action_done",
+                                               "label",
+                                               "api_calls",
+                                               "selection_get",
+                                               "notify_set",
+                                               "command_add",
+                                               "command_designate"};
   std::map<std::string, int> counts;
   std::string story;
   std::string line;
   int lineNo = 0;
   long long first = -1, last = -1;
+  std::string runKind;
+  int runLength = 0;
   std::map<std::string, std::string> f;
   while (std::getline(in, line)) {
     ++lineNo;
@@ -40,7 +49,17 @@ bool JournalSummary::summarize(const std::string& path, std::string* out, std::s
     long long t = f.count("t") ? std::atoll(f["t"].c_str()) : 0;
     if (first < 0) first = t;
     last = t;
-    if (!kStory.count(ev)) continue;
+    if (kQuiet.count(ev)) continue;
+    // Long runs of one kind (navigation, scrolling) are told by their first three.
+    if (ev == runKind) {
+      if (++runLength > 3) continue;
+    } else {
+      if (runLength > 3)
+        story +=
+            "              ... and " + std::to_string(runLength - 3) + " more " + runKind + "\n";
+      runKind = ev;
+      runLength = 1;
+    }
     std::string detail;
     for (auto& kv : f) {
       if (kv.first == "t" || kv.first == "ev" || kv.first == "matrix") continue;
@@ -51,6 +70,8 @@ bool JournalSummary::summarize(const std::string& path, std::string* out, std::s
     std::snprintf(stamp, sizeof stamp, "%8.3f s  ", (t - first) / 1000.0);
     story += std::string(stamp) + ev + detail + "\n";
   }
+  if (runLength > 3)
+    story += "              ... and " + std::to_string(runLength - 3) + " more " + runKind + "\n";
   *out = "Journal " + path + ": " + std::to_string(lineNo) + " lines over " +
          std::to_string(last >= first ? (last - first) : 0) + " ms\n\nEvents by kind:\n";
   for (auto& kv : counts) {

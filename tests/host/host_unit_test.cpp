@@ -482,18 +482,22 @@ TEST(JournalSummaryTest, CountsKindsAndNamesBadLines) {
   std::ofstream(path, std::ios::binary)
       << "{\"t\":1000,\"ev\":\"host_start\"}\n{\"t\":1500,\"ev\":\"model_open\",\"name\":\"a1\"}\n"
          "{\"t\":1600,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n"
+         "{\"t\":1700,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n"
+         "{\"t\":1800,\"ev\":\"step\"}\n"
          "{\"t\":2000,\"ev\":\"fault\",\"what\":\"foreign_thread\"}\n";
   std::string out, error;
   ASSERT_TRUE(JournalSummary::summarize(path, &out, &error)) << error;
   struct Row {
     const char* text;
   };
-  const Row rows[] = {{"5 lines over 1000 ms"},
-                      {"  nav                         2"},
+  const Row rows[] = {{"9 lines over 1000 ms"},
+                      {"  nav                         5"},
+                      {"... and 2 more nav"},
                       {"   0.500 s  model_open name=a1"},
                       {"Faults: 1, failed expectations: 0"}};
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
     EXPECT_NE(out.find(rows[i].text), std::string::npos) << "row " << i << ":\n" << out;
+  EXPECT_EQ(out.find("s  step"), std::string::npos) << "steps are counted, not told";
   std::ofstream(path, std::ios::binary) << "{\"t\":1,\"ev\":\"a\"}\n{\"t\":2,\"ev\" 3}\n";
   EXPECT_FALSE(JournalSummary::summarize(path, &out, &error));
   EXPECT_NE(error.find("kxh_summary.jsonl:2: missing ':'"), std::string::npos) << error;
