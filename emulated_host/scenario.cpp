@@ -23,7 +23,7 @@ const std::map<std::string, Arity>& verbs() {
       {"wait-until", {1, -1}},   {"expect", {1, -1}},      {"expect-none", {1, -1}},
       {"expect-count", {2, -1}}, {"screenshot", {1, 1}},   {"daemon-start", {0, -1}},
       {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},      {"plugin-stop", {1, 1}},
-      {"plugin-start", {1, 1}},
+      {"plugin-start", {1, 1}},  {"scroll-state", {0, 0}},
   };
   return kVerbs;
 }

@@ -305,6 +305,18 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     j.write(JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
     return true;
   }
+  if (v == "scroll-state") {
+    JsonLine state("scroll_state");
+    for (const char* name : {"tree", "list"}) {
+      SCROLLINFO si = {};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
+      GetScrollInfo(w.control(name), SB_VERT, &si);
+      state.num(std::string(name) + "_pos", si.nPos).num(std::string(name) + "_max", si.nMax);
+    }
+    j.write(state);
+    return true;
+  }
   if (v == "plugin-stop" || v == "plugin-start") {
     bool ok = v == "plugin-stop" ? mApp->loader().stop(a[0], error)
                                  : mApp->loader().startAgain(a[0], error);

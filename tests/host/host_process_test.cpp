@@ -461,7 +461,9 @@ TEST(HostProcessTest, ScrollPositionsAndHiddenItemsAreObservable) {
                             "pointer tree\n"
                             "popup open\n"
                             "pointer list\n"
+                            "scroll-state\n"
                             "popup open\n"
+                            "scroll-state\n"
                             "menu-open KxTest\n"
                             "menu KxTest \"Kxt Scroll\"\n");
   HostRun r =
@@ -470,6 +472,8 @@ TEST(HostProcessTest, ScrollPositionsAndHiddenItemsAreObservable) {
   checkNotes(r, {"scrolled SysTreeView32", "scrolled ListBox"});
   checkAll(r, {{{{"ev", "scroll"}, {"control", "tree"}, {"msg", "vscroll"}, {"pos", "5"}}, 1},
                {{{"ev", "scroll"}, {"control", "list"}, {"msg", "vscroll"}, {"pos", "5"}}, 1},
+               {{{"ev", "scroll_state"}, {"tree_pos", "5"}, {"list_pos", "0"}}, 1},
+               {{{"ev", "scroll_state"}, {"tree_pos", "5"}, {"list_pos", "5"}}, 1},
                {{{"ev", "menu_state"}, {"item", "Kxt Scroll"}, {"visible", "false"}}, 2},
                {{{"ev", "menu_click_refused"}, {"item", "Kxt Scroll"}}, 1},
                {{{"ev", "action_cb"}, {"name", "Kxt_Scroll"}}, 0}});
