@@ -1,5 +1,6 @@
 #include "host_session.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -38,6 +39,15 @@ void place(HostComponent* c, double x, double y, double z) {
   c->placement[3][1] = y;
   c->placement[3][2] = z;
   view_math::copy(c->placement, c->shown);
+}
+
+// The host stores what it is given, but a matrix with NaN or infinity in it would poison every
+// later view or placement: it refuses those.
+bool finite(const double m[4][4]) {
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k)
+      if (!std::isfinite(m[r][k])) return false;
+  return true;
 }
 
 std::string pathText(const std::vector<int>& path) {
@@ -385,6 +395,11 @@ ProError HostSession::positionSet(ProAsmcomppath* path, ProAsmcomp* comp, ProMat
   HostComponent* c = component(comp, &err);
   if (!c) return err;
   if (!m) return PRO_TK_BAD_INPUTS;
+  if (!finite(m)) {
+    mJournal->write(
+        JsonLine("placement_refused").num("component", c->id).str("error", "matrix is not finite"));
+    return PRO_TK_BAD_INPUTS;
+  }
   std::string pathStr;
   if (path) {
     if (path->owner != comp->owner || path->table_num < 0 || path->table_num > PRO_ASM_MAX_DEPTH)
@@ -463,8 +478,16 @@ ProError HostSession::viewSet(ProMdl model, ProView view, ProMatrix m) {
   HostWindow* w = windowFor(model, view, &err);
   if (!w) return err;
   if (!m) return PRO_TK_BAD_INPUTS;
+  if (!finite(m)) {
+    mJournal->write(
+        JsonLine("view_set_refused").num("window", w->id).str("error", "matrix is not finite"));
+    return PRO_TK_BAD_INPUTS;
+  }
   view_math::copy(m, w->view);
-  mJournal->write(JsonLine("view_set").num("window", w->id).matrix("matrix", m));
+  mJournal->write(JsonLine("view_set")
+                      .num("window", w->id)
+                      .real("ortho_error", view_math::orthoError(m))
+                      .matrix("matrix", m));
   return PRO_TK_NO_ERROR;
 }
 

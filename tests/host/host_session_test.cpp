@@ -1,6 +1,7 @@
 // The host's session, commands and macro engine driven directly, without windows.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "command_registry.h"
@@ -143,6 +144,10 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
   ProAsmcomppath path;
   s.selectionPath(a[0], &path);
   EXPECT_EQ(s.positionSet(&path, &comp, m), PRO_TK_NO_ERROR);
+  ProMatrix infinite;
+  view_math::copy(m, infinite);
+  infinite[3][2] = HUGE_VAL;
+  EXPECT_EQ(s.positionSet(&path, &comp, infinite), PRO_TK_BAD_INPUTS);
   ProAsmcomppath foreign = path;
   foreign.owner = nullptr;
   EXPECT_EQ(s.positionSet(&foreign, &comp, m), PRO_TK_BAD_INPUTS);
@@ -190,6 +195,11 @@ TEST(HostSessionTest, ViewsPerWindow) {
   ASSERT_EQ(s.viewGet(nullptr, nullptr, got), PRO_TK_NO_ERROR);
   EXPECT_EQ(got[0][2], -1);
   EXPECT_EQ(s.viewGet(nullptr, reinterpret_cast<ProView>(&j), got), PRO_TK_BAD_INPUTS);
+  ProMatrix poisoned = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  poisoned[1][2] = std::nan("");
+  EXPECT_EQ(s.viewSet(nullptr, nullptr, poisoned), PRO_TK_BAD_INPUTS);
+  s.viewGet(nullptr, nullptr, got);
+  EXPECT_EQ(got[0][2], -1) << "a refused matrix leaves the view alone";
   EXPECT_EQ(s.refit(nullptr, nullptr), PRO_TK_NO_ERROR);
   s.viewGet(nullptr, nullptr, got);
   EXPECT_EQ(got[3][0], 0);
