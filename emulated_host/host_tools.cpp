@@ -80,9 +80,15 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.screenshot);
     else if (a == "--commands")
       ok = value(&o.commands);
-    else if (a == "--max-ms")
-      ok = value(&ms) && (o.maxMs = std::atoi(ms.c_str())) > 0;
-    else if (a == "--stay-open")
+    else if (a == "--max-ms") {
+      ok = value(&ms);
+      o.maxMs = ok ? std::atoi(ms.c_str()) : 0;
+      if (ok && o.maxMs <= 0) {
+        fprintf(stderr, "creo_host: bad value '%s' for --max-ms (milliseconds, more than 0)\n",
+                ms.c_str());
+        return 3;
+      }
+    } else if (a == "--stay-open")
       o.stayOpen = true;
     else if (a == "--other-app")
       other = true;

@@ -617,4 +617,24 @@ TEST(HostProcessTest, StoppingAndStartingAnApplication) {
   }
 }
 
+TEST(HostProcessTest, BadOptionsNameTheOption) {
+  HostProcess h("options");
+  struct Row {
+    std::vector<std::string> args;
+    const char* error;
+  };
+  const Row rows[] = {
+      {{"--max-ms", "soon"}, "bad value 'soon' for --max-ms"},
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--commands", h.folder() + "\\none.txt"}, "none.txt: cannot open command list"},
+      {{"--registry", h.folder() + "\\none.dat"}, "none.dat: cannot open registry file"},
+      {{"--scenario", h.folder() + "\\none.scn"}, "none.scn: cannot open scenario"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostRun r = h.run(rows[i].args);
+    EXPECT_EQ(r.exitCode, 3) << "row " << i << ": " << r.errors;
+    EXPECT_NE(r.errors.find(rows[i].error), std::string::npos) << "row " << i << ": " << r.errors;
+  }
+}
+
 }  // namespace
