@@ -195,6 +195,10 @@ bool HostSession::select(const std::string& path, std::string* error) {
     *error = "components can only be selected in an assembly";
     return false;
   }
+  if (path.empty() || path.back() == '/') {
+    *error = "bad component path '" + path + "'";
+    return false;
+  }
   std::vector<int> ids;
   std::stringstream ss(path);
   std::string part;

@@ -99,7 +99,8 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
   s.openModel("assembly", "a1", false, &error);
   EXPECT_FALSE(s.select("9", &error));
   EXPECT_FALSE(s.select("5/1", &error)) << "a part has no components";
-  EXPECT_FALSE(s.select("x", &error));
+  for (const char* bad : {"x", "7/", "/7", "7//11", "", "7/11/3"})
+    EXPECT_FALSE(s.select(bad, &error)) << "path \"" << bad << "\"";
   ASSERT_TRUE(s.select("7/11", &error)) << error;
   ASSERT_TRUE(s.selectItem("DTM1", &error));
   ASSERT_TRUE(s.select("6", &error));
