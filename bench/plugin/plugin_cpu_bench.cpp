@@ -67,8 +67,8 @@ int main(int argc, char* argv[]) {
   const std::string plugin = besideThisProgram("KorvexCreo.dll");
   HMODULE module = LoadLibraryA(plugin.c_str());
   if (!window || !module) {
-    std::fprintf(stderr, "plugin_cpu_bench: cannot load '%s' (Windows error %lu)\n",
-                 plugin.c_str(), GetLastError());
+    std::fprintf(stderr, "plugin_cpu_bench: cannot load '%s' (Windows error %lu)\n", plugin.c_str(),
+                 GetLastError());
     return 1;
   }
   auto initialize = reinterpret_cast<InitializeFn>(
