@@ -22,7 +22,7 @@ build: configure
 check-format: setup
 	tools/check-format.sh
 
-test: build check-format
+test: check-format build
 	$(HARNESS) ctest --preset $(PRESET)
 
 demo: build
