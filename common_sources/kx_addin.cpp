@@ -36,9 +36,16 @@ CKxAddin::CKxAddin()
   mDaemonProxyP = nullptr;
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
 
-  mCreoProxyP = new CreoProxy(this);
-  // The reading thread looks at the host bridge from its first moment, so the bridge comes first.
-  mDaemonProxyP = new DaemonProxy(this);
+  try {
+    mCreoProxyP = new CreoProxy(this);
+    // The reading thread looks at the host bridge from its first moment, so the bridge comes first.
+    mDaemonProxyP = new DaemonProxy(this);
+  } catch (...) {
+    // A half-built plug-in must not leave an armed timer pointing at a root object that is gone.
+    delete mCreoProxyP;
+    mCreoProxyP = nullptr;
+    throw;
+  }
 
   mIsToWatch = true;
   // Raised before the thread exists, so a destructor that comes before the thread's first step
