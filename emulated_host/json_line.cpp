@@ -1,40 +1,12 @@
 #include "json_line.h"
 
+#include "json_quote.h"
+
 #include <cstdio>
 
 JsonLine::JsonLine(const std::string& kind) : mKind(kind) {}
 
-std::string JsonLine::quote(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string JsonLine::quote(const std::string& s) { return jsonQuote(s); }
 
 JsonLine& JsonLine::str(const std::string& key, const std::string& value) {
   mBody += "," + quote(key) + ":" + quote(value);

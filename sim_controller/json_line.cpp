@@ -1,5 +1,7 @@
 #include "json_line.h"
 
+#include "json_quote.h"
+
 #include <cstdio>
 
 JsonLine::JsonLine(const std::string& type) { mText = "{\"ev\":" + quote(type); }
@@ -49,34 +51,4 @@ JsonLine& JsonLine::addValues(const int16_t values[6]) {
   return *this;
 }
 
-std::string JsonLine::quote(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string JsonLine::quote(const std::string& text) { return jsonQuote(text); }
