@@ -1,8 +1,9 @@
 #include "host_commands.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
+
+#include "text_file.h"
 
 const char* const HostCommands::kTrailTrain = "ProCmdUtilTrailTrain";
 const char* const HostCommands::kFileOpenConfirm = "ProFileSelPushOpen@context_dlg_open_cmd";
@@ -78,14 +79,8 @@ std::string HostCommands::check(const std::string& name, const std::string& arg)
 }
 
 bool HostCommands::load(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot open command list";
-    return false;
-  }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return parse(ss.str(), path, error);
+  std::string text;
+  return readTextFile(path, "command list", &text, error) && parse(text, path, error);
 }
 
 bool HostCommands::parse(const std::string& text, const std::string& fileName, std::string* error) {

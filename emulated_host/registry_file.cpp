@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <sstream>
+
+#include "text_file.h"
 
 namespace {
 
@@ -23,14 +24,8 @@ std::string trim(const std::string& s) {
 }  // namespace
 
 bool RegistryFile::load(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot open registry file";
-    return false;
-  }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return parse(ss.str(), path, error);
+  std::string text;
+  return readTextFile(path, "registry file", &text, error) && parse(text, path, error);
 }
 
 bool RegistryFile::parse(const std::string& text, const std::string& file, std::string* error) {

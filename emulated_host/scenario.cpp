@@ -1,9 +1,10 @@
 #include "scenario.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
+
+#include "text_file.h"
 
 namespace {
 
@@ -82,14 +83,8 @@ bool Scenario::tokenize(const std::string& line, std::vector<std::string>* out,
 }
 
 bool Scenario::load(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot open scenario";
-    return false;
-  }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return parse(ss.str(), path, error);
+  std::string text;
+  return readTextFile(path, "scenario", &text, error) && parse(text, path, error);
 }
 
 bool Scenario::parse(const std::string& text, const std::string& fileName, std::string* error) {
