@@ -5,6 +5,8 @@ set -euo pipefail
 build_dir=$1
 here=$(cd "$(dirname "$0")/.." && pwd)
 status=0
+# Fresh profile folders: the plug-in runs with its default settings, logging off.
+source "$here/tools/profile-folders.sh"
 for bench in "$build_dir"/bin/*_bench.exe; do
   [ -e "$bench" ] || continue
   echo "== $(basename "$bench" .exe) =="
