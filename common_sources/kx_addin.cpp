@@ -82,22 +82,12 @@ void CKxAddin::configureLogging() {
     KXLOG(LOG_ERR) << "Error in kxSetDllLogFlags()!" << LOG_END;
   }
 
-  const LogPars& from = mSettings.mLogPars;
-  LogPars& to = gLog.mLogPars;
-  to.mLogFile = from.mLogFile;
-  to.mMaxSize = from.mMaxSize;
-  to.mIsLogToFile = from.mIsLogToFile;
-  to.mIsLogToCnsl = from.mIsLogToCnsl;
-  to.mIsWarning = from.mIsWarning;
-  to.mIsCreation = from.mIsCreation;
-  to.mIsTrace = from.mIsTrace;
-  to.mIsDevCom = from.mIsDevCom;
-  to.mIsIntCom = from.mIsIntCom;
-  to.mIsInfo = from.mIsInfo;
-  to.mIsDebug = from.mIsDebug;
-  to.mIsTmp = from.mIsTmp;
-  to.mExclFileToLog = from.mExclFileToLog;
-  gLog.init(gLog.mLogPars);
+  // All the user's log settings; the section name and the settings folder stay as the log has
+  // them.
+  LogPars pars = mSettings.mLogPars;
+  pars.mSectionName = gLog.mLogPars.mSectionName;
+  pars.mSettingsDirPath = gLog.mLogPars.mSettingsDirPath;
+  gLog.init(pars);
 }
 
 std::string CKxAddin::getCurrentModeName() {
