@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build clang-format
   g++-mingw-w64-x86-64-posix
-  wine64 xvfb xauth x11-apps imagemagick
+  wine64 xvfb xauth
   googletest
 )
 
