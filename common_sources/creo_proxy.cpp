@@ -117,7 +117,7 @@ bool CreoProxy::doTransform() {
   try {
     const Settings& settings = mAddinP->mSettings;
     // Divisors that would be zero fall back to the defaults' values rather than dividing by zero.
-    int32_t transBase = settings.mTraSensBase / 500;
+    const int32_t transBase = settings.mTraSensBase / 500;
     const double transDivisor = transBase != 0 ? static_cast<double>(transBase) : 80.0;
     const double rotDivisor =
         settings.mRotSensBase != 0 ? static_cast<double>(settings.mRotSensBase) : 10000.0;
