@@ -51,7 +51,7 @@ export DISPLAY=":$display_number"
 
 # A persistent wineserver spares every test executable Wine's start-up.
 mkdir -p "$WINEPREFIX"
-"$wineserver" -p
+"$wineserver" -p >/dev/null 2>&1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-harness: initialising the Wine prefix in $WINEPREFIX (first run takes a while)"
 fi
