@@ -33,12 +33,18 @@ const char* typeName(ProMode t) {
   }
 }
 
-void place(HostComponent* c, double x, double y, double z) {
-  view_math::identity(c->placement);
-  c->placement[3][0] = x;
-  c->placement[3][1] = y;
-  c->placement[3][2] = z;
-  view_math::copy(c->placement, c->shown);
+void addComponent(pro_model_handle* owner, int id, pro_model_handle* model, double x, double y,
+                  double z) {
+  HostComponent c;
+  c.id = id;
+  c.name = model->name;
+  c.model = model;
+  view_math::identity(c.placement);
+  c.placement[3][0] = x;
+  c.placement[3][1] = y;
+  c.placement[3][2] = z;
+  view_math::copy(c.placement, c.shown);
+  owner->components.push_back(c);
 }
 
 // The host stores what it is given, but a matrix with NaN or infinity in it would poison every
@@ -96,33 +102,12 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
     pro_model_handle* sub = newModel("sub.asm", PRO_MODE_ASSEMBLY);
     pro_model_handle* pin = newModel("pin.prt", PRO_MODE_PART);
     pro_model_handle* washer = newModel("washer.prt", PRO_MODE_PART);
-    HostComponent c;
-    c.id = 11;
-    c.name = pin->name;
-    c.model = pin;
-    place(&c, 5, 0, 0);
-    sub->components.push_back(c);
-    c.id = 12;
-    c.name = washer->name;
-    c.model = washer;
-    place(&c, 0, 0, 5);
-    sub->components.push_back(c);
+    addComponent(sub, 11, pin, 5, 0, 0);
+    addComponent(sub, 12, washer, 0, 0, 5);
     sub->features = {{1, "ASM_RIGHT"}};
-    c.id = 5;
-    c.name = bracket->name;
-    c.model = bracket;
-    place(&c, 0, 0, 0);
-    m->components.push_back(c);
-    c.id = 6;
-    c.name = bolt->name;
-    c.model = bolt;
-    place(&c, 50, 0, 0);
-    m->components.push_back(c);
-    c.id = 7;
-    c.name = sub->name;
-    c.model = sub;
-    place(&c, 0, 40, 0);
-    m->components.push_back(c);
+    addComponent(m, 5, bracket, 0, 0, 0);
+    addComponent(m, 6, bolt, 50, 0, 0);
+    addComponent(m, 7, sub, 0, 40, 0);
   }
   mWindows.push_back(std::make_unique<HostWindow>());
   HostWindow* w = mWindows.back().get();
