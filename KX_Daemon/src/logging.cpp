@@ -217,12 +217,11 @@ bool Logging::beginEntry(int32_t type, const char* sourcePath, const std::string
   return true;
 }
 
+// The end marker never gets here: the entry that owns the lock obeys it.
 Logging& Logging::operator<<(int32_t value) {
   if (gLogMagic != LOG_MAGIC) return *this;
   if (value == LOG_HEX) {
     mIsHexDump = true;
-  } else if (value == LOG_END) {
-    endEntry();
   } else {
     mEntryStream << value;
   }
@@ -283,6 +282,31 @@ void Logging::endEntry() {
     mEntryStream = std::ostringstream();
   }
   mMutex.unlock();
+}
+
+void Logging::abandonEntry() {
+  mEntryStream = std::ostringstream();
+  mMutex.unlock();
+}
+
+LogEntry::~LogEntry() {
+  if (!mIsOpen) return;
+  if (std::uncaught_exceptions() > mExceptionsAtStart) {
+    mLog.abandonEntry();
+  } else {
+    mLog.endEntry();
+  }
+}
+
+LogEntry& LogEntry::operator<<(int32_t value) {
+  if (!mIsOpen) return *this;
+  if (value == LOG_END) {
+    mIsOpen = false;
+    mLog.endEntry();
+  } else {
+    mLog << value;
+  }
+  return *this;
 }
 
 void Logging::writeEntry(const std::string& line) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -34,6 +35,7 @@ constexpr int32_t LOG_HEX = 271828;
 constexpr int32_t LOG_MAGIC = 314159;
 
 class Logging;
+class LogEntry;
 extern Logging gLog;
 // LOG_MAGIC while gLog is usable; 0 before its construction ends and from its destruction on.
 extern volatile int32_t gLogMagic;
@@ -60,6 +62,15 @@ class Logging {
   // Applies the filters; on acceptance takes the lock (released by LOG_END) and writes the head.
   bool beginEntry(int32_t type, const char* sourcePath, const std::string& prefix);
 
+  void init(const LogPars& logPars);
+  // 0 rotated, -1 no file stream, -2 old backup not removable, -3 log file not renamable.
+  int backupLogFile();
+
+  LogPars mLogPars;
+
+ private:
+  // Text goes into an entry only through the LogEntry that owns it.
+  friend class LogEntry;
   Logging& operator<<(int32_t value);
   Logging& operator<<(const std::string& text);
   Logging& operator<<(std::string_view text);
@@ -75,13 +86,6 @@ class Logging {
     return *this;
   }
 
-  void init(const LogPars& logPars);
-  // 0 rotated, -1 no file stream, -2 old backup not removable, -3 log file not renamable.
-  int backupLogFile();
-
-  LogPars mLogPars;
-
- private:
   static std::string mutexName();
   static std::string getTimeString();
   static std::string getDateString();
@@ -89,6 +93,8 @@ class Logging {
   void appendText(std::string_view text);
   void hexDump(std::string_view bytes);
   void endEntry();
+  // Drops the text composed so far and gives the lock back.
+  void abandonEntry();
   void writeEntry(const std::string& line);
   // Writes a line to the outputs without the size check (used while already rotating).
   void emitLine(const std::string& line);
@@ -109,10 +115,44 @@ class Logging {
 #define KX_FUNCTION_SIGNATURE __PRETTY_FUNCTION__
 #endif
 
-// Swallows the value of a finished "gLog << ... << LOG_END" chain; '&' binds more loosely than
-// '<<'.
+// One accepted entry: it holds the log's lock from beginEntry on and gives it back exactly once,
+// at the first end marker or, failing that, when the statement ends. Whatever is inserted after
+// the marker is dropped, so a logged value that happens to equal the marker ends the entry early
+// but can neither release the lock twice nor write outside it. An operand that throws abandons the
+// entry: its text is dropped and the lock released while the exception passes.
+class LogEntry {
+ public:
+  explicit LogEntry(Logging& log) : mLog(log), mExceptionsAtStart(std::uncaught_exceptions()) {}
+  ~LogEntry();
+  LogEntry(const LogEntry&) = delete;
+  LogEntry& operator=(const LogEntry&) = delete;
+
+  LogEntry& operator<<(int32_t value);
+  LogEntry& operator<<(std::ostream& (*manipulator)(std::ostream&)) { return insert(manipulator); }
+  LogEntry& operator<<(std::ios_base& (*manipulator)(std::ios_base&)) {
+    return insert(manipulator);
+  }
+  template <typename T>
+  LogEntry& operator<<(const T& value) {
+    return insert(value);
+  }
+
+ private:
+  template <typename T>
+  LogEntry& insert(const T& value) {
+    if (mIsOpen) mLog << value;
+    return *this;
+  }
+
+  Logging& mLog;
+  const int mExceptionsAtStart;
+  bool mIsOpen = true;
+};
+
+// Swallows the value of a finished "KXLOG(type) << ... << LOG_END" chain; '&' binds more loosely
+// than '<<'.
 struct LogVoidify {
-  void operator&(Logging&) {}
+  void operator&(LogEntry&) {}
 };
 
 // One expression, so it can stand unbraced after an if without capturing that if's else. The head
@@ -123,4 +163,4 @@ struct LogVoidify {
        (type), __FILE__,                                                                 \
        Logging::buildLogPrefixFromSignature(__FILE__, __LINE__, KX_FUNCTION_SIGNATURE))) \
       ? (void)0                                                                          \
-      : LogVoidify() & gLog
+      : LogVoidify() & LogEntry(gLog)

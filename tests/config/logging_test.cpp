@@ -11,6 +11,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -522,6 +523,63 @@ TEST_F(LoggingTest, EntriesOfSeveralThreadsNeverInterleave) {
     EXPECT_EQ(std::stoi(parts[2]), next[t]++) << "line " << i;
   }
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kEntries) << "thread " << t;
+}
+
+// Values equal to the end marker, operands that throw and a missing marker, from several threads
+// at once: every line is one whole entry, and the lock is free afterwards.
+TEST_F(LoggingTest, EntriesStayWholeWhateverIsLoggedOrThrown) {
+  gLog.init(pars(true, false));
+  constexpr int kThreads = 4;
+  constexpr int kEntries = 400;
+  auto operand = [](int i) -> std::string {
+    if (i % 4 == 2) throw std::runtime_error("operand");
+    return "x";
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &operand] {
+      for (int i = 0; i < kEntries; ++i) {
+        switch (i % 4) {
+          case 0:
+            KXLOG(LOG_INF) << "thread " << t << " entry " << i << " whole" << LOG_END;
+            break;
+          case 1:
+            KXLOG(LOG_INF) << "thread " << t << " entry " << i << " cut"
+                           << static_cast<int32_t>(LOG_END) << " lost " << i << LOG_END;
+            break;
+          case 2:
+            try {
+              KXLOG(LOG_INF) << "thread " << t << " entry " << i << operand(i) << LOG_END;
+            } catch (const std::runtime_error&) {
+            }
+            break;
+          default:
+            KXLOG(LOG_INF) << "thread " << t << " entry " << i << " open";
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  expectFinishes([] { KXLOG(LOG_INF) << "after" << LOG_END; }, "an entry after the threads");
+
+  const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(logPath()));
+  const int kLinesPerThread = kEntries / 4 * 3;
+  ASSERT_EQ(lines.size(), 5u + kThreads * kLinesPerThread + 1);
+  const std::regex entry(
+      ".{12}\\|INF\\|.{6}\\|logging_test\\.cpp\\| *[0-9]+\\| .{32}\\| "
+      "thread ([0-9]) entry ([0-9]+) (whole|cut|open)");
+  const char* const kKinds[] = {"whole", "cut", "", "open"};
+  std::vector<int> next(kThreads, 0);
+  for (size_t i = 5; i + 1 < lines.size(); ++i) {
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(lines[i], parts, entry)) << "line " << i << ": " << lines[i];
+    const int t = std::stoi(parts[1]);
+    if (next[t] % 4 == 2) ++next[t];  // the thrown entry left no line
+    EXPECT_EQ(std::stoi(parts[2]), next[t]) << "line " << i;
+    EXPECT_EQ(parts[3].str(), kKinds[next[t] % 4]) << "line " << i;
+    ++next[t];
+  }
+  EXPECT_EQ(textOf(lines.back()), "after");
 }
 
 TEST_F(LoggingTest, HexDumpLayout) {
