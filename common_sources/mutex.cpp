@@ -7,10 +7,13 @@
 
 #include "thread_id.h"
 
-FILE* Mutex::sOutStream = stdout;
-FILE* Mutex::sErrStream = stderr;
+FILE* Mutex::sOutStream = nullptr;
+FILE* Mutex::sErrStream = nullptr;
 
 namespace {
+
+FILE* outStream() { return Mutex::sOutStream ? Mutex::sOutStream : stdout; }
+FILE* errStream() { return Mutex::sErrStream ? Mutex::sErrStream : stderr; }
 
 void reportError(FILE* stream, const char* head, int errorNumber) {
   std::fprintf(stream, "%serrno = %d, error: %s\n", head, errorNumber, std::strerror(errorNumber));
@@ -30,18 +33,19 @@ Mutex::Mutex(const char* name) : mName{}, mIsInitialised(false), mIsLocked(false
   std::snprintf(head, sizeof(head),
                 "Mutex::Mutex(): **** Error initializing semaphore by thread %lu! **** ",
                 currentThreadId());
-  reportError(sOutStream, head, errorNumber);
+  reportError(outStream(), head, errorNumber);
 }
 
 Mutex::~Mutex() {
-  if (sem_destroy(&mSemaphore) == 0) return;
+  // A semaphore that was never created is not destroyed.
+  if (!mIsInitialised || sem_destroy(&mSemaphore) == 0) return;
   const int errorNumber = errno;
   char head[200];
   std::snprintf(head, sizeof(head),
                 "Mutex::~Mutex(): Semaphore '%s' (OS X ID not available) of thread %lu could not "
                 "be destroyed!",
                 mName, currentThreadId());
-  reportError(sOutStream, head, errorNumber);
+  reportError(outStream(), head, errorNumber);
 }
 
 int Mutex::lock() {
@@ -53,7 +57,7 @@ int Mutex::lock() {
   std::snprintf(head, sizeof(head),
                 "Mutex::lock(): **** Error locking semaphore '%s' by thread %lu! **** ", mName,
                 currentThreadId());
-  reportError(sOutStream, head, errorNumber);
+  reportError(outStream(), head, errorNumber);
   return result;
 }
 
@@ -68,7 +72,7 @@ int Mutex::unlock() {
   std::snprintf(head, sizeof(head),
                 "Mutex::unlock(): **** Error unlocking semaphore '%s' by thread %lu'! **** ", mName,
                 currentThreadId());
-  reportError(sErrStream, head, errorNumber);
+  reportError(errStream(), head, errorNumber);
   mIsLocked = false;
   return result;
 }

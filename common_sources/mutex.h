@@ -19,7 +19,10 @@ class Mutex {
   bool isInitialised() const { return mIsInitialised; }
   bool isLocked() const { return mIsLocked; }
 
-  // Streams the failure messages go to; tests redirect them to capture the text.
+  // Where the failure messages go instead of standard output and standard error; tests set them
+  // to capture the text. Null means the standard stream. They are plain pointers, set before any
+  // constructor runs, because the log's own Mutex is built during static initialisation, when
+  // stdout of the C runtime may not have been looked up yet.
   static FILE* sOutStream;
   static FILE* sErrStream;
 

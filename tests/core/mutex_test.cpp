@@ -16,6 +16,11 @@ class MutexTestAccess {
     return saved;
   }
   static void restoreSemaphore(Mutex& mutex, sem_t saved) { mutex.mSemaphore = saved; }
+  // As if sem_init had failed: the handle is unusable and the flag clear.
+  static sem_t failInitialisation(Mutex& mutex) {
+    mutex.mIsInitialised = false;
+    return breakSemaphore(mutex);
+  }
 };
 
 namespace {
@@ -71,8 +76,8 @@ TEST(MutexTest, FailuresAreReportedOnTheirStreamAndReturned) {
     EXPECT_NE(lockResult, 0);
     EXPECT_NE(unlockResult, 0);
   }
-  Mutex::sOutStream = stdout;
-  Mutex::sErrStream = stderr;
+  Mutex::sOutStream = nullptr;
+  Mutex::sErrStream = nullptr;
 
   const std::string outText = readAll(out);
   const std::string errText = readAll(err);
@@ -98,6 +103,22 @@ TEST(MutexTest, FailuresAreReportedOnTheirStreamAndReturned) {
       << "the lock report belongs on stdout";
   EXPECT_EQ(std::count(errText.begin(), errText.end(), '\n'), 1) << errText;
   EXPECT_NE(errText.find(", error: "), std::string::npos) << errText;
+}
+
+TEST(MutexTest, SemaphoreThatWasNeverCreatedIsNotDestroyed) {
+  FILE* out = std::tmpfile();
+  ASSERT_TRUE(out);
+  Mutex::sOutStream = out;
+  sem_t real;
+  {
+    Mutex mutex("uninitialised");
+    real = MutexTestAccess::failInitialisation(mutex);
+  }
+  Mutex::sOutStream = nullptr;
+  sem_destroy(&real);
+  const std::string outText = readAll(out);
+  std::fclose(out);
+  EXPECT_EQ(outText, "") << "destroying a semaphore that never existed was attempted";
 }
 
 }  // namespace
