@@ -141,9 +141,11 @@ void DaemonProxy::waitForCatalogue() {
 
 void DaemonProxy::announceMode(std::string& lastModeSent) {
   const std::string modeName = mAddinP->getCurrentModeName();
-  if (modeName == lastModeSent && !mIsModeToSend) return;
+  // Taken before the call: a reconnect of the watch thread during the call asks again, and that
+  // request must survive until the next pass.
+  const bool isModeToSend = mIsModeToSend.exchange(false);
+  if (modeName == lastModeSent && !isModeToSend) return;
   if (KxLibrary::api().setApplMode(kModeApplName, modeName.c_str()) == 0) lastModeSent = modeName;
-  mIsModeToSend = false;
 }
 
 void DaemonProxy::readMouseEvents() {

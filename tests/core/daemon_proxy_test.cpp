@@ -134,4 +134,21 @@ TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
   EXPECT_LT(reads, 1000) << "the reading loop spins on a failing library";
 }
 
+// The watch thread may reconnect while the reading thread is inside kxSetApplMode; the mode must
+// then be announced once more, or a restarted daemon never learns it.
+TEST(DaemonProxyTest, ReconnectDuringAnAnnouncementAnnouncesAgain) {
+  FakeKxApi::install();
+  FakeKxApi& fake = FakeKxApi::instance();
+  ASSERT_EQ(kxAddinStart(), 0);
+  DaemonProxy* proxy = sAddinP->mDaemonProxyP;
+  {
+    std::lock_guard<std::mutex> guard(fake.mLock);
+    fake.mDuringSetApplMode = [proxy] { proxy->connect(); };
+  }
+  sAddinP->mCreoProxyP->mMnuProgress = 1.0;  // no host here to end the catalogue step
+  const bool isAnnouncedAgain = fake.waitForCall("kxSetApplMode", 2, 5000);
+  kxAddinStop();
+  EXPECT_TRUE(isAnnouncedAgain) << "the reconnect's request to announce the mode was lost";
+}
+
 }  // namespace

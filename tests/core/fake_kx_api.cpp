@@ -83,7 +83,14 @@ int32_t KX_CALL fakeSetDllLogFlags(const char*, int32_t, int32_t, int32_t, int32
 }
 
 int32_t KX_CALL fakeSetApplMode(const char*, const char*) {
-  FakeKxApi::instance().record("kxSetApplMode");
+  FakeKxApi& fake = FakeKxApi::instance();
+  fake.record("kxSetApplMode");
+  std::function<void()> during;
+  {
+    std::lock_guard<std::mutex> guard(fake.mLock);
+    during.swap(fake.mDuringSetApplMode);
+  }
+  if (during) during();
   return 0;
 }
 
@@ -122,6 +129,7 @@ void FakeKxApi::reset() {
   mSetParameterResult = 0;
   mIsGetEventImmediate = false;
   mGetEventCalls = 0;
+  mDuringSetApplMode = nullptr;
 }
 
 void FakeKxApi::record(const char* name) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ class FakeKxApi {
   // A library whose read returns at once when nothing is pending, as a daemon-less one may.
   std::atomic<bool> mIsGetEventImmediate{false};
   std::atomic<long> mGetEventCalls{0};
+  // Runs inside the next kxSetApplMode, once, as another thread's work would during that call.
+  std::function<void()> mDuringSetApplMode;
 
   std::mutex mLock;
   std::vector<FakeCall> mCalls;
