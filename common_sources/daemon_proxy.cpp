@@ -32,6 +32,8 @@ DaemonProxy::DaemonProxy(CKxAddin* addinP)
   mIsReading = true;
   if (pthread_create(&mReadThread, nullptr, &DaemonProxy::readThread, this) != 0) {
     mIsReading = false;
+  } else {
+    pthread_detach(mReadThread);
   }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }

@@ -54,6 +54,9 @@ CKxAddin::CKxAddin()
   if (pthread_create(&mWatchThread, nullptr, &CKxAddin::watchConnection, this) != 0) {
     mIsWatching = false;
     KXLOG(LOG_ERR) << "Error creating reading thread!" << LOG_END;
+  } else {
+    // Its running flag says when it is done; detached, its record goes with it.
+    pthread_detach(mWatchThread);
   }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }
@@ -72,6 +75,8 @@ CKxAddin::~CKxAddin() {
   mDaemonProxyP = nullptr;
   delete mCreoProxyP;
   mCreoProxyP = nullptr;
+  // No thread of ours calls the library any more; the next start loads it afresh.
+  KxLibrary::release();
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
 }
 

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
+#include <string>
 
 namespace {
 
-std::once_flag sLoadOnce;
+std::mutex sLoadLock;
+std::atomic<bool> sIsLoadTried{false};
 
 template <typename Fn>
 void bind(HMODULE module, KxOrdinal ordinal, Fn& slot) {
@@ -14,25 +17,75 @@ void bind(HMODULE module, KxOrdinal ordinal, Fn& slot) {
       reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
 }
 
+// The folder of the module this code is linked into (the plug-in DLL), with a trailing '\'.
+std::string ownFolder() {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&ownFolder), &self)) {
+    return std::string();
+  }
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  const std::string full(path, length);
+  const size_t slash = full.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+}
+
 }  // namespace
 
-KxLibrary& KxLibrary::api() {
+KxLibrary& KxLibrary::instance() {
   static KxLibrary sLibrary;
-  std::call_once(sLoadOnce, [] { sLibrary.load(); });
   return sLibrary;
 }
 
+KxLibrary& KxLibrary::api() {
+  KxLibrary& library = instance();
+  if (!sIsLoadTried.load(std::memory_order_acquire)) {
+    std::lock_guard<std::mutex> guard(sLoadLock);
+    if (!sIsLoadTried.load(std::memory_order_relaxed)) {
+      if (!library.mIsInstalled) library.load();
+      sIsLoadTried.store(true, std::memory_order_release);
+    }
+  }
+  return library;
+}
+
 void KxLibrary::install(const KxApi& table) {
-  // Mark the one-time load as done so the real file is never looked for.
-  std::call_once(sLoadOnce, [] {});
-  KxLibrary& library = api();
+  std::lock_guard<std::mutex> guard(sLoadLock);
+  KxLibrary& library = instance();
+  if (library.mModule) FreeLibrary(static_cast<HMODULE>(library.mModule));
+  library.mModule = nullptr;
   library.mApi = table;
   library.mIsLoaded = true;
+  library.mIsInstalled = true;
+  sIsLoadTried = true;
+}
+
+void KxLibrary::release() {
+  std::lock_guard<std::mutex> guard(sLoadLock);
+  KxLibrary& library = instance();
+  if (library.mIsInstalled) return;
+  library.mApi = KxApi();
+  library.mIsLoaded = false;
+  if (library.mModule) FreeLibrary(static_cast<HMODULE>(library.mModule));
+  library.mModule = nullptr;
+  sIsLoadTried = false;
 }
 
 void KxLibrary::load() {
-  HMODULE module = LoadLibraryA(kFileName);
+  // The copy beside the plug-in first, by its full path, so no other folder (least of all the
+  // host's current one) can slip in another file of the same name; then the system's search.
+  const std::string folder = ownFolder();
+  const std::string besidePlugin = folder + kFileName;
+  HMODULE module = nullptr;
+  if (!folder.empty() && GetFileAttributesA(besidePlugin.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    module = LoadLibraryExA(besidePlugin.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  if (!module) module = LoadLibraryA(kFileName);
   if (!module) return;
+  mModule = module;
   bind(module, KX_ORD_CONNECT, mApi.connect);
   bind(module, KX_ORD_DISCONNECT, mApi.disconnect);
   bind(module, KX_ORD_GET_EVENT, mApi.getEvent);

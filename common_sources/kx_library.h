@@ -12,10 +12,14 @@ class KxLibrary {
   static constexpr const char* kFileName = "kvx_ctrlr_64.dll";
   static constexpr int32_t kUnbound = -1;
 
-  // Loads the library on first use.
+  // Loads the library on first use after start-up (once: a missing library is looked for again at
+  // the next start, not at every call).
   static KxLibrary& api();
   // Replaces the bound operations; the library file is then never loaded.
   static void install(const KxApi& table);
+  // Unbinds and unloads the library; called at shutdown, when no thread of the plug-in calls it
+  // any more. An installed table stays.
+  static void release();
 
   int32_t connect(int32_t reserved, const char* applName);
   int32_t disconnect();
@@ -35,8 +39,11 @@ class KxLibrary {
 
  private:
   KxLibrary() = default;
+  static KxLibrary& instance();
   void load();
 
   KxApi mApi;
   bool mIsLoaded = false;
+  bool mIsInstalled = false;
+  void* mModule = nullptr;  // HMODULE of the loaded file
 };
