@@ -1,21 +1,12 @@
 #include "daemon_proxy.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "creo_proxy.h"
 #include "kx_addin.h"
 #include "kx_library.h"
 #include "logging.h"
-
-namespace {
-
-void sleepMs(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-}  // namespace
+#include "sleep_ms.h"
 
 DaemonProxy::DaemonProxy(CKxAddin* addinP)
     : mAddinP(addinP),

@@ -1,12 +1,10 @@
 #include "kx_addin.h"
 
-#include <chrono>
-#include <thread>
-
 #include "creo_proxy.h"
 #include "daemon_proxy.h"
 #include "kx_library.h"
 #include "logging.h"
+#include "sleep_ms.h"
 
 CKxAddin* sAddinP = nullptr;
 
@@ -68,7 +66,7 @@ CKxAddin::~CKxAddin() {
   if (mDaemonProxyP) mDaemonProxyP->mIsToRead = false;
 
   // The threads are never joined: their own running flags tell when they are done.
-  while (mIsWatching) std::this_thread::sleep_for(std::chrono::milliseconds(kWatchIntervalMs));
+  while (mIsWatching) sleepMs(kWatchIntervalMs);
 
   if (mDaemonProxyP) mDaemonProxyP->resetLegacyCom1();
   delete mDaemonProxyP;
@@ -141,7 +139,7 @@ void* CKxAddin::watchConnection(void* addinP) {
   }
   do {
     if (!addin->mDaemonProxyP->checkConnection()) addin->mDaemonProxyP->connect();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kWatchIntervalMs));
+    sleepMs(kWatchIntervalMs);
   } while (addin->mIsToWatch);
   addin->mIsWatching = false;
   return nullptr;

@@ -37,14 +37,14 @@ ClientLink& ClientLink::instance() {
 }
 
 std::shared_ptr<ClientSession> ClientLink::current() {
-  std::lock_guard<std::mutex> lock(mMutex);
+  std::lock_guard<CallerMutex> lock(mMutex);
   return mSession;
 }
 
 void ClientLink::replaceSession(std::shared_ptr<ClientSession> session) {
   std::shared_ptr<ClientSession> old;
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     old = std::move(mSession);
     mSession = std::move(session);
     ++mGeneration;
@@ -55,7 +55,7 @@ void ClientLink::replaceSession(std::shared_ptr<ClientSession> session) {
 }
 
 int32_t ClientLink::connect(const std::string& applName) {
-  std::lock_guard<std::mutex> serial(mConnectMutex);
+  std::lock_guard<CallerMutex> serial(mConnectMutex);
   if (std::shared_ptr<ClientSession> old = current()) {
     std::vector<std::string> ignored;
     if (old->isAlive()) old->request(wire::kBye, ignored, kRequestTimeoutMs);
@@ -80,7 +80,7 @@ int32_t ClientLink::connect(const std::string& applName) {
 }
 
 int32_t ClientLink::disconnect() {
-  std::lock_guard<std::mutex> serial(mConnectMutex);
+  std::lock_guard<CallerMutex> serial(mConnectMutex);
   std::shared_ptr<ClientSession> session = current();
   int32_t result = KX_OK;
   if (!session || !session->isAlive()) {
@@ -111,7 +111,7 @@ int32_t ClientLink::getEvent(ControllerEvent& event) {
   uint64_t generation;
   std::shared_ptr<ClientSession> session;
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     generation = mGeneration;
     session = mSession;
   }
@@ -122,7 +122,7 @@ int32_t ClientLink::getEvent(ControllerEvent& event) {
   }
   // No live link: still wait out the bounded time so a caller looping on this never spins, but
   // return at once when a connect or disconnect happens.
-  std::unique_lock<std::mutex> lock(mMutex);
+  std::unique_lock<CallerMutex> lock(mMutex);
   mChanged.wait_until(lock, deadline, [&] { return mGeneration != generation; });
   return KX_ERR_NO_DAEMON;
 }

@@ -2,12 +2,13 @@
 // daemon. Callers from several threads need no lock of their own.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "caller_sync.h"
 
 #include "client_session.h"
 
@@ -45,9 +46,9 @@ class ClientLink {
   std::shared_ptr<ClientSession> current();
   void replaceSession(std::shared_ptr<ClientSession> session);
 
-  std::mutex mConnectMutex;  // one connect or disconnect at a time
-  std::mutex mMutex;         // guards mSession and mGeneration
-  std::condition_variable mChanged;
+  CallerMutex mConnectMutex;  // one connect or disconnect at a time
+  CallerMutex mMutex;         // guards mSession and mGeneration
+  CallerCondition mChanged;
   std::shared_ptr<ClientSession> mSession;
   uint64_t mGeneration = 0;
 };

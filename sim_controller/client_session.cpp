@@ -12,7 +12,7 @@ bool ClientSession::open(uint16_t port, int timeoutMs) {
     return false;
   }
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     mIsAlive = true;
     mIsStopping = false;
   }
@@ -21,7 +21,7 @@ bool ClientSession::open(uint16_t port, int timeoutMs) {
 }
 
 bool ClientSession::isAlive() {
-  std::lock_guard<std::mutex> lock(mMutex);
+  std::lock_guard<CallerMutex> lock(mMutex);
   return mIsAlive;
 }
 
@@ -29,22 +29,22 @@ int32_t ClientSession::request(const std::string& request, std::vector<std::stri
                                int timeoutMs) {
   uint32_t seq;
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     if (!mIsAlive) return -1;
     seq = mNextSeq++;
     mPending.insert(seq);
   }
   std::string line = std::to_string(seq) + " " + request + "\n";
   {
-    std::lock_guard<std::mutex> lock(mSendMutex);
+    std::lock_guard<CallerMutex> lock(mSendMutex);
     if (mTraceSink) mTraceSink("-> " + request);
     if (!mSocket.sendAll(line)) {
-      std::lock_guard<std::mutex> lock(mMutex);
+      std::lock_guard<CallerMutex> lock(mMutex);
       mPending.erase(seq);
       return -1;
     }
   }
-  std::unique_lock<std::mutex> lock(mMutex);
+  std::unique_lock<CallerMutex> lock(mMutex);
   bool answered = mChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                     [&] { return !mIsAlive || mReplies.count(seq) != 0; });
   mPending.erase(seq);
@@ -59,7 +59,7 @@ int32_t ClientSession::request(const std::string& request, std::vector<std::stri
 }
 
 int ClientSession::waitEvent(ControllerEvent& event, int timeoutMs) {
-  std::unique_lock<std::mutex> lock(mMutex);
+  std::unique_lock<CallerMutex> lock(mMutex);
   mChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                     [&] { return !mIsAlive || !mEvents.empty(); });
   if (!mEvents.empty()) {
@@ -72,7 +72,7 @@ int ClientSession::waitEvent(ControllerEvent& event, int timeoutMs) {
 
 void ClientSession::close() {
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     mIsAlive = false;
     mIsStopping = true;
     mEvents.clear();
@@ -86,7 +86,7 @@ void ClientSession::close() {
 void ClientSession::readLoop() {
   for (;;) {
     {
-      std::lock_guard<std::mutex> lock(mMutex);
+      std::lock_guard<CallerMutex> lock(mMutex);
       if (mIsStopping) break;
     }
     std::string line;
@@ -94,7 +94,7 @@ void ClientSession::readLoop() {
     int rc = mSocket.readLine(line, 100);
     if (rc == 0) continue;
     if (rc < 0) {
-      std::lock_guard<std::mutex> lock(mMutex);
+      std::lock_guard<CallerMutex> lock(mMutex);
       if (!mIsStopping) mError = mSocket.errorText();
       break;
     }
@@ -102,7 +102,7 @@ void ClientSession::readLoop() {
     handleLine(line);
   }
   {
-    std::lock_guard<std::mutex> lock(mMutex);
+    std::lock_guard<CallerMutex> lock(mMutex);
     mIsAlive = false;
   }
   mChanged.notify_all();
@@ -115,7 +115,7 @@ void ClientSession::handleLine(const std::string& line) {
     int64_t seq;
     if (!WireCodec::parseInt(words[1], 0, UINT32_MAX, seq)) return;
     {
-      std::lock_guard<std::mutex> lock(mMutex);
+      std::lock_guard<CallerMutex> lock(mMutex);
       if (mPending.count(static_cast<uint32_t>(seq)) == 0) return;
       mReplies[static_cast<uint32_t>(seq)].assign(words.begin() + 2, words.end());
     }
@@ -130,7 +130,7 @@ void ClientSession::handleLine(const std::string& line) {
       event.values[i] = static_cast<int16_t>(v);
     }
     {
-      std::lock_guard<std::mutex> lock(mMutex);
+      std::lock_guard<CallerMutex> lock(mMutex);
       // A reader that stopped reading must not make the library grow without bound.
       if (mEvents.size() >= kMaxQueuedEvents) mEvents.pop_front();
       mEvents.push_back(event);

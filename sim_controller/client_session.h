@@ -2,7 +2,6 @@
 // events off the socket, so any number of caller threads can wait for their own reply or an event.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -11,6 +10,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "caller_sync.h"
 
 #include "net_socket.h"
 
@@ -47,9 +48,9 @@ class ClientSession {
   static constexpr size_t kMaxQueuedEvents = 4096;
 
   NetSocket mSocket;
-  std::mutex mSendMutex;
-  std::mutex mMutex;
-  std::condition_variable mChanged;
+  CallerMutex mSendMutex;
+  CallerMutex mMutex;
+  CallerCondition mChanged;
   std::map<uint32_t, std::vector<std::string>> mReplies;
   std::set<uint32_t> mPending;  // requests still waiting; late replies to others are dropped
   std::deque<ControllerEvent> mEvents;

@@ -4,17 +4,19 @@
 #include <ws2tcpip.h>
 
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
-void startWinsock() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  });
+// Win32's own once: the threads library's would register the calling thread (see caller_sync.h).
+INIT_ONCE sWinsockOnce = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK startWinsockOnce(PINIT_ONCE, PVOID, PVOID*) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  return TRUE;
 }
+
+void startWinsock() { InitOnceExecuteOnce(&sWinsockOnce, startWinsockOnce, nullptr, nullptr); }
 
 sockaddr_in loopback(uint16_t port) {
   sockaddr_in addr{};
