@@ -12,7 +12,7 @@
 
 namespace {
 
-int countEvents(const Journal& j, const std::string& kind, const std::string& key = "",
+int countEvents(const HostJournal& j, const std::string& kind, const std::string& key = "",
                 const std::string& value = "") {
   int n = 0;
   for (const std::string& l : j.linesFrom(0)) {
@@ -26,7 +26,7 @@ int countEvents(const Journal& j, const std::string& kind, const std::string& ke
 }
 
 TEST(HostSessionTest, NoCurrentModelGivesBadContext) {
-  Journal j;
+  HostJournal j;
   HostSession s(&j);
   ProMode mode = 99;
   int win = 99;
@@ -58,7 +58,7 @@ TEST(HostSessionTest, NoCurrentModelGivesBadContext) {
 }
 
 TEST(HostSessionTest, ModeFollowsTheCurrentWindowAndSketchKeepsIt) {
-  Journal j;
+  HostJournal j;
   HostSession s(&j);
   std::string error;
   int part = s.openModel("part", "p1", false, &error);
@@ -93,7 +93,7 @@ TEST(HostSessionTest, ModeFollowsTheCurrentWindowAndSketchKeepsIt) {
 }
 
 TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
-  Journal j;
+  HostJournal j;
   HostSession s(&j);
   std::string error;
   s.openModel("assembly", "a1", false, &error);
@@ -181,7 +181,7 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
 }
 
 TEST(HostSessionTest, ViewsPerWindow) {
-  Journal j;
+  HostJournal j;
   HostSession s(&j);
   std::string error;
   int w1 = s.openModel("part", "p1", false, &error);
@@ -228,7 +228,7 @@ ProError otherFire() {
 }
 
 TEST(HostSessionTest, NotificationsSetReplaceUnset) {
-  Journal j;
+  HostJournal j;
   HostSession s(&j);
   gFired = 0;
   EXPECT_EQ(s.notificationSet(24, countFire), PRO_TK_NO_ERROR);
@@ -264,7 +264,7 @@ int countingAction(uiCmdCmdId, uiCmdValue*, void*) {
 }
 
 TEST(MacroEngineTest, UndoModelByRoute) {
-  Journal j;
+  HostJournal j;
   CommandRegistry cmds(&j);
   MacroEngine e(&j, &cmds);
   struct Row {
@@ -296,7 +296,7 @@ TEST(MacroEngineTest, UndoModelByRoute) {
 }
 
 TEST(MacroEngineTest, UnknownCommandsAndArgumentsAreReported) {
-  Journal j;
+  HostJournal j;
   CommandRegistry cmds(&j);
   MacroEngine e(&j, &cmds);
   struct Row {
@@ -329,7 +329,7 @@ TEST(MacroEngineTest, UnknownCommandsAndArgumentsAreReported) {
 }
 
 TEST(MacroEngineTest, MapkeyRunsTrailFileFromDoubledPath) {
-  Journal j;
+  HostJournal j;
   CommandRegistry cmds(&j);
   MacroEngine e(&j, &cmds);
   std::string dir = testing::TempDir();
@@ -366,7 +366,7 @@ TEST(MacroEngineTest, MapkeyRunsTrailFileFromDoubledPath) {
 }
 
 TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
-  Journal j;
+  HostJournal j;
   CommandRegistry cmds(&j);
   uiCmdCmdId id = nullptr, again = nullptr, other = nullptr;
   ASSERT_EQ(cmds.add("Kx_Move", action, PRO_B_TRUE, value, unavailable, &id), PRO_TK_NO_ERROR);
@@ -397,7 +397,7 @@ TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
 }
 
 TEST(CommandRegistryTest, DetachedCommandsAreNotOfferedUntilRegisteredAgain) {
-  Journal j;
+  HostJournal j;
   CommandRegistry cmds(&j);
   uiCmdCmdId mine = nullptr, other = nullptr;
   ASSERT_EQ(cmds.add("Kx_Mine", action, PRO_B_FALSE, nullptr, nullptr, &mine), PRO_TK_NO_ERROR);

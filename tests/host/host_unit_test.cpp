@@ -423,7 +423,7 @@ TEST(MenuBarTest, InsertionNextToNeighbour) {
                       {nullptr, false, PRO_TK_NO_ERROR, "", "File"},
                       {"Nope", false, PRO_TK_E_NOT_FOUND, "", ""}};
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    Journal j;
+    HostJournal j;
     MenuBar bar(&j);
     ProError err = bar.addMenu("Korvex", "Korvex", rows[i].neighbour, rows[i].after);
     EXPECT_EQ(err, rows[i].result) << "row " << i;
@@ -441,7 +441,7 @@ TEST(MenuBarTest, InsertionNextToNeighbour) {
 }
 
 TEST(MenuBarTest, CheckButtonsInOrderAndParentsChecked) {
-  Journal j;
+  HostJournal j;
   MenuBar bar(&j);
   ASSERT_EQ(bar.addMenu("Korvex", "Korvex", "Help", false), PRO_TK_NO_ERROR);
   uiCmdCmdId cmd = reinterpret_cast<uiCmdCmdId>(&j);
