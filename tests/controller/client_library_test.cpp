@@ -9,8 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "ctrl_library.h"
-#include "daemon_process.h"
+#include "daemon_fixture.h"
 
 namespace {
 

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "ctrl_library.h"
-#include "daemon_process.h"
+#include "daemon_fixture.h"
 
 namespace {
 
