@@ -208,22 +208,6 @@ TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
   EXPECT_NE(lib->connect(0, nullptr), 0);
 }
 
-TEST_F(ClientLibrary, ModeAnnouncementsAreJournaledWithTheirNames) {
-  start();
-  connect();
-  const char* modes[] = {"Part", "Assembly", "Sheet_Metal", "Default"};
-  for (size_t i = 0; i < sizeof modes / sizeof modes[0]; ++i) {
-    ASSERT_EQ(lib->setApplMode("Creo", modes[i]), 0) << "row " << i;
-    EXPECT_EQ(daemon.control("mode"), std::string("ok ") + modes[i]) << "row " << i;
-    EXPECT_EQ(daemon
-                  .journalLines({"\"ev\":\"mode\"", "\"application\":\"Creo\"",
-                                 std::string("\"mode\":\"") + modes[i] + "\""})
-                  .size(),
-              1u)
-        << "row " << i;
-  }
-}
-
 TEST_F(ClientLibrary, RawEventsAndCapMotionArriveWithTheirValues) {
   start();
   connect();

@@ -88,6 +88,7 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
     const Row& r = rows[i];
     if (r.mode) {
       ASSERT_EQ(lib->setApplMode("Creo", r.mode), 0) << "row " << i;
+      EXPECT_EQ(daemon.control("mode"), std::string("ok ") + r.mode) << "row " << i;
     }
     EXPECT_EQ(daemon.control("button " + std::to_string(r.button)), r.reply) << "row " << i;
     int32_t code = -1;
