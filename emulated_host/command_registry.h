@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "journal.h"
+#include "host_journal.h"
 #include "pro_toolkit.h"
 
 struct ui_cmd_handle {
@@ -32,7 +32,7 @@ struct ui_cmd_value {
 
 class CommandRegistry {
  public:
-  explicit CommandRegistry(Journal* journal) : mJournal(journal) {}
+  explicit CommandRegistry(HostJournal* journal) : mJournal(journal) {}
 
   ProError add(const char* name, uiCmdCmdActFn action, ProBoolean check, uiCmdCmdValFn value,
                uiCmdAccessFn access, uiCmdCmdId* out);
@@ -57,7 +57,7 @@ class CommandRegistry {
   int callbackDepth() const { return mDepth; }
 
  private:
-  Journal* mJournal;
+  HostJournal* mJournal;
   std::vector<std::unique_ptr<ui_cmd_handle>> mCommands;
   int mDepth = 0;
 };

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "command_registry.h"
+#include "host_journal.h"
 #include "host_session.h"
-#include "journal.h"
 #include "macro_engine.h"
 #include "menu_bar.h"
 
@@ -52,7 +52,7 @@ class HostApp {
   // One message of the host's message loop.
   static void dispatch(const MSG& msg);
 
-  Journal& journal() { return mJournal; }
+  HostJournal& journal() { return mJournal; }
   HostSession& session() { return mSession; }
   CommandRegistry& commands() { return mCommands; }
   MenuBar& menus() { return mMenus; }
@@ -82,7 +82,7 @@ class HostApp {
 
  private:
   HostOptions mOptions;
-  Journal mJournal;
+  HostJournal mJournal;
   HostSession mSession;
   CommandRegistry mCommands;
   MenuBar mMenus;

@@ -64,7 +64,7 @@ std::string pathText(const std::vector<int>& path) {
 
 }  // namespace
 
-HostSession::HostSession(Journal* journal) : mJournal(journal) {}
+HostSession::HostSession(HostJournal* journal) : mJournal(journal) {}
 
 HostSession::~HostSession() {
   for (void* block : mArrays) std::free(block);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "journal.h"
+#include "host_journal.h"
 #include "pro_toolkit.h"
 
 struct HostComponent {
@@ -47,7 +47,7 @@ struct HostWindow {
 
 class HostSession {
  public:
-  explicit HostSession(Journal* journal);
+  explicit HostSession(HostJournal* journal);
   ~HostSession();
 
   // Type is "part", "assembly" or "drawing". Returns the new window's id, or -1 and an error.
@@ -98,7 +98,7 @@ class HostSession {
   HostWindow* windowFor(ProMdl model, ProView view, ProError* err);
   pro_model_handle* newModel(const std::string& name, ProMode type);
 
-  Journal* mJournal;
+  HostJournal* mJournal;
   std::deque<std::unique_ptr<pro_model_handle>> mModels;
   std::deque<std::unique_ptr<HostWindow>> mWindows;
   HostWindow* mCurrent = nullptr;

@@ -16,7 +16,7 @@ const std::set<std::string>& editCommands() {
 
 }  // namespace
 
-MacroEngine::MacroEngine(Journal* journal, CommandRegistry* commands)
+MacroEngine::MacroEngine(HostJournal* journal, CommandRegistry* commands)
     : mJournal(journal), mCommands(commands) {}
 
 ProError MacroEngine::load(const std::string& macro) {

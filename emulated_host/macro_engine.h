@@ -9,13 +9,13 @@
 #include <string>
 
 #include "command_registry.h"
-#include "journal.h"
+#include "host_journal.h"
 #include "mapkey_table.h"
 #include "pro_toolkit.h"
 
 class MacroEngine {
  public:
-  MacroEngine(Journal* journal, CommandRegistry* commands);
+  MacroEngine(HostJournal* journal, CommandRegistry* commands);
 
   ProError load(const std::string& macro);
   bool hasQueued() const { return !mQueue.empty(); }
@@ -37,7 +37,7 @@ class MacroEngine {
   void runStep(const MacroStep& step, const std::string& route, int depth);
   void replayTrail(const std::string& file, int depth);
 
-  Journal* mJournal;
+  HostJournal* mJournal;
   CommandRegistry* mCommands;
   MapkeyTable mMapkeys;
   std::deque<std::string> mQueue;

@@ -1,6 +1,6 @@
 #include "menu_bar.h"
 
-MenuBar::MenuBar(Journal* journal) : mJournal(journal) {
+MenuBar::MenuBar(HostJournal* journal) : mJournal(journal) {
   static const char* const kHostMenus[] = {"File", "Edit",         "View",  "Insert", "Analysis",
                                            "Info", "Applications", "Tools", "Window", "Help"};
   static const char* const kFirstItems[] = {"Open",     "Undo",       "Refit",     "Datum Plane",

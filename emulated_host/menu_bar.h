@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "journal.h"
+#include "host_journal.h"
 #include "pro_toolkit.h"
 
 struct MenuItem {
@@ -25,7 +25,7 @@ struct Menu {
 
 class MenuBar {
  public:
-  explicit MenuBar(Journal* journal);
+  explicit MenuBar(HostJournal* journal);
 
   ProError addMenu(const std::string& name, const std::string& label, const char* neighbour,
                    bool after);
@@ -37,7 +37,7 @@ class MenuBar {
   int findItem(int menu, const std::string& nameOrLabel) const;
 
  private:
-  Journal* mJournal;
+  HostJournal* mJournal;
   std::vector<Menu> mMenus;
 };
 

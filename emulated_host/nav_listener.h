@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-class Journal;
+class HostJournal;
 
 class NavListener {
  public:
-  NavListener(Journal* journal, HWND target) : mJournal(journal), mTarget(target) {}
+  NavListener(HostJournal* journal, HWND target) : mJournal(journal), mTarget(target) {}
   ~NavListener();
   bool start(int port, std::string* error);
   void stop();
@@ -34,7 +34,7 @@ class NavListener {
 
  private:
   void loop();
-  Journal* mJournal;
+  HostJournal* mJournal;
   HWND mTarget;
   unsigned long long mSocket = ~0ull;
   std::thread mThread;

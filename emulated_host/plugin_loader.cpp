@@ -22,7 +22,7 @@ std::string windowsError(DWORD code) {
 }  // namespace
 
 bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
-  Journal& j = mApp->journal();
+  HostJournal& j = mApp->journal();
   HMODULE module = LoadLibraryW(toWide(entry.execFile).c_str());
   if (!module) {
     DWORD code = GetLastError();

@@ -67,7 +67,7 @@ std::string ScenarioRunner::where(const ScenarioStep& s) const {
 }
 
 int ScenarioRunner::run(std::string* error) {
-  Journal& j = mApp->journal();
+  HostJournal& j = mApp->journal();
   j.write(JsonLine("scenario_start")
               .str("file", mScenario.fileName())
               .num("steps", mScenario.steps().size()));
@@ -118,7 +118,7 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   const std::vector<std::string>& a = s.args;
   const std::string& v = s.verb;
   HostWindows& w = mApp->windows();
-  Journal& j = mApp->journal();
+  HostJournal& j = mApp->journal();
   if (v == "expect" || v == "expect-none" || v == "expect-count") {
     std::string why;
     if (!check(s, &why)) {

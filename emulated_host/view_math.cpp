@@ -38,12 +38,6 @@ void vectorTrf(const double in[3], const double m[4][4], double out[3]) {
   for (int c = 0; c < 3; ++c) out[c] = t[c];
 }
 
-void pointTrf(const double in[3], const double m[4][4], double out[3]) {
-  double t[3];
-  vectorTrf(in, m, t);
-  for (int c = 0; c < 3; ++c) out[c] = t[c] + m[3][c];
-}
-
 void rotation(const double axis[3], double angle, double out[4][4]) {
   identity(out);
   double x = axis[0], y = axis[1], z = axis[2];

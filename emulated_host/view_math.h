@@ -10,7 +10,6 @@ void copy(const double in[4][4], double out[4][4]);
 void multiply(const double a[4][4], const double b[4][4], double out[4][4]);
 // Only the rotation part: directions do not move with the translation.
 void vectorTrf(const double in[3], const double m[4][4], double out[3]);
-void pointTrf(const double in[3], const double m[4][4], double out[3]);
 // Rotation by angle (radians) about a unit axis, right-handed, for row vectors.
 void rotation(const double axis[3], double angle, double out[4][4]);
 // The host's own navigation: turns the view about the screen axes and pans it in the screen plane.

@@ -34,7 +34,7 @@ const int16_t kAtRest[6] = {0, 0, 0, 0, 0, 0};
 
 }  // namespace
 
-DaemonCore::DaemonCore(const DaemonConfig& config, Journal& journal, DatagramFn legacyOut)
+DaemonCore::DaemonCore(const DaemonConfig& config, JournalFile& journal, DatagramFn legacyOut)
     : mConfig(config), mJournal(journal), mLegacyOut(std::move(legacyOut)) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   setDeviceCount(config.mDeviceCount);
@@ -57,7 +57,7 @@ int32_t DaemonCore::addClient(SendFn send, CloseFn close) {
   Client& c = mClients[id];
   c.send = std::move(send);
   c.close = std::move(close);
-  mJournal.write(JsonLine("connect").add("client", id));
+  mJournal.write(JsonLine("connect").num("client", id));
   return id;
 }
 
@@ -66,8 +66,8 @@ void DaemonCore::removeClient(int32_t id, const std::string& reason) {
   auto it = mClients.find(id);
   if (it == mClients.end()) return;
   JsonLine line("disconnect");
-  line.add("client", id).add("reason", reason);
-  if (it->second.isRegistered) line.add("app", it->second.app);
+  line.num("client", id).str("reason", reason);
+  if (it->second.isRegistered) line.str("app", it->second.app);
   mJournal.write(line);
   KXLOG(LOG_INF) << "client " << id << " gone: " << reason << LOG_END;
   mClients.erase(it);
@@ -80,8 +80,8 @@ void DaemonCore::dropAllClients(const std::string& reason) {
     dropped.swap(mClients);
     for (auto& [id, c] : dropped) {
       JsonLine line("disconnect");
-      line.add("client", id).add("reason", reason);
-      if (c.isRegistered) line.add("app", c.app);
+      line.num("client", id).str("reason", reason);
+      if (c.isRegistered) line.str("app", c.app);
       mJournal.write(line);
     }
   }
@@ -127,8 +127,11 @@ void DaemonCore::sendEvent(int32_t clientId, int32_t code, const int16_t values[
   auto it = mClients.find(clientId);
   if (it == mClients.end()) return;
   bool sent = it->second.send(eventLine(code, values));
-  detail.add("client", clientId).add("app", it->second.app).add("code", code).addValues(values);
-  if (!sent) detail.add("failed", true);
+  detail.num("client", clientId)
+      .str("app", it->second.app)
+      .num("code", code)
+      .ints("values", values, 6);
+  if (!sent) detail.flag("failed", true);
   mJournal.write(detail);
   // A client that stopped reading is dropped rather than let it stall the daemon.
   if (!sent) it->second.close();
@@ -140,9 +143,9 @@ void DaemonCore::setLegacy(int32_t device, int32_t value, const char* by) {
   d.config.legacyCom1 = value;
   if ((old == 1) != (value == 1))
     mJournal.write(JsonLine("legacy")
-                       .add("device", device)
-                       .add("state", value == 1 ? "on" : "off")
-                       .add("by", by));
+                       .num("device", device)
+                       .str("state", value == 1 ? "on" : "off")
+                       .str("by", by));
 }
 
 void DaemonCore::forward(int32_t device, const int16_t values[6]) {
@@ -151,8 +154,8 @@ void DaemonCore::forward(int32_t device, const int16_t values[6]) {
   for (int i = 0; i < 6; ++i) datagram += " " + std::to_string(values[i]);
   bool sent = mLegacyOut && mLegacyOut(datagram);
   JsonLine line("forward");
-  line.add("device", device).addValues(values);
-  if (!sent) line.add("failed", true);
+  line.num("device", device).ints("values", values, 6);
+  if (!sent) line.flag("failed", true);
   mJournal.write(line);
 }
 
@@ -170,7 +173,7 @@ void DaemonCore::tick(Clock::time_point now) {
     if (int32_t client = focusedClient())
       sendEvent(
           client, wire::kMotionEventCode, d.values,
-          JsonLine("event").add("kind", d.isMoving ? "motion" : "rest").add("device", device));
+          JsonLine("event").str("kind", d.isMoving ? "motion" : "rest").num("device", device));
     forward(device, d.values);
   }
 }
@@ -192,12 +195,12 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
     c.app = app;
     c.isRegistered = true;
     c.registeredAt = ++mRegistrations;
-    mJournal.write(JsonLine("register").add("client", id).add("app", app));
+    mJournal.write(JsonLine("register").num("client", id).str("app", app));
     KXLOG(LOG_INF) << "client " << id << " registered as " << app << LOG_END;
     return reply(seq, wire::kStatusOk);
   }
   if (verb == wire::kBye) {
-    if (c.isRegistered) mJournal.write(JsonLine("unregister").add("client", id).add("app", c.app));
+    if (c.isRegistered) mJournal.write(JsonLine("unregister").num("client", id).str("app", c.app));
     c.isRegistered = false;
     return reply(seq, wire::kStatusOk);
   }
@@ -205,26 +208,26 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
   int64_t a = 0, b = 0;
   if (verb == wire::kDevNum) {
     mJournal.write(JsonLine("device_query")
-                       .add("client", id)
-                       .add("query", "devnum")
-                       .add("count", static_cast<int64_t>(mDevices.size())));
+                       .num("client", id)
+                       .str("query", "devnum")
+                       .num("count", mDevices.size()));
     return reply(seq, wire::kStatusOk, std::to_string(mDevices.size()));
   }
   if (verb == wire::kDevInfo || verb == wire::kAdvanced) {
     if (w.size() != 3 || !WireCodec::parseInt(w[2], INT32_MIN, INT32_MAX, a)) return bad();
     JsonLine q("device_query");
-    q.add("client", id).add("query", verb).add("device", a);
+    q.num("client", id).str("query", verb).num("device", a);
     if (a < 0 || a >= static_cast<int64_t>(mDevices.size())) {
-      mJournal.write(q.add("error", "no such device"));
+      mJournal.write(q.str("error", "no such device"));
       return reply(seq, wire::kStatusNoDevice);
     }
     const DeviceConfig& d = mDevices[a].config;
     if (verb == wire::kDevInfo) {
-      mJournal.write(q.add("description", d.description));
+      mJournal.write(q.str("description", d.description));
       return reply(seq, wire::kStatusOk,
                    WireCodec::escape(d.description) + " " + std::to_string(d.buttons));
     }
-    mJournal.write(q.add("rotation_mode", d.rotationMode).add("refit", d.refit));
+    mJournal.write(q.num("rotation_mode", d.rotationMode).num("refit", d.refit));
     return reply(seq, wire::kStatusOk,
                  std::to_string(d.rotationMode) + " " + std::to_string(d.refit));
   }
@@ -235,21 +238,21 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
       return bad();
     // Parameters address the first device, the one the application works with.
     JsonLine p(isSet ? "param_write" : "param_read");
-    p.add("client", id).add("device", 0).add("param", a);
+    p.num("client", id).num("device", 0).num("param", a);
     if (mDevices.empty()) {
-      mJournal.write(p.add("error", "no device"));
+      mJournal.write(p.str("error", "no device"));
       return reply(seq, wire::kStatusNoDevice);
     }
     if (a != KX_PARAM_LEGACY_COM1 || (isSet && b != 0 && b != 1)) {
-      mJournal.write(p.add("value", isSet ? b : 0).add("error", "unsupported parameter or value"));
+      mJournal.write(p.num("value", isSet ? b : 0).str("error", "unsupported parameter or value"));
       return reply(seq, wire::kStatusBadParameter);
     }
     if (!isSet) {
       int32_t value = mDevices[0].config.legacyCom1;
-      mJournal.write(p.add("value", value));
+      mJournal.write(p.num("value", value));
       return reply(seq, wire::kStatusOk, std::to_string(value));
     }
-    mJournal.write(p.add("value", b).add("old", mDevices[0].config.legacyCom1));
+    mJournal.write(p.num("value", b).num("old", mDevices[0].config.legacyCom1));
     setLegacy(0, static_cast<int32_t>(b), c.app.c_str());
     return reply(seq, wire::kStatusOk);
   }
@@ -260,10 +263,10 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
       return bad();
     mModes[c.app] = mode;
     mJournal.write(JsonLine("mode")
-                       .add("client", id)
-                       .add("app", c.app)
-                       .add("application", application)
-                       .add("mode", mode));
+                       .num("client", id)
+                       .str("app", c.app)
+                       .str("application", application)
+                       .str("mode", mode));
     return reply(seq, wire::kStatusOk);
   }
   return bad();
@@ -271,15 +274,15 @@ std::string DaemonCore::handleRequest(int32_t id, const std::string& line) {
 
 std::string DaemonCore::pressButton(int32_t button, int32_t device) {
   JsonLine j("button");
-  j.add("device", device).add("button", button);
+  j.num("device", device).num("button", button);
   int32_t client = focusedClient();
   if (client == 0) {
-    mJournal.write(j.add("result", "no-client"));
+    mJournal.write(j.str("result", "no-client"));
     return "ok no-client";
   }
   const std::string app = mClients[client].app;
   const std::string mode = modeOf(app);
-  j.add("app", app).add("mode", mode);
+  j.str("app", app).str("mode", mode);
   auto appIt = mConfig.mApplications.find(app);
   const ButtonBinding* binding = nullptr;
   if (appIt != mConfig.mApplications.end()) {
@@ -290,38 +293,38 @@ std::string DaemonCore::pressButton(int32_t button, int32_t device) {
       auto b = modeIt->second.find(button);
       if (b != modeIt->second.end()) {
         binding = &b->second;
-        j.add("assigned_in", m);
+        j.str("assigned_in", m);
         break;
       }
     }
   }
   if (!binding) {
-    mJournal.write(j.add("result", "unassigned"));
+    mJournal.write(j.str("result", "unassigned"));
     return "ok unassigned";
   }
   int32_t code = binding->code;
   if (binding->kind == ButtonBinding::kCommand) {
-    j.add("command", binding->text);
+    j.str("command", binding->text);
     MenuIndex menu;
     std::string error;
     if (!menu.load(appIt->second.menuFile, error)) {
-      mJournal.write(j.add("result", "unresolved").add("error", error));
+      mJournal.write(j.str("result", "unresolved").str("error", error));
       return "ok unresolved " + WireCodec::escape(binding->text);
     }
     int32_t index = menu.indexOf(binding->text);
     if (index < 0) {
       mJournal.write(
-          j.add("result", "unresolved").add("error", "not in menu file " + appIt->second.menuFile));
+          j.str("result", "unresolved").str("error", "not in menu file " + appIt->second.menuFile));
       return "ok unresolved " + WireCodec::escape(binding->text);
     }
-    j.add("index", index);
+    j.num("index", index);
     code = APPL_FUNC_START + index;
   } else if (binding->kind == ButtonBinding::kView) {
-    j.add("view", binding->text);
+    j.str("view", binding->text);
   }
-  mJournal.write(j.add("result", "sent").add("code", code));
+  mJournal.write(j.str("result", "sent").num("code", code));
   sendEvent(client, code, mDevices.empty() ? kAtRest : mDevices[device].values,
-            JsonLine("event").add("kind", "button").add("button", button));
+            JsonLine("event").str("kind", "button").num("button", button));
   return "ok sent " + std::to_string(code);
 }
 
@@ -334,7 +337,7 @@ std::string DaemonCore::handleControl(const std::string& line) {
   else
     result = control(words);
   JsonLine j("control");
-  j.add("command", line).add("reply", result);
+  j.str("command", line).str("reply", result);
   mJournal.write(j);
   return result;
 }
@@ -373,8 +376,11 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
     for (int i = 0; i < 6; ++i) d.values[i] = values[i];
     d.isMoving = true;
     d.until = Clock::now() + std::chrono::milliseconds(n);
-    mJournal.write(
-        JsonLine("cap").add("device", m).add("action", "deflect").addValues(values).add("ms", n));
+    mJournal.write(JsonLine("cap")
+                       .num("device", m)
+                       .str("action", "deflect")
+                       .ints("values", values, 6)
+                       .num("ms", n));
     return "ok";
   }
   if (cmd == "release") {
@@ -389,7 +395,7 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
       return "error usage: " + cmd + " <button 1-64> [device]";
     if (!deviceArg(2, m)) return noDevice(2);
     std::string r = pressButton(static_cast<int32_t>(n), static_cast<int32_t>(m));
-    mJournal.write(JsonLine("button").add("device", m).add("button", n).add("action", "release"));
+    mJournal.write(JsonLine("button").num("device", m).num("button", n).str("action", "release"));
     return r;
   }
   if (cmd == "event") {
@@ -399,7 +405,7 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
       return "error usage: event <code> [<tx> <ty> <tz> <rx> <ry> <rz>]";
     int32_t client = focusedClient();
     if (client == 0) return "ok no-client";
-    sendEvent(client, static_cast<int32_t>(n), values, JsonLine("event").add("kind", "raw"));
+    sendEvent(client, static_cast<int32_t>(n), values, JsonLine("event").str("kind", "raw"));
     return "ok sent " + std::to_string(n);
   }
   if (cmd == "advanced") {
@@ -429,20 +435,20 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
       codes.push_back(KX_EV_ADVANCED_SETTINGS_2);
     }
     mJournal.write(JsonLine("advanced")
-                       .add("device", device)
-                       .add("rotation_mode", d.rotationMode)
-                       .add("refit", d.refit));
+                       .num("device", device)
+                       .num("rotation_mode", d.rotationMode)
+                       .num("refit", d.refit));
     // Every registered application re-reads the settings.
     for (int32_t code : codes)
       for (auto& [id, c] : mClients)
-        if (c.isRegistered) sendEvent(id, code, kAtRest, JsonLine("event").add("kind", "settings"));
+        if (c.isRegistered) sendEvent(id, code, kAtRest, JsonLine("event").str("kind", "settings"));
     return "ok changed " + std::to_string(codes.size());
   }
   if (cmd == "devices") {
     if (w.size() != 2 || !WireCodec::parseInt(w[1], 0, DaemonConfig::kMaxDevices, n))
       return "error usage: devices <0-" + std::to_string(DaemonConfig::kMaxDevices) + ">";
     setDeviceCount(static_cast<int32_t>(n));
-    mJournal.write(JsonLine("devices").add("count", n));
+    mJournal.write(JsonLine("devices").num("count", n));
     return "ok " + std::to_string(n);
   }
   if (cmd == "param") {
@@ -454,11 +460,11 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
     if (n != KX_PARAM_LEGACY_COM1) return "error param: only parameter 12 (LegacyCOM1) exists";
     if (w.size() == 4) {
       mJournal.write(JsonLine("param_write")
-                         .add("by", "control")
-                         .add("device", m)
-                         .add("param", n)
-                         .add("value", value)
-                         .add("old", mDevices[m].config.legacyCom1));
+                         .str("by", "control")
+                         .num("device", m)
+                         .num("param", n)
+                         .num("value", value)
+                         .num("old", mDevices[m].config.legacyCom1));
       setLegacy(static_cast<int32_t>(m), static_cast<int32_t>(value), "control");
     }
     return "ok " + std::to_string(mDevices[m].config.legacyCom1);
@@ -483,7 +489,7 @@ std::string DaemonCore::control(const std::vector<std::string>& w) {
   if (cmd == "mark") {
     std::string text;
     for (size_t i = 1; i < w.size(); ++i) text += (i > 1 ? " " : "") + w[i];
-    mJournal.write(JsonLine("mark").add("text", text));
+    mJournal.write(JsonLine("mark").str("text", text));
     return "ok";
   }
   if (cmd == "journal") return "ok " + WireCodec::escape(mJournal.path());

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "daemon_config.h"
-#include "journal.h"
+#include "journal_file.h"
 
 class DaemonCore {
  public:
@@ -21,7 +21,7 @@ class DaemonCore {
   using DatagramFn = std::function<bool(const std::string& datagram)>;
   using Clock = std::chrono::steady_clock;
 
-  DaemonCore(const DaemonConfig& config, Journal& journal, DatagramFn legacyOut);
+  DaemonCore(const DaemonConfig& config, JournalFile& journal, DatagramFn legacyOut);
   ~DaemonCore();
 
   // A new connection; send delivers one line (with its LF), close ends the connection.
@@ -67,7 +67,7 @@ class DaemonCore {
 
   std::mutex mMutex;
   const DaemonConfig& mConfig;
-  Journal& mJournal;
+  JournalFile& mJournal;
   DatagramFn mLegacyOut;
   std::map<int32_t, Client> mClients;
   std::vector<Device> mDevices;

@@ -7,7 +7,7 @@
 #include "daemon_config.h"
 #include "daemon_core.h"
 #include "daemon_server.h"
-#include "journal.h"
+#include "journal_file.h"
 #include "logging.h"
 #include "net_socket.h"
 #include "wire_codec.h"
@@ -111,8 +111,8 @@ int main(int argc, char** argv) {
   }
   if (devices >= 0) config.mDeviceCount = static_cast<int32_t>(devices);
 
-  Journal journal;
-  if (!journal.open(journalPath, error)) {
+  JournalFile journal(JournalFile::Clock::kSinceStart);
+  if (!journal.open(journalPath, &error)) {
     std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
     return 2;
   }
@@ -130,11 +130,11 @@ int main(int argc, char** argv) {
     return 3;
   }
   journal.write(JsonLine("start")
-                    .add("port", static_cast<int64_t>(clientPort))
-                    .add("control_port", static_cast<int64_t>(controlPort))
-                    .add("nav_port", static_cast<int64_t>(navPort))
-                    .add("devices", config.mDeviceCount)
-                    .add("config", configPath));
+                    .num("port", clientPort)
+                    .num("control_port", controlPort)
+                    .num("nav_port", navPort)
+                    .num("devices", config.mDeviceCount)
+                    .str("config", configPath));
   std::printf("kx_daemon: clients on %u, control on %u, legacy output to %u\n", clientPort,
               controlPort, navPort);
   std::fflush(stdout);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "host_journal.h"
 #include "host_session.h"
-#include "journal.h"
 #include "journal_condition.h"
 #include "json_line.h"
 #include "view_math.h"
@@ -31,7 +31,7 @@ std::string tempFile(const char* name) {
 int main() {
   const long kEvents = 20000;
   {
-    Journal j;
+    HostJournal j;
     std::string error;
     if (!j.open(tempFile("kxh_bench_journal.jsonl"), &error)) {
       std::printf("%s\n", error.c_str());
@@ -61,7 +61,7 @@ int main() {
                 nanosecondsPer(start, kPolls) / 1e6);
   }
   {
-    Journal j;
+    HostJournal j;
     HostSession s(&j);
     std::string error;
     s.openModel("assembly", "bench.asm", false, &error);

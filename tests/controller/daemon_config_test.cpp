@@ -141,13 +141,6 @@ TEST(DaemonConfig, BadInputNamesFileAndLine) {
   }
 }
 
-TEST(DaemonConfig, MissingFileIsNamed) {
-  DaemonConfig config;
-  std::string error;
-  EXPECT_FALSE(config.load("C:\\nowhere\\kx.cfg", error));
-  EXPECT_NE(error.find("C:\\nowhere\\kx.cfg"), std::string::npos) << error;
-}
-
 TEST(DaemonConfig, ExampleConfigurationLoads) {
   DaemonConfig config;
   std::string error;

@@ -55,6 +55,12 @@ std::string DaemonProcess::tempPath(const std::string& name) {
   return std::string(dir) + "kxctl_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
+std::string DaemonProcess::writeTemp(const std::string& name, const std::string& text) {
+  std::string path = tempPath(name);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
 DaemonProcess::DaemonProcess() {
   setPortEnvironment();
   mJournalPath = tempPath("journal.jsonl");

@@ -35,6 +35,8 @@ class DaemonProcess {
   static uint16_t navPort();
   static std::string binDir();
   static std::string tempPath(const std::string& name);
+  // Writes a file under tempPath(name) and returns its path.
+  static std::string writeTemp(const std::string& name, const std::string& text);
 
  private:
   void* mProcess = nullptr;

@@ -7,16 +7,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "ctrl_library.h"
-#include "daemon_process.h"
+#include "daemon_fixture.h"
 
 namespace {
-
-std::string writeFile(const std::string& name, const std::string& text) {
-  std::string path = DaemonProcess::tempPath(name);
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
 
 // A menu file as the plug-in writes it. Application functions: 0 KX_Toggle_Scroll_Mode,
 // 1 KX_Toggle_Object_Move_Mode, 2 ProCmdModelOpen, 3 ProCmdEnvMdlDisp*Hidden line,
@@ -60,31 +53,15 @@ std::string buttonConfig(const std::string& menuPath) {
          "1 = view:bottom\n";
 }
 
-class Daemon : public ::testing::Test {
- protected:
-  void SetUp() override { lib = &ctrlLibrary(); }
-  void TearDown() override { lib->disconnect(); }
-  void start(const std::vector<std::string>& args = {}) {
-    ASSERT_TRUE(daemon.start(args)) << "kx_daemon.exe did not come up";
-  }
-  // The next event with a code of 0 or more, skipping motion; false when none within the limit.
-  bool nextCommand(int32_t& code, int limitMs = 10000) {
-    CtrlLibrary::Event e;
-    bool got = waitFor([&] { return lib->readEvent(e) == 0 && e.code >= 0; }, limitMs);
-    code = got ? e.code : -1;
-    return got;
-  }
-  const CtrlLibrary* lib = nullptr;
-  DaemonProcess daemon;
-};
+class Daemon : public DaemonTest {};
 
 }  // namespace
 
 TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
-  std::string menu = writeFile("Creo.mnu", kMenu);
-  std::string cfg = writeFile("buttons.cfg", buttonConfig(menu));
+  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenu);
+  std::string cfg = DaemonProcess::writeTemp("buttons.cfg", buttonConfig(menu));
   start({"--config", cfg});
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  connect();
   struct Row {
     const char* mode;  // announced before the press; nullptr: none yet
     int button;
@@ -111,6 +88,7 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
     const Row& r = rows[i];
     if (r.mode) {
       ASSERT_EQ(lib->setApplMode("Creo", r.mode), 0) << "row " << i;
+      EXPECT_EQ(daemon.control("mode"), std::string("ok ") + r.mode) << "row " << i;
     }
     EXPECT_EQ(daemon.control("button " + std::to_string(r.button)), r.reply) << "row " << i;
     int32_t code = -1;
@@ -132,8 +110,8 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
 TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
   std::string menu = DaemonProcess::tempPath("late.mnu");
   DeleteFileA(menu.c_str());
-  start({"--config", writeFile("late.cfg", buttonConfig(menu))});
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  start({"--config", DaemonProcess::writeTemp("late.cfg", buttonConfig(menu))});
+  connect();
   EXPECT_EQ(daemon.control("button 2"), "ok unresolved ProCmdViewRefit");
   EXPECT_EQ(
       daemon.journalLines({"\"ev\":\"button\"", "\"result\":\"unresolved\"", "cannot be read"})
@@ -144,10 +122,10 @@ TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
 }
 
 TEST_F(Daemon, EventsGoToTheApplicationInFront) {
-  std::string menu = writeFile("Creo.mnu", kMenu);
-  start({"--config", writeFile("route.cfg", buttonConfig(menu))});
+  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenu);
+  start({"--config", DaemonProcess::writeTemp("route.cfg", buttonConfig(menu))});
   EXPECT_EQ(daemon.control("button 1"), "ok no-client");
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  connect();
   // A second application registers over a raw connection and comes to the front.
   NetSocket other;
   ASSERT_TRUE(other.connectTcp(DaemonProcess::clientPort(), 2000));
@@ -172,7 +150,7 @@ TEST_F(Daemon, LegacyOutputFeedsTheHostOnlyWhileOn) {
   NetSocket host;
   ASSERT_TRUE(host.bindUdp(DaemonProcess::navPort())) << host.errorText();
   start();
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  connect();
   struct Row {
     int32_t legacy;  // set through the library before the motion
     bool hostGetsMotion;
@@ -214,7 +192,7 @@ TEST_F(Daemon, LegacyOutputFeedsTheHostOnlyWhileOn) {
 
 TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
   start();
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  connect();
   struct Row {
     std::string command;
     std::string reply;
@@ -251,7 +229,7 @@ TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
 
 TEST_F(Daemon, DeviceCountAndStopStart) {
   start({"--devices", "3"});
-  ASSERT_EQ(lib->connect(0, "xtopCreo"), 0);
+  connect();
   int32_t count = -1;
   ASSERT_EQ(lib->devNum(count), 0);
   EXPECT_EQ(count, 3);
@@ -333,7 +311,7 @@ TEST_F(Daemon, BadConfigurationOrArgumentsStopTheStartNamingFileAndLine) {
     std::vector<std::string> args = rows[i].args;
     std::string path;
     if (!rows[i].config.empty()) {
-      path = writeFile("bad" + std::to_string(i) + ".cfg", rows[i].config);
+      path = DaemonProcess::writeTemp("bad" + std::to_string(i) + ".cfg", rows[i].config);
       args.insert(args.begin(), {"--config", path});
     }
     std::string output;

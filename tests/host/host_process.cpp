@@ -5,7 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <stdexcept>
+
+#include "journal_condition.h"
 #include "json_line.h"
+#include "scenario.h"
 
 namespace {
 
@@ -16,40 +20,35 @@ std::string readFile(const std::string& path) {
   return ss.str();
 }
 
-bool hasAll(const std::map<std::string, std::string>& e,
-            const std::map<std::string, std::string>& fields) {
-  for (auto& kv : fields) {
-    auto it = e.find(kv.first);
-    if (it == e.end() || it->second != kv.second) return false;
-  }
-  return true;
+JournalCondition parseCondition(const std::string& text) {
+  std::vector<std::string> terms;
+  std::string error;
+  JournalCondition c;
+  if (!Scenario::tokenize(text, &terms, &error) || !c.parse(terms, &error))
+    throw std::invalid_argument("bad condition '" + text + "': " + error);
+  return c;
 }
 
 }  // namespace
 
-int HostRun::find(const std::map<std::string, std::string>& fields, int from) const {
-  for (size_t i = from < 0 ? 0 : from; i < events.size(); ++i)
-    if (hasAll(events[i], fields)) return static_cast<int>(i);
-  return -1;
+int HostRun::find(const std::string& condition, int from) const {
+  if (from < 0 || from >= static_cast<int>(lines.size())) return -1;
+  int i =
+      parseCondition(condition).first(std::vector<std::string>(lines.begin() + from, lines.end()));
+  return i < 0 ? -1 : from + i;
 }
 
-int HostRun::count(const std::map<std::string, std::string>& fields) const {
-  int n = 0;
-  for (auto& e : events) n += hasAll(e, fields) ? 1 : 0;
-  return n;
+int HostRun::count(const std::string& condition) const {
+  return parseCondition(condition).count(lines);
 }
 
-int HostRun::note(const std::string& prefix, std::string* text) const {
-  for (size_t i = 0; i < events.size(); ++i) {
-    auto ev = events[i].find("ev");
-    auto t = events[i].find("text");
-    if (ev != events[i].end() && ev->second == "note" && t != events[i].end() &&
-        t->second.compare(0, prefix.size(), prefix) == 0) {
-      if (text) *text = t->second;
-      return static_cast<int>(i);
-    }
-  }
-  return -1;
+std::string HostRun::field(int index, const std::string& key) const {
+  std::map<std::string, std::string> f;
+  std::string error;
+  if (index < 0 || index >= static_cast<int>(lines.size()) ||
+      !JsonLine::parse(lines[index], &f, &error))
+    return "";
+  return f[key];
 }
 
 HostProcess::HostProcess(const std::string& name) {
@@ -79,9 +78,13 @@ std::string HostProcess::registryForTestPlugin() const {
                                 "\nallow_stop TRUE\nend\n");
 }
 
+HostRun HostProcess::runScenario(const std::string& scenario, const std::string& testCase) {
+  return run({"--registry", registryForTestPlugin(), "--scenario", write("s.scn", scenario)},
+             testCase);
+}
+
 HostRun HostProcess::run(const std::vector<std::string>& args, const std::string& testCase) {
   HostRun r;
-  r.folder = mFolder;
   r.journalPath = mFolder + "\\journal.jsonl";
   DeleteFileA(r.journalPath.c_str());
   std::string cmd = "\"" + binDir() + "\\creo_host.exe\"";
@@ -134,11 +137,6 @@ HostRun HostProcess::run(const std::vector<std::string>& args, const std::string
   r.errors += readFile(errPath);
   r.output = readFile(outPath);
   std::istringstream in(readFile(r.journalPath));
-  std::string l;
-  while (std::getline(in, l)) {
-    std::map<std::string, std::string> f;
-    std::string why;
-    if (JsonLine::parse(l, &f, &why)) r.events.push_back(f);
-  }
+  for (std::string l; std::getline(in, l);) r.lines.push_back(l);
   return r;
 }

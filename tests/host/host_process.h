@@ -11,15 +11,15 @@ struct HostRun {
   int exitCode = -1;
   std::string errors;  // the host's standard error
   std::string output;  // the host's standard output
-  std::vector<std::map<std::string, std::string>> events;
-  std::string folder;
+  std::vector<std::string> lines;
   std::string journalPath;
 
-  // Index of the first event at or after `from` with all the given fields, or -1.
-  int find(const std::map<std::string, std::string>& fields, int from = 0) const;
-  int count(const std::map<std::string, std::string>& fields) const;
-  // Index of the first note whose text starts with the prefix, or -1; its text in *text.
-  int note(const std::string& prefix, std::string* text = nullptr) const;
+  // Conditions are written as in scenarios: `ev=command "arg=Hidden line" undo_depth>1`.
+  // Index of the first line at or after `from` that matches, or -1.
+  int find(const std::string& condition, int from = 0) const;
+  int count(const std::string& condition) const;
+  // A field of the line at `index` ("" when absent).
+  std::string field(int index, const std::string& key) const;
 };
 
 class HostProcess {
@@ -33,6 +33,8 @@ class HostProcess {
   std::string registryForTestPlugin() const;
   // Runs the host with these arguments plus --journal; KXH_CASE set to `testCase`.
   HostRun run(const std::vector<std::string>& args, const std::string& testCase = "");
+  // The same with the test plug-in and this scenario.
+  HostRun runScenario(const std::string& scenario, const std::string& testCase = "");
 
  private:
   std::string mFolder;

@@ -29,6 +29,9 @@ void note(const char* fmt, ...) {
   kxh_JournalNote(buf);
 }
 
+// The host's API takes text as char* although it does not write to it.
+char* chars(const char* text) { return const_cast<char*>(text); }
+
 bool isCase(const char* name) {
   const char* c = std::getenv("KXH_CASE");
   return c && std::strstr(c, name) != nullptr;
@@ -58,7 +61,7 @@ int scrollValue(uiCmdCmdId, uiCmdValue* value) {
 int moveAction(uiCmdCmdId, uiCmdValue*, void*) {
   gMove = !gMove;
   wchar_t macro[128];
-  ProStringToWstring(macro, const_cast<char*>("~ Command `ProCmdEnvMdlDisp` `Wireframe`;"));
+  ProStringToWstring(macro, chars("~ Command `ProCmdEnvMdlDisp` `Wireframe`;"));
   ProError err = ProMacroLoad(macro);
   note("action move=%d macro_result=%d", gMove ? 1 : 0, err);
   note("action end");
@@ -68,9 +71,9 @@ int moveAction(uiCmdCmdId, uiCmdValue*, void*) {
 int scrollAction(uiCmdCmdId, uiCmdValue*, void*) {
   gScroll = !gScroll;
   wchar_t macro[128];
-  ProStringToWstring(macro, const_cast<char*>("~ Command `ProCmdNoSuchThing`;"));
+  ProStringToWstring(macro, chars("~ Command `ProCmdNoSuchThing`;"));
   ProError err = ProMacroLoad(macro);
-  ProStringToWstring(macro, const_cast<char*>("~ Command `Unclosed;"));
+  ProStringToWstring(macro, chars("~ Command `Unclosed;"));
   ProError bad = ProMacroLoad(macro);
   note("scroll action macro_result=%d malformed_result=%d", err, bad);
   return 0;
@@ -104,13 +107,19 @@ ProError onCreate() {
 
 void probeNoModel() {
   ProMdl mdl = nullptr;
+  ProError noModel = ProMdlCurrentGet(&mdl);
+  if (noModel == PRO_TK_NO_ERROR) return;  // a model is open: nothing to probe
   ProMode mode = 0;
   int win = 0;
   ProSelection* sels = nullptr;
   ProMatrix m;
-  note("nomodel mdl=%d mode=%d window=%d sel=%d sel_null=%d view=%d", ProMdlCurrentGet(&mdl),
+  note("nomodel mdl=%d mode=%d window=%d sel=%d sel_null=%d view=%d", noModel,
        ProModeCurrentGet(&mode), ProWindowCurrentGet(&win), ProSelbufferSelectionsGet(&sels),
        sels == nullptr ? 1 : 0, ProViewMatrixGet(nullptr, nullptr, m));
+  ProBoolean sketch = -1;
+  ProError section = ProSectionIsActive(&sketch);
+  note("nomodel refit=%d refresh=%d section=%d/%d null_mode=%d", ProViewRefit(nullptr, nullptr),
+       ProWindowRefresh(PRO_VALUE_UNUSED), section, sketch, ProModeCurrentGet(nullptr));
 }
 
 void probeSelection() {
@@ -259,12 +268,12 @@ void defineMapkeys() {
       doubled + "`;~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;";
   static wchar_t wide[2048];
   static wchar_t option[16];
-  ProStringToWstring(option, const_cast<char*>("mapkey"));
-  ProStringToWstring(wide, const_cast<char*>(def.c_str()));
+  ProStringToWstring(option, chars("mapkey"));
+  ProStringToWstring(wide, chars(def.c_str()));
   ProError ok = ProConfigoptSet(option, wide);
-  ProStringToWstring(wide, const_cast<char*>("kq ~ Command `ProCmdViewRefit"));
+  ProStringToWstring(wide, chars("kq ~ Command `ProCmdViewRefit"));
   ProError bad = ProConfigoptSet(option, wide);
-  ProStringToWstring(wide, const_cast<char*>("nospace"));
+  ProStringToWstring(wide, chars("nospace"));
   ProError bad2 = ProConfigoptSet(option, wide);
   note("mapkey result=%d malformed=%d no_steps=%d", ok, bad, bad2);
 }
@@ -282,29 +291,25 @@ extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], cha
     return 7;
   }
   wchar_t msg[] = L"kxtest.txt";
-  ProError a = ProCmdOptionAdd(const_cast<char*>("Kxt_Move"), moveAction, PRO_B_TRUE, moveValue,
-                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
+  ProError a = ProCmdOptionAdd(chars("Kxt_Move"), moveAction, PRO_B_TRUE, moveValue, moveAccess,
+                               PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
   uiCmdCmdId again = nullptr;
-  ProError b = ProCmdOptionAdd(const_cast<char*>("Kxt_Move"), ignoredAction, PRO_B_TRUE, moveValue,
-                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &again);
-  ProError c = ProCmdOptionAdd(const_cast<char*>("Kxt_Scroll"), scrollAction, PRO_B_TRUE,
-                               scrollValue, scrollAccess, PRO_B_TRUE, PRO_B_TRUE, &gScrollId);
+  ProError b = ProCmdOptionAdd(chars("Kxt_Move"), ignoredAction, PRO_B_TRUE, moveValue, moveAccess,
+                               PRO_B_TRUE, PRO_B_TRUE, &again);
+  ProError c = ProCmdOptionAdd(chars("Kxt_Scroll"), scrollAction, PRO_B_TRUE, scrollValue,
+                               scrollAccess, PRO_B_TRUE, PRO_B_TRUE, &gScrollId);
   note("cmd add=%d dup=%d same_id=%d scroll=%d", a, b, again == gMoveId ? 1 : 0, c);
-  ProError m = ProMenubarMenuAdd(const_cast<char*>("KxTest"), const_cast<char*>("KxTest"),
-                                 const_cast<char*>("Help"), PRO_B_FALSE, msg);
-  ProError bm = ProMenubarMenuAdd(const_cast<char*>("KxOther"), const_cast<char*>("KxOther"),
-                                  const_cast<char*>("NoSuchMenu"), PRO_B_FALSE, msg);
-  ProError i1 = ProMenubarmenuChkbuttonAdd(
-      const_cast<char*>("KxTest"), const_cast<char*>("Kxt Move"), const_cast<char*>("Kxt Move"),
-      const_cast<char*>("Kxt Move"), nullptr, PRO_B_TRUE, gMoveId, msg);
-  ProError i2 = ProMenubarmenuChkbuttonAdd(
-      const_cast<char*>("KxTest"), const_cast<char*>("Kxt Scroll"), const_cast<char*>("Kxt Scroll"),
-      const_cast<char*>("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
-  ProError i3 = ProMenubarmenuChkbuttonAdd(const_cast<char*>("NoSuchMenu"), const_cast<char*>("X"),
-                                           const_cast<char*>("X"), nullptr, nullptr, PRO_B_TRUE,
-                                           gMoveId, msg);
-  ProCmdDesignate(gMoveId, const_cast<char*>("Kxt Move"), const_cast<char*>("Kxt Move"),
-                  const_cast<char*>("Kxt Move"), msg);
+  ProError m = ProMenubarMenuAdd(chars("KxTest"), chars("KxTest"), chars("Help"), PRO_B_FALSE, msg);
+  ProError bm =
+      ProMenubarMenuAdd(chars("KxOther"), chars("KxOther"), chars("NoSuchMenu"), PRO_B_FALSE, msg);
+  ProError i1 = ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Move"), chars("Kxt Move"),
+                                           chars("Kxt Move"), nullptr, PRO_B_TRUE, gMoveId, msg);
+  ProError i2 =
+      ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Scroll"), chars("Kxt Scroll"),
+                                 chars("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
+  ProError i3 = ProMenubarmenuChkbuttonAdd(chars("NoSuchMenu"), chars("X"), chars("X"), nullptr,
+                                           nullptr, PRO_B_TRUE, gMoveId, msg);
+  ProCmdDesignate(gMoveId, chars("Kxt Move"), chars("Kxt Move"), chars("Kxt Move"), msg);
   note("menu add=%d bad_neighbour=%d item1=%d item2=%d bad_parent=%d", m, bm, i1, i2, i3);
   ProNotificationSet(PRO_WINDOW_CHANGE_POST, onWindow);
   ProNotificationSet(PRO_MDL_RETRIEVE_POST, onRetrieve);

@@ -1,19 +1,47 @@
 #include "json_line.h"
 
-#include "json_quote.h"
-
 #include <cstdio>
 
 JsonLine::JsonLine(const std::string& kind) : mKind(kind) {}
 
-std::string JsonLine::quote(const std::string& s) { return jsonQuote(s); }
+std::string JsonLine::quote(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char code[8];
+          std::snprintf(code, sizeof code, "\\u%04x", c);
+          out += code;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
 
 JsonLine& JsonLine::str(const std::string& key, const std::string& value) {
   mBody += "," + quote(key) + ":" + quote(value);
   return *this;
 }
 
-JsonLine& JsonLine::num(const std::string& key, long long value) {
+JsonLine& JsonLine::integer(const std::string& key, long long value) {
   mBody += "," + quote(key) + ":" + std::to_string(value);
   return *this;
 }
@@ -41,6 +69,13 @@ JsonLine& JsonLine::matrix(const std::string& key, const double m[4][4]) {
     }
     v += "]";
   }
+  mBody += "," + quote(key) + ":" + v + "]";
+  return *this;
+}
+
+JsonLine& JsonLine::ints(const std::string& key, const int16_t* values, int count) {
+  std::string v = "[";
+  for (int i = 0; i < count; ++i) v += (i ? "," : "") + std::to_string(values[i]);
   mBody += "," + quote(key) + ":" + v + "]";
   return *this;
 }

@@ -1,0 +1,32 @@
+// The fixture of the controller's process tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "ctrl_library.h"
+#include "daemon_process.h"
+
+// A test with the controller library bound and a daemon of its own, which it starts itself.
+class DaemonTest : public ::testing::Test {
+ protected:
+  void SetUp() override { lib = &ctrlLibrary(); }
+  void TearDown() override { lib->disconnect(); }
+  void start(const std::vector<std::string>& args = {}) {
+    ASSERT_TRUE(daemon.start(args)) << "kx_daemon.exe did not come up";
+  }
+  void connect() { ASSERT_EQ(lib->connect(0, "xtopCreo"), 0); }
+  // Reads until an event with this code arrives; false when none came within the limit.
+  bool readUntil(int32_t code, CtrlLibrary::Event& event, int limitMs = 10000) {
+    return waitFor([&] { return lib->readEvent(event) == 0 && event.code == code; }, limitMs);
+  }
+  // The next event with a code of 0 or more, skipping motion; false when none within the limit.
+  bool nextCommand(int32_t& code, int limitMs = 10000) {
+    CtrlLibrary::Event e;
+    bool got = waitFor([&] { return lib->readEvent(e) == 0 && e.code >= 0; }, limitMs);
+    code = got ? e.code : -1;
+    return got;
+  }
+
+  const CtrlLibrary* lib = nullptr;
+  DaemonProcess daemon;
+};
