@@ -23,7 +23,7 @@ check-format: setup
 	tools/check-format.sh
 
 test: check-format build
-	$(HARNESS) ctest --preset $(PRESET)
+	$(HARNESS) tools/run-ctest.sh --preset $(PRESET)
 
 demo: build
 	$(HARNESS) tools/demo.sh $(BUILD_DIR)
