@@ -479,6 +479,11 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
       {"", "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
       {nullptr, nullptr, "."},
   };
+  // The settings file of "." (and natively of "C:\\...", which names no drive there) lies in the
+  // working folder: a temporary one.
+  const std::filesystem::path oldWorkDir = std::filesystem::current_path();
+  const std::string workDir = kxtest::makeTempDir("work");
+  std::filesystem::current_path(workDir);
   for (size_t i = 0; i < rows.size(); ++i) {
     kxtest::setEnv("USERPROFILE", rows[i].profile);
     kxtest::setEnv("HOME", rows[i].home);
@@ -487,6 +492,8 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
     EXPECT_EQ(settings.mFilePath, rows[i].expected + "\\Korvexpad\\Applications\\Creo_plugin.ini")
         << "row " << i;
   }
+  std::filesystem::current_path(oldWorkDir);
+  kxtest::removeTree(workDir);
   kxtest::setEnv("HOME", hadHome ? oldHome.c_str() : nullptr);
 }
 
