@@ -3,8 +3,13 @@
 PRESET ?= $(if $(CI),mingw-ci,mingw)
 BUILD_DIR := build/$(PRESET)
 HARNESS := tools/wine-harness.sh $(BUILD_DIR) --
+# The pure code built natively with clang, sanitizers and libFuzzer.
+NATIVE_PRESET ?= $(if $(CI),native-ci,native)
+NATIVE_DIR := build/$(NATIVE_PRESET)
+# Seconds each fuzz target runs in `make fuzz` (the test suite runs each for a few seconds).
+FUZZ_SECONDS ?= 60
 
-.PHONY: all setup configure build test demo bench format check-format clean
+.PHONY: all setup configure build test demo bench format check-format clean native-build native-test fuzz
 
 all: build
 
@@ -22,8 +27,20 @@ build: configure
 check-format: setup
 	tools/check-format.sh
 
-test: check-format build
+test: check-format build native-test
 	$(HARNESS) tools/run-ctest.sh --preset $(PRESET)
+
+$(NATIVE_DIR)/build.ninja: | setup
+	cmake --preset $(NATIVE_PRESET)
+
+native-build: setup $(NATIVE_DIR)/build.ninja
+	cmake --build --preset $(NATIVE_PRESET)
+
+native-test: native-build
+	ctest --preset $(NATIVE_PRESET)
+
+fuzz: native-build
+	KX_FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset $(NATIVE_PRESET) -L fuzz --timeout $$(( $(FUZZ_SECONDS) + 120 ))
 
 demo: build
 	$(HARNESS) tools/demo.sh $(BUILD_DIR)

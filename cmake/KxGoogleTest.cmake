@@ -1,5 +1,6 @@
-# GoogleTest built from Debian's source tree with the cross compiler; Debian's prebuilt libraries are
-# for Linux and would not link into Windows executables.
+# GoogleTest built from Debian's source tree with the build's own compiler and flags: Debian's
+# prebuilt libraries would not link into Windows executables, nor carry the native build's
+# sanitizers.
 set(KX_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
 if(NOT EXISTS ${KX_GTEST_SOURCE_DIR}/CMakeLists.txt)
   message(FATAL_ERROR "GoogleTest sources not found in ${KX_GTEST_SOURCE_DIR}: install the Debian package 'googletest'")

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 xvfb xauth
   googletest
+  clang libclang-rt-14-dev
 )
 
 missing=()

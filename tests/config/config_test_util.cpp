@@ -32,6 +32,16 @@ std::string makeTempDir(const std::string& tag) {
 void removeTree(const std::string& path) {
   std::error_code ignored;
   fs::remove_all(path, ignored);
+#ifndef _WIN32
+  // The product joins paths with '\\': natively "dir\\name" is a file beside dir, not in it.
+  const fs::path dir(path);
+  const std::string prefix = dir.filename().string() + "\\";
+  std::vector<fs::path> beside;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir.parent_path(), ignored)) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) beside.push_back(entry.path());
+  }
+  for (const fs::path& entry : beside) fs::remove_all(entry, ignored);
+#endif
 }
 
 bool fileExists(const std::string& path) {
@@ -61,6 +71,14 @@ std::string toCrLf(const std::string& text) {
     result += c;
   }
   return result;
+}
+
+std::string textModeBytes(const std::string& text) {
+#ifdef _WIN32
+  return toCrLf(text);
+#else
+  return text;
+#endif
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

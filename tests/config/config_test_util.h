@@ -18,6 +18,9 @@ std::string readBinary(const std::string& path);
 void writeBinary(const std::string& path, const std::string& bytes);
 // LF line ends become CR LF, as Windows text mode writes them.
 std::string toCrLf(const std::string& text);
+// What a text-mode write of the LF text leaves in the file: CR LF lines on Windows, the text itself
+// in the native build.
+std::string textModeBytes(const std::string& text);
 std::vector<std::string> splitLines(const std::string& text);
 // nullptr unsets the variable.
 void setEnv(const char* name, const char* value);

@@ -338,12 +338,13 @@ TEST_F(LoggingTest, FileStartsWithHeaderBlockInCrLfLines) {
   EXPECT_EQ(textOf(lines[5]), "first");
   EXPECT_EQ(textOf(lines[6]), "two");
   EXPECT_EQ(lines[7], "lines");
-  // Text mode: every line end is CR LF.
+  // Text mode: every line end is CR LF on Windows, and a bare LF natively.
+  const bool isCrLf = kxtest::textModeBytes("\n") == "\r\n";
   size_t lf = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (bytes[i] != '\n') continue;
     ++lf;
-    EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
+    EXPECT_EQ(i > 0 && bytes[i - 1] == '\r', isCrLf) << "byte " << i;
   }
   EXPECT_EQ(lf, 8u);
   // The console got the same block and entries.
@@ -382,7 +383,9 @@ TEST_F(LoggingTest, LogFilePlaces) {
 
 TEST_F(LoggingTest, UnopenableFileSwitchesFileLoggingOff) {
   LogPars config = pars(true, true);
-  config.mLogFile = mDir + "\\missing\\x.txt";
+  // The missing folder is one for the native build too, where '\\' separates nothing.
+  config.mLogFile =
+      (std::filesystem::path(mDir) / "missing" / "x").make_preferred().string() + "\\x.txt";
   gLog.init(config);
   EXPECT_FALSE(gLog.mLogPars.mIsLogToFile);
   KXLOG(LOG_INF) << "still on the console" << LOG_END;
@@ -450,7 +453,8 @@ TEST_F(LoggingTest, RotationCases) {
 
 TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
   const std::string backup = mDir + "\\test_log.bak";
-  std::filesystem::create_directories(backup + "\\inside");
+  // A folder that is not empty cannot be removed; natively the backup's name holds the '\\'.
+  std::filesystem::create_directories(std::filesystem::path(backup) / "inside");
   LogPars config = pars(true, true);
   config.mMaxSize = 0;
   gLog.init(config);

@@ -73,7 +73,7 @@ class SettingsTest : public ::testing::Test {
   }
 
   std::string log() const { return mCapture->text(); }
-  static std::string defaultBytes() { return kxtest::toCrLf(kDefaultSettingsFile); }
+  static std::string defaultBytes() { return kxtest::textModeBytes(kDefaultSettingsFile); }
 
   bool mHadProfile = false;
   std::string mOldProfile;
@@ -190,7 +190,8 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
   // Both objects wrote the file again at destruction, unchanged.
   EXPECT_EQ(kxtest::readBinary(mIniPath), written);
   // The long value is written whole and its comment follows directly.
-  EXPECT_NE(written.find("exceeds fifty characters.txt# name of log file\r\n"), std::string::npos);
+  EXPECT_NE(written.find(kxtest::textModeBytes("exceeds fifty characters.txt# name of log file\n")),
+            std::string::npos);
   // Debug on, tmp off in memory: so in the file.
   EXPECT_NE(
       written.find("\tdebug                   = on                                                "
@@ -358,7 +359,11 @@ TEST_F(SettingsTest, EmptyLineInsideTheBlockLeadsToDefaults) {
 }
 
 TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
-  const std::string bareHome = kxtest::makeTempDir("bare");
+  const std::string bareRoot = kxtest::makeTempDir("bare");
+  // The profile's parent is missing too: natively the product's '\\' joins name one file, which
+  // only a missing folder above the profile keeps from being created.
+  const std::string bareHome =
+      (std::filesystem::path(bareRoot) / "absent" / "home").make_preferred().string();
   kxtest::setEnv("USERPROFILE", bareHome.c_str());
   {
     Settings settings;
@@ -370,7 +375,8 @@ TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
   EXPECT_EQ(countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"), 2u)
       << text;
   EXPECT_FALSE(kxtest::fileExists(bareHome + "\\Korvexpad"));
-  kxtest::removeTree(bareHome);
+  EXPECT_TRUE(std::filesystem::is_empty(bareRoot));
+  kxtest::removeTree(bareRoot);
 }
 
 TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
@@ -473,6 +479,11 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
       {"", "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
       {nullptr, nullptr, "."},
   };
+  // The settings file of "." (and natively of "C:\\...", which names no drive there) lies in the
+  // working folder: a temporary one.
+  const std::filesystem::path oldWorkDir = std::filesystem::current_path();
+  const std::string workDir = kxtest::makeTempDir("work");
+  std::filesystem::current_path(workDir);
   for (size_t i = 0; i < rows.size(); ++i) {
     kxtest::setEnv("USERPROFILE", rows[i].profile);
     kxtest::setEnv("HOME", rows[i].home);
@@ -481,6 +492,8 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
     EXPECT_EQ(settings.mFilePath, rows[i].expected + "\\Korvexpad\\Applications\\Creo_plugin.ini")
         << "row " << i;
   }
+  std::filesystem::current_path(oldWorkDir);
+  kxtest::removeTree(workDir);
   kxtest::setEnv("HOME", hadHome ? oldHome.c_str() : nullptr);
 }
 

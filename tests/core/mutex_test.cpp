@@ -25,6 +25,9 @@ class MutexTestAccess {
 
 namespace {
 
+// winpthreads checks the semaphore's handle; glibc takes an emptied semaphore for a valid one
+// with count 0, on which lock() would wait for ever, so the failures are provoked on Windows only.
+#ifdef _WIN32
 std::string readAll(FILE* file) {
   std::fflush(file);
   std::rewind(file);
@@ -34,6 +37,7 @@ std::string readAll(FILE* file) {
   while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, count);
   return text;
 }
+#endif
 
 TEST(MutexTest, SerialisesTwoThreads) {
   Mutex mutex("serialise");
@@ -61,6 +65,7 @@ TEST(MutexTest, SerialisesTwoThreads) {
   EXPECT_FALSE(mutex.isLocked());
 }
 
+#ifdef _WIN32
 TEST(MutexTest, FailuresAreReportedOnTheirStreamAndReturned) {
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
@@ -104,6 +109,8 @@ TEST(MutexTest, FailuresAreReportedOnTheirStreamAndReturned) {
   EXPECT_EQ(std::count(errText.begin(), errText.end(), '\n'), 1) << errText;
   EXPECT_NE(errText.find(", error: "), std::string::npos) << errText;
 }
+
+#endif
 
 TEST(MutexTest, SemaphoreThatWasNeverCreatedIsNotDestroyed) {
   FILE* out = std::tmpfile();

@@ -1,0 +1,49 @@
+#include "fuzz_util.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace kxfuzz {
+
+namespace {
+
+struct WorkDir {
+  WorkDir() {
+    path = (fs::temp_directory_path() / ("kx_fuzz_" + std::to_string(getpid()))).string();
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~WorkDir() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  std::string path;
+};
+
+}  // namespace
+
+const std::string& workDir() {
+  static WorkDir dir;
+  return dir.path;
+}
+
+void writeFile(const std::string& path, const uint8_t* data, size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  out.close();
+  if (!out) fail("cannot write " + path);
+}
+
+void fail(const std::string& message) {
+  std::fprintf(stderr, "FUZZ FINDING: %s\n", message.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+}  // namespace kxfuzz
