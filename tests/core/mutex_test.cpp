@@ -110,8 +110,6 @@ TEST(MutexTest, FailuresAreReportedOnTheirStreamAndReturned) {
   EXPECT_NE(errText.find(", error: "), std::string::npos) << errText;
 }
 
-#endif
-
 TEST(MutexTest, SemaphoreThatWasNeverCreatedIsNotDestroyed) {
   FILE* out = std::tmpfile();
   ASSERT_TRUE(out);
@@ -127,5 +125,7 @@ TEST(MutexTest, SemaphoreThatWasNeverCreatedIsNotDestroyed) {
   std::fclose(out);
   EXPECT_EQ(outText, "") << "destroying a semaphore that never existed was attempted";
 }
+
+#endif
 
 }  // namespace
