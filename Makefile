@@ -4,7 +4,7 @@ PRESET ?= $(if $(CI),mingw-ci,mingw)
 BUILD_DIR := build/$(PRESET)
 HARNESS := tools/wine-harness.sh $(BUILD_DIR) --
 
-.PHONY: all setup configure build test demo bench format check-format clean
+.PHONY: all setup configure build test demo bench soak format check-format clean
 
 all: build
 
@@ -30,6 +30,10 @@ demo: build
 
 bench: build
 	$(HARNESS) tools/bench.sh $(BUILD_DIR)
+
+# A hundred daemon restarts and a hundred plug-in restarts, each bounded in time (about 15 min).
+soak: build
+	$(HARNESS) tools/soak.sh $(BUILD_DIR)
 
 format: setup
 	git ls-files -co --exclude-standard -- '*.h' '*.hpp' '*.c' '*.cpp' | xargs -r clang-format -i
