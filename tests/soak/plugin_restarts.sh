@@ -9,12 +9,11 @@ build_dir=$(cd "$1" && pwd)
 cycles=${2:-100}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-# Slack for what the runtime keeps after threads it has already joined (Wine keeps a few handles
-# of its own); a plug-in that loses a thread's record at every stop gains at least one handle per
-# cycle, which passes this after at most 8 cycles.
+# Slack for what the runtime may keep after threads it has already joined; a plug-in that loses a
+# thread's record at every stop gains at least one handle per cycle and exceeds this within 9.
 thread_slack=1
 handle_slack=8
-# The whole run's limit: start-up plus a generous share per cycle (a cycle takes about 4 s, most
+# The whole run's limit: start-up plus a generous share per cycle (a cycle takes about 3 s, most
 # of it the plug-in's stop, which waits for its watch thread).
 export KX_SCENARIO_LIMIT_S=$((120 + cycles * 10))
 
