@@ -9,7 +9,7 @@ NATIVE_DIR := build/$(NATIVE_PRESET)
 # Seconds each fuzz target runs in `make fuzz` (the test suite runs each for a few seconds).
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup configure build test demo bench format check-format clean native-build native-test fuzz
+.PHONY: all setup configure build test demo bench soak format check-format clean native-build native-test fuzz
 
 all: build
 
@@ -47,6 +47,10 @@ demo: build
 
 bench: build
 	$(HARNESS) tools/bench.sh $(BUILD_DIR)
+
+# A hundred daemon restarts and a hundred plug-in restarts, each bounded in time (about 15 min).
+soak: build
+	$(HARNESS) tools/soak.sh $(BUILD_DIR)
 
 format: setup
 	git ls-files -co --exclude-standard -- '*.h' '*.hpp' '*.c' '*.cpp' | xargs -r clang-format -i

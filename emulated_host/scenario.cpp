@@ -24,7 +24,7 @@ const std::map<std::string, Arity>& verbs() {
       {"wait-until", {1, -1}},   {"expect", {1, -1}},      {"expect-none", {1, -1}},
       {"expect-count", {2, -1}}, {"screenshot", {1, 1}},   {"daemon-start", {0, -1}},
       {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},      {"plugin-stop", {1, 1}},
-      {"plugin-start", {1, 1}},  {"scroll-state", {0, 0}},
+      {"plugin-start", {1, 1}},  {"scroll-state", {0, 0}}, {"process-counts", {0, 0}},
   };
   return kVerbs;
 }
@@ -172,6 +172,16 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
         *error = "nav takes six integers, got \"" + x + "\"";
         return false;
       }
+  }
+  if (s->verb == "daemon-start") {
+    int journals = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != "--journal") continue;
+      if (++journals > 1 || i + 1 == a.size() || a[i + 1].empty()) {
+        *error = "daemon-start takes one --journal with a file name";
+        return false;
+      }
+    }
   }
   if (s->verb == "wait" && (!toInt(a[0], &s->limitMs) || s->limitMs < 0)) {
     *error = "wait takes milliseconds, got \"" + a[0] + "\"";

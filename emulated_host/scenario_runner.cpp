@@ -7,6 +7,7 @@
 #include "host_windows.h"
 #include "json_line.h"
 #include "plugin_loader.h"
+#include "process_counts.h"
 #include "screen_capture.h"
 
 namespace {
@@ -317,6 +318,16 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     j.write(state);
     return true;
   }
+  if (v == "process-counts") {
+    ProcessCounts counts;
+    if (!currentProcessCounts(&counts, error)) return false;
+    j.write(JsonLine("process_counts")
+                .num("threads", counts.threads)
+                .num("handles", counts.handles)
+                .str("handle_source", counts.handleSource)
+                .str("handle_types", handleTypesText(counts.handleTypes)));
+    return true;
+  }
   if (v == "plugin-stop" || v == "plugin-start") {
     bool ok = v == "plugin-stop" ? mApp->loader().stop(a[0], error)
                                  : mApp->loader().startAgain(a[0], error);
@@ -328,11 +339,21 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     size_t dot = jp.rfind(".jsonl");
     jp = jp.empty() ? "creo_host-daemon.jsonl"
                     : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
+    // A journal the scenario names wins; the daemon would take the last --journal anyway, and the
+    // expectations must read the file it writes.
+    std::vector<std::string> args;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i] == "--journal" && i + 1 < a.size()) {
+        jp = a[++i];
+      } else {
+        args.push_back(a[i]);
+      }
+    }
     wchar_t full[MAX_PATH] = {};
     if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
     // The old journal goes first, so no wait-until can read it while the new daemon starts.
     DeleteFileW(toWide(jp).c_str());
-    if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", a, jp, error)) return false;
+    if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", args, jp, error)) return false;
     // A new daemon starts a new journal.
     mDaemonMark = 0;
     j.write(JsonLine("daemon_start").str("journal", jp));

@@ -11,6 +11,8 @@
 #   #journal-none: <text>    the host journal never holds the text
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
 # files (journals, log copy, screenshots), both as Windows paths.
+# KX_SCENARIO_LIMIT_S bounds the host's run (default 300 s); a host stopped there is a failure, and
+# a daemon the scenario left running is told to quit.
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
@@ -47,8 +49,9 @@ journal="$work/journal.jsonl"
 base=$((20000 + ($$ * 7) % 30000))
 export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$((base + 2))
 
+limit=${KX_SCENARIO_LIMIT_S:-300}
 set +e
-(cd "$work" && timeout 300 "$wine" "$build_dir/bin/creo_host.exe" \
+(cd "$work" && timeout -k 10 "$limit" "$wine" "$build_dir/bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
   --journal "$(windows_path "$journal")" --max-ms 240000)
 status=$?
@@ -56,7 +59,13 @@ set -e
 
 failures=0
 fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
-[ $status -eq 0 ] || fail "the host ended with exit code $status"
+if [ $status -eq 124 ] || [ $status -eq 137 ]; then
+  fail "the host did not end within $limit s and was stopped"
+  # The daemon is a process of its own; only this run's control port reaches it.
+  (exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null || true
+elif [ $status -ne 0 ]; then
+  fail "the host ended with exit code $status"
+fi
 [ -f "$log" ] || { fail "the plug-in wrote no log at $log"; touch "$log"; }
 tr -d '\r' <"$log" >"$work/plugin_log.txt"
 

@@ -7,6 +7,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <sstream>
 #include <thread>
 
 #include "host_process.h"
@@ -544,6 +545,145 @@ TEST(HostProcessTest, RegistryFromTheWorkingFolderAndAddedCommands) {
   EXPECT_EQ(refused.exitCode, 3);
   EXPECT_NE(refused.errors.find("bad.txt:2: bad command name"), std::string::npos)
       << refused.errors;
+}
+
+// "Event=3,Thread=2" as a map.
+std::map<std::string, int> typeCounts(const std::string& text) {
+  std::map<std::string, int> types;
+  std::istringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    size_t eq = item.find('=');
+    if (eq != std::string::npos) types[item.substr(0, eq)] = std::stoi(item.substr(eq + 1));
+  }
+  return types;
+}
+
+// What grew from `a` to `b`, as "Event=1,Thread=1" (types that shrank are left out).
+std::string typesGained(const std::string& a, const std::string& b) {
+  std::map<std::string, int> before = typeCounts(a);
+  std::string text;
+  for (auto& kv : typeCounts(b))
+    if (kv.second > before[kv.first])
+      text +=
+          (text.empty() ? "" : ",") + kv.first + "=" + std::to_string(kv.second - before[kv.first]);
+  return text;
+}
+
+TEST(HostProcessTest, ProcessCountsFollowAnApplicationsThreadsAndHandles) {
+  HostProcess h("counts");
+  std::string scn = h.write("s.scn",
+                            "process-counts\n"
+                            "plugin-stop KxhTest\n"
+                            "process-counts\n"
+                            "plugin-start KxhTest\n"
+                            "plugin-stop KxhTest\n"
+                            "plugin-start KxhTest\n"
+                            "process-counts\n");
+  struct Row {
+    const char* testCase;
+    int threadsWhileRunning;        // running minus stopped
+    const char* typesWhileRunning;  // handle types running has more of than stopped
+    int handlesGained;              // after two more starts
+    const char* typesGained;
+  };
+  const Row rows[] = {
+      {"", 0, "", 0, ""},
+      {"worker", 1, "Event=1,Thread=1", 0, ""},
+      {"handlekept", 0, "", 2, "Event=2"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostRun r =
+        h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, rows[i].testCase);
+    EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
+    std::vector<std::map<std::string, std::string>> counts;
+    for (auto& e : r.events)
+      if (e.at("ev") == "process_counts") counts.push_back(e);
+    ASSERT_EQ(counts.size(), 3u) << "row " << i;
+    for (auto& c : counts) {
+      EXPECT_GT(std::stoi(c.at("threads")), 0) << "row " << i;
+      EXPECT_GT(std::stoi(c.at("handles")), 0) << "row " << i;
+      int typed = 0;
+      for (auto& kv : typeCounts(c.at("handle_types"))) typed += kv.second;
+      if (c.at("handle_source") == "probed") {
+        EXPECT_EQ(typed, std::stoi(c.at("handles"))) << "row " << i << ": " << c.at("handle_types");
+      } else {
+        EXPECT_EQ(c.at("handle_source"), "system") << "row " << i;
+      }
+    }
+    auto at = [&](size_t k, const char* key) { return std::stoi(counts[k].at(key)); };
+    auto types = [&](size_t k) { return counts[k].at("handle_types"); };
+    EXPECT_EQ(at(0, "threads") - at(1, "threads"), rows[i].threadsWhileRunning) << "row " << i;
+    EXPECT_EQ(typesGained(types(1), types(0)), rows[i].typesWhileRunning) << "row " << i;
+    EXPECT_EQ(at(2, "threads"), at(0, "threads")) << "row " << i;
+    EXPECT_EQ(at(2, "handles") - at(0, "handles"), rows[i].handlesGained) << "row " << i;
+    EXPECT_EQ(typesGained(types(0), types(2)), rows[i].typesGained) << "row " << i;
+  }
+}
+
+TEST(HostProcessTest, DaemonJournalNamedByTheScenario) {
+  HostProcess h("daemon_journal");
+  if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "kx_daemon.exe is not built";
+  int base = 38000 + static_cast<int>(GetCurrentProcessId() % 3000) * 3;
+  SetEnvironmentVariableA("KX_DAEMON_PORT", std::to_string(base).c_str());
+  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(base + 1).c_str());
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(base + 2).c_str());
+  std::string scn = h.write("s.scn",
+                            "daemon-start --devices 1\n"
+                            "daemon ping\n"
+                            "daemon-kill\n"
+                            "daemon-start --journal own.jsonl --devices 2\n"
+                            "daemon ping\n"
+                            "wait-until daemon ev=start devices=2\n"
+                            "expect-none daemon ev=start devices=1\n"
+                            "daemon journal\n"
+                            "daemon quit\n");
+  HostRun r = h.run({"--scenario", scn});
+  SetEnvironmentVariableA("KX_DAEMON_PORT", nullptr);
+  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
+  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  struct Row {
+    int nth;  // daemon_start event
+    std::string journal;
+  };
+  const Row rows[] = {
+      {0, h.folder() + "\\journal-daemon.jsonl"},
+      {1, h.folder() + "\\own.jsonl"},
+  };
+  int at = -1;
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    at = r.find({{"ev", "daemon_start"}}, at + 1);
+    ASSERT_GE(at, 0) << "row " << i;
+    EXPECT_EQ(r.events[at].at("journal"), rows[i].journal) << "row " << i;
+    EXPECT_NE(GetFileAttributesA(rows[i].journal.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "row " << i << ": the daemon left no journal there";
+  }
+  int journal = r.find({{"ev", "daemon_command"}, {"command", "journal"}});
+  ASSERT_GE(journal, 0);
+  EXPECT_NE(r.events[journal].at("reply").find("own.jsonl"), std::string::npos)
+      << r.events[journal].at("reply");
+}
+
+TEST(HostProcessTest, BadOptionsNameTheOption) {
+  HostProcess h("options");
+  struct Row {
+    std::vector<std::string> args;
+    const char* error;
+  };
+  const Row rows[] = {
+      {{"--max-ms", "soon"}, "bad value 'soon' for --max-ms"},
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--commands", h.folder() + "\\none.txt"}, "none.txt: cannot open command list"},
+      {{"--registry", h.folder() + "\\none.dat"}, "none.dat: cannot open registry file"},
+      {{"--scenario", h.folder() + "\\none.scn"}, "none.scn: cannot open scenario"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    HostRun r = h.run(rows[i].args);
+    EXPECT_EQ(r.exitCode, 3) << "row " << i << ": " << r.errors;
+    EXPECT_NE(r.errors.find(rows[i].error), std::string::npos) << "row " << i << ": " << r.errors;
+  }
 }
 
 }  // namespace

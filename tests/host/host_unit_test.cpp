@@ -275,6 +275,9 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"popup maybe\n", "s.scn:1: popup takes open or close"},
       {"foreground desk\n", "s.scn:1: foreground takes main, dialog or other"},
       {"expect daemon\n", "s.scn:1: a condition needs at least one"},
+      {"daemon-start --journal\n", "s.scn:1: daemon-start takes one --journal with a file name"},
+      {"daemon-start --journal a --journal b\n", "s.scn:1: daemon-start takes one --journal"},
+      {"process-counts now\n", "s.scn:1: \"process-counts\" takes 0 argument(s), got 1"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     Scenario s;

@@ -278,6 +278,33 @@ void defineMapkeys() {
   note("mapkey result=%d malformed=%d no_steps=%d", ok, bad, bad2);
 }
 
+// Case "worker": a thread that runs while the application runs and is joined at its stop.
+// Case "handlekept": an event handle opened at every start and never closed.
+HANDLE gWorkerStop = nullptr;
+HANDLE gWorker = nullptr;
+
+DWORD WINAPI workerMain(LPVOID) {
+  WaitForSingleObject(gWorkerStop, INFINITE);
+  return 0;
+}
+
+void startResources() {
+  if (isCase("worker")) {
+    gWorkerStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    gWorker = CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
+  }
+  if (isCase("handlekept")) CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+void stopResources() {
+  if (!gWorker) return;
+  SetEvent(gWorkerStop);
+  WaitForSingleObject(gWorker, INFINITE);
+  CloseHandle(gWorker);
+  CloseHandle(gWorkerStop);
+  gWorker = gWorkerStop = nullptr;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], char* version,
@@ -323,6 +350,7 @@ extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], cha
   }
   if (isCase("mapkey")) defineMapkeys();
   noteGraphicsWindow();
+  startResources();
   return 0;
 }
 
@@ -333,5 +361,6 @@ extern "C" __declspec(dllexport) void user_terminate(void) {
                             PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE})
       ProNotificationUnset(t);
   }
+  stopResources();
   note("terminate");
 }
