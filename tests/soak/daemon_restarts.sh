@@ -10,7 +10,9 @@ build_dir=$(cd "$1" && pwd)
 cycles=${2:-100}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-bound_ms=2500
+# make soak holds the plug-in to 2.5 s; the short run inside make test only to its next checks, so a
+# loaded machine cannot fail it.
+bound_ms=${KX_SOAK_BOUND_MS:-2500}
 # The whole run's limit: start-up plus a generous share per cycle (a cycle takes about 3 s).
 export KX_SCENARIO_LIMIT_S=$((120 + cycles * 8))
 
