@@ -1,0 +1,291 @@
+#include "mnu_parser.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "logging.h"
+
+MNUParser* MNUParser::sParserP = nullptr;
+
+namespace {
+
+const char* const kModeNames[] = {
+    "Sketcher",     "Part",        "Sheet_Metal", "Composite", "Scan_Model",  "Assembly",
+    "Drawing",      "Manufacture", "Mold",        "Cast",      "Dieface",     "Layout",
+    "Format",       "Report",      "Markup",      "Diagram",   "Interchange", "Legacy",
+    "User_Defined", "Verify",      "Process",     "Nc_Model",  "Default",
+};
+
+struct OwnEntry {
+  const char* field;
+  const char* rest;
+};
+const OwnEntry kOwnEnglish[2] = {
+    {"1Toggle Scroll Mode",
+     "= {}KX_Toggle_Scroll_Mode|Switches scrolling in trees and lists with the device's cap on and "
+     "off."},
+    {"1Toggle Move Mode",
+     "= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement of a selected object in an assembly on "
+     "and off."},
+};
+const OwnEntry kOwnGerman[2] = {
+    {"1Fensterrollmodus umschalten",
+     "= {}KX_Toggle_Scroll_Mode|Schaltet das Rollen in Listen und Baeumen ein und aus."},
+    {"1Bewegungsmodus umschalten",
+     "= {+ 6}KX_Toggle_Object_Move_Mode|Schaltet das Bewegen von selektierten Objekten in einer "
+     "Baugruppe ein und aus."},
+};
+
+// The four display styles are written as the display command with its argument.
+std::string writtenCommand(const std::string& command) {
+  if (command == "ProCmdViewWireframe") return "ProCmdEnvMdlDisp*Wireframe";
+  if (command == "ProCmdViewShaded") return "ProCmdEnvMdlDisp*Shading";
+  if (command == "ProCmdViewHiddenLine") return "ProCmdEnvMdlDisp*Hidden line";
+  if (command == "ProCmdViewNoHidden") return "ProCmdEnvMdlDisp*No hidden";
+  return command;
+}
+
+void appendPadded(std::string* out, const std::string& field, int32_t width) {
+  out->append(field);
+  if (static_cast<int64_t>(field.size()) < width) out->append(width - field.size(), ' ');
+}
+
+bool endsWith(const std::string& text, const char* tail) {
+  const std::string_view t(tail);
+  return text.size() >= t.size() && text.compare(text.size() - t.size(), t.size(), t) == 0;
+}
+
+const char kIndexPrefix[] = "PROCMD";
+const size_t kIndexPrefixLength = sizeof(kIndexPrefix) - 1;
+
+std::string toUpperAsciiView(std::string_view text) { return toUpperAscii(std::string(text)); }
+
+MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
+  MNUCommand command;
+  const size_t offset = isEnglish ? 1 : 2;
+  // Lines as a line-by-line read gives them: LF removed, a CR before it kept.
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < all.size()) {
+    const size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) {
+      lines.push_back(all.substr(start));
+      break;
+    }
+    lines.push_back(all.substr(start, end - start));
+    start = end + 1;
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string upper = toUpperAsciiView(lines[i]);
+    const bool hasFollower = i + offset < lines.size();
+    if (upper.find("] COMMAND.LABEL") != std::string::npos && hasFollower) {
+      command.label.clear();
+      for (char c : lines[i + offset]) {
+        if (c != '&') command.label.push_back(c);
+      }
+      continue;
+    }
+    if (upper.find("] COMMAND.HELPTEXT") != std::string::npos && hasFollower) {
+      command.helpText = std::string(lines[i + offset]);
+    }
+  }
+  return command;
+}
+
+}  // namespace
+
+std::string toUpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+MNUParser::MNUParser() {
+  KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+  sParserP = this;
+}
+
+MNUParser::~MNUParser() {
+  KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
+  mPaneCommands.clear();
+  mPanes.clear();
+  mIndex.clear();
+  if (sParserP == this) sParserP = nullptr;
+  KXLOG(LOG_CRT) << "Destructed." << LOG_END;
+}
+
+MNUParser::ResourceKind MNUParser::ClassifyName(const std::string& name, std::string* upperName) {
+  *upperName = toUpperAscii(name);
+  if (upperName->compare(0, 6, "PROCMD") == 0 && endsWith(*upperName, ".TXT")) return kCommandText;
+  if (endsWith(*upperName, "_PANE.RES")) return kPaneLayout;
+  return kSkippedResource;
+}
+
+double MNUParser::GetProgress() const { return mProgress ? mProgress->load() : 0.0; }
+
+void MNUParser::AdvanceProgress(double step, double ceiling) {
+  double v = GetProgress() + step;
+  if (v >= ceiling) v = ceiling;
+  if (mProgress && v >= 0.0 && v <= 1.0) mProgress->store(v);
+}
+
+bool MNUParser::AddPane(const std::string& name, const std::string& text) {
+  if (mPanes.count(name) != 0) return false;
+  mPanes.emplace(name, std::make_pair(text, toUpperAscii(text)));
+  mIsIndexValid = false;
+  return true;
+}
+
+void MNUParser::AddPaneResource(const std::string& upperName, const std::string& text) {
+  AddPane(upperName.substr(0, upperName.size() - 9), text);
+  AdvanceProgress(kPaneStep, kPaneCeiling);
+}
+
+void MNUParser::AddCommandResource(const std::string& upperName, const std::string& convertedText) {
+  MNUCommand command = ParseCommandText(convertedText);
+  if (!command.label.empty()) {
+    command.key = upperName.substr(0, upperName.size() - 4);
+    AddCommand(command);
+  }
+  AdvanceProgress(kCommandStep, kCommandCeiling);
+}
+
+MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
+  return parseCommandLines(text, mIsEnglish);
+}
+
+void MNUParser::buildIndex() {
+  mIndex.clear();
+  size_t paneIndex = 0;
+  for (const auto& pane : mPanes) {
+    const std::string& upper = pane.second.second;
+    for (size_t p = upper.find(kIndexPrefix); p != std::string::npos;
+         p = upper.find(kIndexPrefix, p + 1)) {
+      mIndex.push_back({std::string_view(upper).substr(p), paneIndex, p});
+    }
+    ++paneIndex;
+  }
+  std::sort(mIndex.begin(), mIndex.end(), [](const Occurrence& a, const Occurrence& b) {
+    return a.rest < b.rest || (a.rest == b.rest && a.pane < b.pane);
+  });
+  mIsIndexValid = true;
+}
+
+void MNUParser::findInPanes(const std::string& upperKey, std::vector<size_t>* positions) {
+  positions->assign(mPanes.size(), std::string::npos);
+  if (upperKey.compare(0, kIndexPrefixLength, kIndexPrefix) != 0) {
+    // Keys that the index does not cover are searched plainly.
+    size_t paneIndex = 0;
+    for (const auto& pane : mPanes) (*positions)[paneIndex++] = pane.second.second.find(upperKey);
+    return;
+  }
+  if (!mIsIndexValid) buildIndex();
+  // Every occurrence of the key is an index entry whose text starts with the key; those entries
+  // are one contiguous run of the sorted index.
+  const std::string_view key(upperKey);
+  auto it = std::lower_bound(mIndex.begin(), mIndex.end(), key,
+                             [](const Occurrence& o, std::string_view k) { return o.rest < k; });
+  for (; it != mIndex.end() && it->rest.compare(0, key.size(), key) == 0; ++it) {
+    size_t& first = (*positions)[it->pane];
+    if (first == std::string::npos || it->position < first) first = it->position;
+  }
+}
+
+bool MNUParser::AddCommand(MNUCommand command) {
+  try {
+    if (command.key.empty() || command.label.empty()) return false;
+    const std::string upperKey = toUpperAscii(command.key);
+    std::vector<size_t> positions;
+    findInPanes(upperKey, &positions);
+    size_t paneIndex = 0;
+    for (const auto& pane : mPanes) {
+      const size_t p = positions[paneIndex++];
+      if (p == std::string::npos) continue;
+      try {
+        if (command.command.empty())
+          command.command = pane.second.first.substr(p, command.key.size());
+        mPaneCommands[pane.first].push_back(command);
+      } catch (...) {
+        KXLOG(LOG_ERR) << "Error AddCommand() 2" << LOG_END;
+      }
+    }
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error AddCommand() 1" << LOG_END;
+  }
+  return true;
+}
+
+std::string MNUParser::ComposeMNUText() {
+  std::vector<std::string> paneNames;
+  size_t longest = 0;
+  for (const auto& pane : mPaneCommands) {
+    paneNames.push_back(pane.first);
+    for (const MNUCommand& c : pane.second) longest = std::max(longest, c.label.size());
+  }
+  const int32_t width = static_cast<int32_t>(longest) + 5;
+  std::sort(paneNames.begin(), paneNames.end());
+
+  std::string out;
+  const char* const eol = "\r\n";
+  out.append("# PTC Creo menubar file").append(eol);
+  out.append(" ").append(eol);
+  out.append("[Modes]").append(eol);
+  int number = 1;
+  for (const char* name : kModeNames) {
+    appendPadded(&out, name, width);
+    out.append("= ").append(std::to_string(number++)).append(eol);
+  }
+  out.append(" ").append(eol);
+  out.append("[MenuBar]").append(eol);
+  appendPadded(&out, "0Korvex", width);
+  out.append("= {}").append(eol);
+  for (const OwnEntry& entry : mIsGerman ? kOwnGerman : kOwnEnglish) {
+    appendPadded(&out, entry.field, width);
+    out.append(entry.rest).append(eol);
+  }
+  const double step = (1.0 - 0.9) / static_cast<double>(paneNames.size());
+  for (const std::string& name : paneNames) {
+    AdvanceProgress(step, kWriteCeiling);
+    std::vector<MNUCommand> commands = mPaneCommands[name];
+    if (commands.empty()) continue;
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const MNUCommand& a, const MNUCommand& b) {
+                       return a.label < b.label || (a.label == b.label && a.key < b.key);
+                     });
+    appendPadded(&out, "0" + name, width);
+    out.append("= {}").append(eol);
+    for (const MNUCommand& c : commands) {
+      appendPadded(&out, "1" + c.label, width);
+      out.append("= {}").append(writtenCommand(c.command)).append("|").append(c.helpText);
+      out.append(eol);
+    }
+  }
+  out.append(" ");
+  return out;
+}
+
+bool MNUParser::WriteMNUFile(std::string path) {
+  try {
+    {
+      std::ifstream existing(path, std::ios::in | std::ios::binary);
+      if (existing.is_open()) return false;
+    }
+    KXLOG(LOG_DBG) << "Create MNU File: " << path << LOG_END;
+    const std::string text = ComposeMNUText();
+    // Line ends are in the text already; a failed stream is not looked at.
+    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    KXLOG(LOG_DBG) << "MNU File created successfully: " << path << LOG_END;
+    return true;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error WriteMNUFile()" << LOG_END;
+    return false;
+  }
+}
+
+MNUCommand parseCommandTextBytes(const uint8_t* data, size_t size, bool isEnglish) {
+  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish);
+}
