@@ -9,8 +9,18 @@
 #   #log-none: <text>        the plug-in's log never holds the text
 #   #journal: <text>         the host journal holds the text (checked after the host has stopped)
 #   #journal-none: <text>    the host journal never holds the text
+#   #log-count: <n> <text>   the plug-in's log holds the text on exactly n lines
+#   #absent: <file>          the plug-in's Applications folder has no such file after the run
+#   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
+#                            expected file (checked after the host has stopped)
+# and set-up lines, read before the host starts:
+#   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
+#   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
+#                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
+#                            (and so the ANSI code page) Wine gives the host.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
-# files (journals, log copy, screenshots), both as Windows paths.
+# files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
+# build folder (a Unix path).
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
@@ -27,7 +37,10 @@ mkdir -p "$work"
 # file logging and the trace and debug entries on.
 source "$here/profile-folders.sh"
 sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$product/Applications/Creo_plugin.ini"
-sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" >"$product/Applications/Creo.mnu"
+# The menu file as the plug-in writes it: CR LF line ends, none after the final single space.
+if ! grep -q -x -F '#menu-file: none' "$scenario"; then
+  sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
+fi
 log="$product/Creo_plugin_log.txt"
 
 cat >"$work/protk.dat" <<REG
@@ -47,10 +60,24 @@ journal="$work/journal.jsonl"
 base=$((20000 + ($$ * 7) % 30000))
 export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$((base + 2))
 
+# The host's own commands: those of its installation's resource DLLs.
+commands=()
+[ -f "$build_dir/text/host_commands.txt" ] &&
+  commands=(--commands "$(windows_path "$build_dir/text/host_commands.txt")")
+environment=()
+while IFS= read -r line; do
+  setting=${line#"#env: "}
+  if [ -z "${setting#*=}" ]; then
+    environment+=(-u "${setting%%=*}")
+  else
+    environment+=("$setting")
+  fi
+done < <(grep '^#env: ' "$scenario" || true)
+
 set +e
-(cd "$work" && timeout 300 "$wine" "$build_dir/bin/creo_host.exe" \
+(cd "$work" && timeout 300 env "${environment[@]}" "$wine" "$build_dir/bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-  --journal "$(windows_path "$journal")" --max-ms 240000)
+  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}")
 status=$?
 set -e
 
@@ -59,6 +86,7 @@ fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
 [ $status -eq 0 ] || fail "the host ended with exit code $status"
 [ -f "$log" ] || { fail "the plug-in wrote no log at $log"; touch "$log"; }
 tr -d '\r' <"$log" >"$work/plugin_log.txt"
+[ -f "$product/Applications/Creo.mnu" ] && cp "$product/Applications/Creo.mnu" "$work/Creo.mnu"
 
 line_number=0
 log_from=1
@@ -81,6 +109,29 @@ while IFS= read -r line || [ -n "$line" ]; do
     "#journal: "*)
       text=${line#"#journal: "}
       grep -q -F -- "$text" "$journal" || fail "line $line_number: the host journal has no '$text'"
+      ;;
+    "#log-count: "*)
+      rest=${line#"#log-count: "}
+      count=${rest%% *}
+      text=${rest#* }
+      got=$(grep -c -F -- "$text" "$work/plugin_log.txt" || true)
+      [ "$got" -eq "$count" ] || fail "line $line_number: the log holds '$text' $got times, not $count"
+      ;;
+    "#compare: "*)
+      rest=${line#"#compare: "}
+      file=${rest%% *}
+      expected=${rest#* }
+      expected=${expected//@BUILD@/$build_dir}
+      if [ ! -f "$product/Applications/$file" ]; then
+        fail "line $line_number: the profile has no $file"
+      elif ! cmp -s "$product/Applications/$file" "$expected"; then
+        cp "$product/Applications/$file" "$work/$file"
+        fail "line $line_number: $file differs from $expected ($(cmp "$work/$file" "$expected" | head -1))"
+      fi
+      ;;
+    "#absent: "*)
+      file=${line#"#absent: "}
+      [ ! -e "$product/Applications/$file" ] || fail "line $line_number: the profile holds $file"
       ;;
     "#journal-none: "*)
       text=${line#"#journal-none: "}
