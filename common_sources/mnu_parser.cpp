@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "logging.h"
 
@@ -59,13 +60,48 @@ bool endsWith(const std::string& text, const char* tail) {
 const char kIndexPrefix[] = "PROCMD";
 const size_t kIndexPrefixLength = sizeof(kIndexPrefix) - 1;
 
-std::string toUpperAsciiView(std::string_view text) { return toUpperAscii(std::string(text)); }
+// Byte-wise comparison written out: the texts differ within a few bytes, where a library call
+// per comparison costs more than the comparison itself.
+int compareBytes(std::string_view a, std::string_view b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]);
+    const unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (text[i] != prefix[i]) return false;
+  }
+  return true;
+}
+
+// Whether the line in upper case (ASCII letters only) contains the marker, which starts with "]"
+// and is upper case; compared in place, since most lines hold no "]" at all.
+bool containsMarker(std::string_view line, std::string_view marker) {
+  for (size_t p = line.find(']'); p != std::string_view::npos && line.size() - p >= marker.size();
+       p = line.find(']', p + 1)) {
+    size_t k = 1;
+    for (; k < marker.size(); ++k) {
+      char c = line[p + k];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (c != marker[k]) break;
+    }
+    if (k == marker.size()) return true;
+  }
+  return false;
+}
 
 MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
   MNUCommand command;
   const size_t offset = isEnglish ? 1 : 2;
   // Lines as a line-by-line read gives them: LF removed, a CR before it kept.
-  std::vector<std::string_view> lines;
+  thread_local std::vector<std::string_view> lines;
+  lines.clear();
   size_t start = 0;
   while (start < all.size()) {
     const size_t end = all.find('\n', start);
@@ -77,16 +113,16 @@ MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
     start = end + 1;
   }
   for (size_t i = 0; i < lines.size(); ++i) {
-    const std::string upper = toUpperAsciiView(lines[i]);
     const bool hasFollower = i + offset < lines.size();
-    if (upper.find("] COMMAND.LABEL") != std::string::npos && hasFollower) {
+    if (hasFollower && containsMarker(lines[i], "] COMMAND.LABEL")) {
       command.label.clear();
+      command.label.reserve(lines[i + offset].size());
       for (char c : lines[i + offset]) {
         if (c != '&') command.label.push_back(c);
       }
       continue;
     }
-    if (upper.find("] COMMAND.HELPTEXT") != std::string::npos && hasFollower) {
+    if (hasFollower && containsMarker(lines[i], "] COMMAND.HELPTEXT")) {
       command.helpText = std::string(lines[i + offset]);
     }
   }
@@ -147,7 +183,7 @@ void MNUParser::AddCommandResource(const std::string& upperName, const std::stri
   MNUCommand command = ParseCommandText(convertedText);
   if (!command.label.empty()) {
     command.key = upperName.substr(0, upperName.size() - 4);
-    AddCommand(command);
+    AddCommand(std::move(command));
   }
   AdvanceProgress(kCommandStep, kCommandCeiling);
 }
@@ -161,14 +197,17 @@ void MNUParser::buildIndex() {
   size_t paneIndex = 0;
   for (const auto& pane : mPanes) {
     const std::string& upper = pane.second.second;
-    for (size_t p = upper.find(kIndexPrefix); p != std::string::npos;
-         p = upper.find(kIndexPrefix, p + 1)) {
-      mIndex.push_back({std::string_view(upper).substr(p), paneIndex, p});
+    const std::string_view text(upper);
+    for (size_t p = 0; p + kIndexPrefixLength <= text.size(); ++p) {
+      if (text[p] == 'P' && startsWith(text.substr(p), kIndexPrefix)) {
+        mIndex.push_back({text.substr(p), paneIndex, p});
+      }
     }
     ++paneIndex;
   }
   std::sort(mIndex.begin(), mIndex.end(), [](const Occurrence& a, const Occurrence& b) {
-    return a.rest < b.rest || (a.rest == b.rest && a.pane < b.pane);
+    const int order = compareBytes(a.rest, b.rest);
+    return order < 0 || (order == 0 && a.pane < b.pane);
   });
   mIsIndexValid = true;
 }
@@ -185,9 +224,10 @@ void MNUParser::findInPanes(const std::string& upperKey, std::vector<size_t>* po
   // Every occurrence of the key is an index entry whose text starts with the key; those entries
   // are one contiguous run of the sorted index.
   const std::string_view key(upperKey);
-  auto it = std::lower_bound(mIndex.begin(), mIndex.end(), key,
-                             [](const Occurrence& o, std::string_view k) { return o.rest < k; });
-  for (; it != mIndex.end() && it->rest.compare(0, key.size(), key) == 0; ++it) {
+  auto it = std::lower_bound(
+      mIndex.begin(), mIndex.end(), key,
+      [](const Occurrence& o, std::string_view k) { return compareBytes(o.rest, k) < 0; });
+  for (; it != mIndex.end() && startsWith(it->rest, key); ++it) {
     size_t& first = (*positions)[it->pane];
     if (first == std::string::npos || it->position < first) first = it->position;
   }
@@ -197,16 +237,24 @@ bool MNUParser::AddCommand(MNUCommand command) {
   try {
     if (command.key.empty() || command.label.empty()) return false;
     const std::string upperKey = toUpperAscii(command.key);
-    std::vector<size_t> positions;
-    findInPanes(upperKey, &positions);
+    findInPanes(upperKey, &mPositions);
+    size_t hits = 0;
+    for (size_t p : mPositions) hits += p != std::string::npos ? 1 : 0;
     size_t paneIndex = 0;
     for (const auto& pane : mPanes) {
-      const size_t p = positions[paneIndex++];
+      const size_t p = mPositions[paneIndex++];
       if (p == std::string::npos) continue;
       try {
-        if (command.command.empty())
+        if (command.command.empty()) {
           command.command = pane.second.first.substr(p, command.key.size());
-        mPaneCommands[pane.first].push_back(command);
+        }
+        std::vector<MNUCommand>& list = mPaneCommands[pane.first];
+        // The last pane takes the record itself, the others a copy.
+        if (--hits == 0) {
+          list.push_back(std::move(command));
+          break;
+        }
+        list.push_back(command);
       } catch (...) {
         KXLOG(LOG_ERR) << "Error AddCommand() 2" << LOG_END;
       }
@@ -228,6 +276,13 @@ std::string MNUParser::ComposeMNUText() {
   std::sort(paneNames.begin(), paneNames.end());
 
   std::string out;
+  size_t estimate = 4096 + 48 * static_cast<size_t>(width);
+  for (const auto& pane : mPaneCommands) {
+    for (const MNUCommand& c : pane.second) {
+      estimate += static_cast<size_t>(width) + c.command.size() + c.helpText.size() + 40;
+    }
+  }
+  out.reserve(estimate);
   const char* const eol = "\r\n";
   out.append("# PTC Creo menubar file").append(eol);
   out.append(" ").append(eol);
@@ -248,15 +303,20 @@ std::string MNUParser::ComposeMNUText() {
   const double step = (1.0 - 0.9) / static_cast<double>(paneNames.size());
   for (const std::string& name : paneNames) {
     AdvanceProgress(step, kWriteCeiling);
-    std::vector<MNUCommand> commands = mPaneCommands[name];
-    if (commands.empty()) continue;
+    const std::vector<MNUCommand>& list = mPaneCommands[name];
+    if (list.empty()) continue;
+    std::vector<const MNUCommand*> commands;
+    commands.reserve(list.size());
+    for (const MNUCommand& c : list) commands.push_back(&c);
     std::stable_sort(commands.begin(), commands.end(),
-                     [](const MNUCommand& a, const MNUCommand& b) {
-                       return a.label < b.label || (a.label == b.label && a.key < b.key);
+                     [](const MNUCommand* a, const MNUCommand* b) {
+                       const int byLabel = a->label.compare(b->label);
+                       return byLabel < 0 || (byLabel == 0 && a->key < b->key);
                      });
     appendPadded(&out, "0" + name, width);
     out.append("= {}").append(eol);
-    for (const MNUCommand& c : commands) {
+    for (const MNUCommand* record : commands) {
+      const MNUCommand& c = *record;
       appendPadded(&out, "1" + c.label, width);
       out.append("= {}").append(writtenCommand(c.command)).append("|").append(c.helpText);
       out.append(eol);

@@ -85,6 +85,7 @@ class MNUParser {
   void findInPanes(const std::string& upperKey, std::vector<size_t>* positions);
 
   std::vector<Occurrence> mIndex;
+  std::vector<size_t> mPositions;
   bool mIsIndexValid = false;
 };
 

