@@ -179,8 +179,8 @@ void MNUParser::AddPaneResource(const std::string& upperName, const std::string&
   AdvanceProgress(kPaneStep, kPaneCeiling);
 }
 
-void MNUParser::AddCommandResource(const std::string& upperName, const std::string& convertedText) {
-  MNUCommand command = ParseCommandText(convertedText);
+void MNUParser::AddCommandResource(const std::string& upperName, std::string_view convertedText) {
+  MNUCommand command = parseCommandLines(convertedText, mIsEnglish);
   if (!command.label.empty()) {
     command.key = upperName.substr(0, upperName.size() - 4);
     AddCommand(std::move(command));
@@ -236,8 +236,10 @@ void MNUParser::findInPanes(const std::string& upperKey, std::vector<size_t>* po
 bool MNUParser::AddCommand(MNUCommand command) {
   try {
     if (command.key.empty() || command.label.empty()) return false;
-    const std::string upperKey = toUpperAscii(command.key);
-    findInPanes(upperKey, &mPositions);
+    bool isUpper = true;
+    for (char c : command.key) isUpper = isUpper && !(c >= 'a' && c <= 'z');
+    const std::string upperKey = isUpper ? std::string() : toUpperAscii(command.key);
+    findInPanes(isUpper ? command.key : upperKey, &mPositions);
     size_t hits = 0;
     for (size_t p : mPositions) hits += p != std::string::npos ? 1 : 0;
     size_t paneIndex = 0;

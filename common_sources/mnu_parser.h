@@ -53,7 +53,7 @@ class MNUParser {
   // What the resource walk does with one resource's text once it has the bytes (command texts
   // already converted to the ANSI code page).
   void AddPaneResource(const std::string& upperName, const std::string& text);
-  void AddCommandResource(const std::string& upperName, const std::string& convertedText);
+  void AddCommandResource(const std::string& upperName, std::string_view convertedText);
   // The whole menu file's bytes as WriteMNUFile writes them; advances the progress per pane.
   std::string ComposeMNUText();
   void AdvanceProgress(double step, double ceiling);

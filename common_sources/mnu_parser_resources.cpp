@@ -15,17 +15,23 @@ bool canOpenForReading(const std::string& path) {
   return file.is_open();
 }
 
-// UTF-8 to the system's ANSI code page; a character without an ANSI form becomes a NUL byte.
-std::string toAnsi(const std::string& utf8) {
-  const int length = static_cast<int>(utf8.size()) + 1;
-  std::vector<wchar_t> wide(length);
+// UTF-8 to the system's ANSI code page; a character without an ANSI form becomes a NUL byte. The
+// result lives in a buffer kept from text to text.
+std::string_view toAnsi(const char* data, size_t size) {
+  const int length = static_cast<int>(size) + 1;
+  // The text with its terminating NUL, and both buffers holding its length plus one.
+  thread_local std::string utf8;
+  thread_local std::vector<wchar_t> wide;
+  thread_local std::vector<char> ansi;
+  utf8.assign(data, size);
+  if (wide.size() < static_cast<size_t>(length)) wide.resize(length);
+  if (ansi.size() < static_cast<size_t>(length)) ansi.resize(length);
   const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, wide.data(), length);
-  if (wideLength <= 0) return std::string();
-  std::vector<char> ansi(length);
+  if (wideLength <= 0) return std::string_view();
   const int ansiLength =
       WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, "", nullptr);
-  if (ansiLength <= 0) return std::string();
-  return std::string(ansi.data(), ansiLength - 1);
+  if (ansiLength <= 0) return std::string_view();
+  return std::string_view(ansi.data(), static_cast<size_t>(ansiLength) - 1);
 }
 
 }  // namespace
@@ -117,15 +123,14 @@ int KX_RESOURCE_CALLBACK MNUParser::EnumNamesFunc(HINSTANCE__* module, const cha
       return TRUE;
     }
     // Exactly the resource's bytes: its data need not end with a NUL.
-    const std::string text(static_cast<const char*>(data), size);
-    if (text.empty()) {
+    if (size == 0) {
       KXLOG(LOG_WRN) << "Leere Datei in DLL-Resource: " << name << LOG_END;
       return TRUE;
     }
     if (kind == kPaneLayout) {
-      parser->AddPaneResource(upperName, text);
+      parser->AddPaneResource(upperName, std::string(static_cast<const char*>(data), size));
     } else {
-      parser->AddCommandResource(upperName, toAnsi(text));
+      parser->AddCommandResource(upperName, toAnsi(static_cast<const char*>(data), size));
     }
   } catch (...) {
     KXLOG(LOG_ERR) << "Error EnumNamesFunc()" << LOG_END;

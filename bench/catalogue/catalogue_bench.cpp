@@ -151,8 +151,8 @@ int main() {
               b, b / p);
   std::printf("plain key search alone (keys x panes x bytes): %8.1f ms  (%.2f x the plain pass)\n",
               n, n / p);
-  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n", fastest(mainDll),
-              fastest(languageDll), fastest(writing));
+  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n",
+              fastest(mainDll), fastest(languageDll), fastest(writing));
   std::printf("fastest of %d runs (plain key search: of 3); checksum %u\n", kRuns, pass.sum);
   return 0;
 }
