@@ -39,7 +39,7 @@ const OwnEntry kOwnGerman[2] = {
 };
 
 // The four display styles are written as the display command with its argument.
-std::string writtenCommand(const std::string& command) {
+std::string_view writtenCommand(const std::string& command) {
   if (command == "ProCmdViewWireframe") return "ProCmdEnvMdlDisp*Wireframe";
   if (command == "ProCmdViewShaded") return "ProCmdEnvMdlDisp*Shading";
   if (command == "ProCmdViewHiddenLine") return "ProCmdEnvMdlDisp*Hidden line";
@@ -47,9 +47,11 @@ std::string writtenCommand(const std::string& command) {
   return command;
 }
 
-void appendPadded(std::string* out, const std::string& field, int32_t width) {
-  out->append(field);
-  if (static_cast<int64_t>(field.size()) < width) out->append(width - field.size(), ' ');
+// The field is the level digit followed by the text.
+void appendPadded(std::string* out, std::string_view level, std::string_view text, int32_t width) {
+  out->append(level).append(text);
+  const int64_t length = static_cast<int64_t>(level.size() + text.size());
+  if (length < width) out->append(static_cast<size_t>(width - length), ' ');
 }
 
 bool endsWith(const std::string& text, const char* tail) {
@@ -99,32 +101,40 @@ bool containsMarker(std::string_view line, std::string_view marker) {
 MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
   MNUCommand command;
   const size_t offset = isEnglish ? 1 : 2;
-  // Lines as a line-by-line read gives them: LF removed, a CR before it kept.
-  thread_local std::vector<std::string_view> lines;
+  // Lines as a line-by-line read gives them: LF removed, a CR before it kept. A line without "]"
+  // cannot hold a marker.
+  struct Line {
+    std::string_view text;
+    bool hasBracket;
+  };
+  thread_local std::vector<Line> lines;
   lines.clear();
+  const char* const data = all.data();
   size_t start = 0;
-  while (start < all.size()) {
-    const size_t end = all.find('\n', start);
-    if (end == std::string_view::npos) {
-      lines.push_back(all.substr(start));
-      break;
+  bool hasBracket = false;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (data[i] == '\n') {
+      lines.push_back({all.substr(start, i - start), hasBracket});
+      start = i + 1;
+      hasBracket = false;
+    } else if (data[i] == ']') {
+      hasBracket = true;
     }
-    lines.push_back(all.substr(start, end - start));
-    start = end + 1;
   }
+  if (start < all.size()) lines.push_back({all.substr(start), hasBracket});
   for (size_t i = 0; i < lines.size(); ++i) {
-    const bool hasFollower = i + offset < lines.size();
-    if (hasFollower && containsMarker(lines[i], "] COMMAND.LABEL")) {
+    if (!lines[i].hasBracket || i + offset >= lines.size()) continue;
+    const std::string_view follower = lines[i + offset].text;
+    if (containsMarker(lines[i].text, "] COMMAND.LABEL")) {
       command.label.clear();
-      command.label.reserve(lines[i + offset].size());
-      for (char c : lines[i + offset]) {
+      command.label.reserve(follower.size());
+      for (char c : follower) {
         if (c != '&') command.label.push_back(c);
       }
       continue;
     }
-    if (hasFollower && containsMarker(lines[i], "] COMMAND.HELPTEXT")) {
-      command.helpText = std::string(lines[i + offset]);
-    }
+    if (containsMarker(lines[i].text, "] COMMAND.HELPTEXT"))
+      command.helpText = std::string(follower);
   }
   return command;
 }
@@ -148,12 +158,17 @@ MNUParser::~MNUParser() {
   mPaneCommands.clear();
   mPanes.clear();
   mIndex.clear();
+  mPaneOrder.clear();
+  mPaneLists.clear();
   if (sParserP == this) sParserP = nullptr;
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
 }
 
 MNUParser::ResourceKind MNUParser::ClassifyName(const std::string& name, std::string* upperName) {
-  *upperName = toUpperAscii(name);
+  upperName->assign(name);
+  for (char& c : *upperName) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
   if (upperName->compare(0, 6, "PROCMD") == 0 && endsWith(*upperName, ".TXT")) return kCommandText;
   if (endsWith(*upperName, "_PANE.RES")) return kPaneLayout;
   return kSkippedResource;
@@ -194,43 +209,56 @@ MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
 
 void MNUParser::buildIndex() {
   mIndex.clear();
-  size_t paneIndex = 0;
+  mPaneOrder.clear();
   for (const auto& pane : mPanes) {
-    const std::string& upper = pane.second.second;
-    const std::string_view text(upper);
+    const size_t paneIndex = mPaneOrder.size();
+    mPaneOrder.push_back(&pane);
+    const std::string_view text(pane.second.second);
     for (size_t p = 0; p + kIndexPrefixLength <= text.size(); ++p) {
       if (text[p] == 'P' && startsWith(text.substr(p), kIndexPrefix)) {
         mIndex.push_back({text.substr(p), paneIndex, p});
       }
     }
-    ++paneIndex;
   }
+  mPaneLists.assign(mPaneOrder.size(), nullptr);
+  // Every entry starts with the prefix, so the comparison starts behind it.
   std::sort(mIndex.begin(), mIndex.end(), [](const Occurrence& a, const Occurrence& b) {
-    const int order = compareBytes(a.rest, b.rest);
+    const int order =
+        compareBytes(a.rest.substr(kIndexPrefixLength), b.rest.substr(kIndexPrefixLength));
     return order < 0 || (order == 0 && a.pane < b.pane);
   });
   mIsIndexValid = true;
 }
 
-void MNUParser::findInPanes(const std::string& upperKey, std::vector<size_t>* positions) {
-  positions->assign(mPanes.size(), std::string::npos);
+void MNUParser::findInPanes(const std::string& upperKey) {
+  if (!mIsIndexValid) buildIndex();
+  mHits.clear();
   if (upperKey.compare(0, kIndexPrefixLength, kIndexPrefix) != 0) {
     // Keys that the index does not cover are searched plainly.
-    size_t paneIndex = 0;
-    for (const auto& pane : mPanes) (*positions)[paneIndex++] = pane.second.second.find(upperKey);
+    for (size_t pane = 0; pane < mPaneOrder.size(); ++pane) {
+      const size_t p = mPaneOrder[pane]->second.second.find(upperKey);
+      if (p != std::string::npos) mHits.push_back({pane, p});
+    }
     return;
   }
-  if (!mIsIndexValid) buildIndex();
   // Every occurrence of the key is an index entry whose text starts with the key; those entries
   // are one contiguous run of the sorted index.
-  const std::string_view key(upperKey);
-  auto it = std::lower_bound(
-      mIndex.begin(), mIndex.end(), key,
-      [](const Occurrence& o, std::string_view k) { return compareBytes(o.rest, k) < 0; });
-  for (; it != mIndex.end() && startsWith(it->rest, key); ++it) {
-    size_t& first = (*positions)[it->pane];
-    if (first == std::string::npos || it->position < first) first = it->position;
+  const std::string_view key = std::string_view(upperKey).substr(kIndexPrefixLength);
+  auto it = std::lower_bound(mIndex.begin(), mIndex.end(), key,
+                             [](const Occurrence& o, std::string_view k) {
+                               return compareBytes(o.rest.substr(kIndexPrefixLength), k) < 0;
+                             });
+  for (; it != mIndex.end() && startsWith(it->rest.substr(kIndexPrefixLength), key); ++it) {
+    auto hit = std::find_if(mHits.begin(), mHits.end(), [&](const std::pair<size_t, size_t>& h) {
+      return h.first == it->pane;
+    });
+    if (hit == mHits.end()) {
+      mHits.push_back({it->pane, it->position});
+    } else if (it->position < hit->second) {
+      hit->second = it->position;
+    }
   }
+  std::sort(mHits.begin(), mHits.end());
 }
 
 bool MNUParser::AddCommand(MNUCommand command) {
@@ -238,25 +266,24 @@ bool MNUParser::AddCommand(MNUCommand command) {
     if (command.key.empty() || command.label.empty()) return false;
     bool isUpper = true;
     for (char c : command.key) isUpper = isUpper && !(c >= 'a' && c <= 'z');
-    const std::string upperKey = isUpper ? std::string() : toUpperAscii(command.key);
-    findInPanes(isUpper ? command.key : upperKey, &mPositions);
-    size_t hits = 0;
-    for (size_t p : mPositions) hits += p != std::string::npos ? 1 : 0;
-    size_t paneIndex = 0;
-    for (const auto& pane : mPanes) {
-      const size_t p = mPositions[paneIndex++];
-      if (p == std::string::npos) continue;
+    std::string upperKey;
+    if (!isUpper) upperKey = toUpperAscii(command.key);
+    findInPanes(isUpper ? command.key : upperKey);
+    size_t left = mHits.size();
+    for (const auto& hit : mHits) {
       try {
+        const PaneEntry& pane = *mPaneOrder[hit.first];
         if (command.command.empty()) {
-          command.command = pane.second.first.substr(p, command.key.size());
+          command.command = pane.second.first.substr(hit.second, command.key.size());
         }
-        std::vector<MNUCommand>& list = mPaneCommands[pane.first];
+        std::vector<MNUCommand>*& list = mPaneLists[hit.first];
+        if (!list) list = &mPaneCommands[pane.first];
         // The last pane takes the record itself, the others a copy.
-        if (--hits == 0) {
-          list.push_back(std::move(command));
+        if (--left == 0) {
+          list->push_back(std::move(command));
           break;
         }
-        list.push_back(command);
+        list->push_back(command);
       } catch (...) {
         KXLOG(LOG_ERR) << "Error AddCommand() 2" << LOG_END;
       }
@@ -291,15 +318,15 @@ std::string MNUParser::ComposeMNUText() {
   out.append("[Modes]").append(eol);
   int number = 1;
   for (const char* name : kModeNames) {
-    appendPadded(&out, name, width);
+    appendPadded(&out, "", name, width);
     out.append("= ").append(std::to_string(number++)).append(eol);
   }
   out.append(" ").append(eol);
   out.append("[MenuBar]").append(eol);
-  appendPadded(&out, "0Korvex", width);
+  appendPadded(&out, "", "0Korvex", width);
   out.append("= {}").append(eol);
   for (const OwnEntry& entry : mIsGerman ? kOwnGerman : kOwnEnglish) {
-    appendPadded(&out, entry.field, width);
+    appendPadded(&out, "", entry.field, width);
     out.append(entry.rest).append(eol);
   }
   const double step = (1.0 - 0.9) / static_cast<double>(paneNames.size());
@@ -315,11 +342,11 @@ std::string MNUParser::ComposeMNUText() {
                        const int byLabel = a->label.compare(b->label);
                        return byLabel < 0 || (byLabel == 0 && a->key < b->key);
                      });
-    appendPadded(&out, "0" + name, width);
+    appendPadded(&out, "0", name, width);
     out.append("= {}").append(eol);
     for (const MNUCommand* record : commands) {
       const MNUCommand& c = *record;
-      appendPadded(&out, "1" + c.label, width);
+      appendPadded(&out, "1", c.label, width);
       out.append("= {}").append(writtenCommand(c.command)).append("|").append(c.helpText);
       out.append(eol);
     }

@@ -81,11 +81,15 @@ class MNUParser {
     size_t position;
   };
   void buildIndex();
-  // Positions of the first occurrence of `upperKey` per pane (npos where there is none).
-  void findInPanes(const std::string& upperKey, std::vector<size_t>* positions);
+  // The panes that mention `upperKey`, with the position of its first occurrence in each, in
+  // the panes' order.
+  void findInPanes(const std::string& upperKey);
 
+  using PaneEntry = std::map<std::string, std::pair<std::string, std::string>>::value_type;
   std::vector<Occurrence> mIndex;
-  std::vector<size_t> mPositions;
+  std::vector<const PaneEntry*> mPaneOrder;          // mPanes in order, by pane index
+  std::vector<std::vector<MNUCommand>*> mPaneLists;  // their lists, once they have one
+  std::vector<std::pair<size_t, size_t>> mHits;      // pane index, position
   bool mIsIndexValid = false;
 };
 

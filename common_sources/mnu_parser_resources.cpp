@@ -43,6 +43,8 @@ bool MNUParser::CreateMNU(std::string mnuPath, std::string resourceDir, std::str
     mPanes.clear();
     mPaneCommands.clear();
     mIndex.clear();
+    mPaneOrder.clear();
+    mPaneLists.clear();
     mIsIndexValid = false;
     mIsEnglish = false;
     mIsGerman = false;
@@ -102,7 +104,7 @@ int KX_RESOURCE_CALLBACK MNUParser::EnumNamesFunc(HINSTANCE__* module, const cha
   try {
     MNUParser* parser = sParserP;
     if (!parser || IS_INTRESOURCE(name)) return TRUE;
-    std::string upperName;
+    thread_local std::string upperName;  // kept from name to name
     const ResourceKind kind = ClassifyName(name, &upperName);
     if (kind == kSkippedResource) return TRUE;
     // Looked up as RCDATA whatever type is being walked.
