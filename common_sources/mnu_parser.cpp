@@ -98,16 +98,13 @@ bool containsMarker(std::string_view line, std::string_view marker) {
   return false;
 }
 
-MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
+using Lines = std::vector<std::pair<std::string_view, bool>>;
+
+MNUCommand parseCommandLines(std::string_view all, bool isEnglish, Lines& lines) {
   MNUCommand command;
   const size_t offset = isEnglish ? 1 : 2;
-  // Lines as a line-by-line read gives them: LF removed, a CR before it kept. A line without "]"
-  // cannot hold a marker.
-  struct Line {
-    std::string_view text;
-    bool hasBracket;
-  };
-  thread_local std::vector<Line> lines;
+  // Lines as a line-by-line read gives them: LF removed, a CR before it kept, and whether each
+  // holds a "]": a line without one cannot hold a marker.
   lines.clear();
   const char* const data = all.data();
   size_t start = 0;
@@ -123,9 +120,9 @@ MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
   }
   if (start < all.size()) lines.push_back({all.substr(start), hasBracket});
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (!lines[i].hasBracket || i + offset >= lines.size()) continue;
-    const std::string_view follower = lines[i + offset].text;
-    if (containsMarker(lines[i].text, "] COMMAND.LABEL")) {
+    if (!lines[i].second || i + offset >= lines.size()) continue;
+    const std::string_view follower = lines[i + offset].first;
+    if (containsMarker(lines[i].first, "] COMMAND.LABEL")) {
       command.label.clear();
       command.label.reserve(follower.size());
       for (char c : follower) {
@@ -133,7 +130,7 @@ MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
       }
       continue;
     }
-    if (containsMarker(lines[i].text, "] COMMAND.HELPTEXT"))
+    if (containsMarker(lines[i].first, "] COMMAND.HELPTEXT"))
       command.helpText = std::string(follower);
   }
   return command;
@@ -195,7 +192,7 @@ void MNUParser::AddPaneResource(const std::string& upperName, const std::string&
 }
 
 void MNUParser::AddCommandResource(const std::string& upperName, std::string_view convertedText) {
-  MNUCommand command = parseCommandLines(convertedText, mIsEnglish);
+  MNUCommand command = parseCommandLines(convertedText, mIsEnglish, mLines);
   if (!command.label.empty()) {
     command.key = upperName.substr(0, upperName.size() - 4);
     AddCommand(std::move(command));
@@ -204,7 +201,8 @@ void MNUParser::AddCommandResource(const std::string& upperName, std::string_vie
 }
 
 MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
-  return parseCommandLines(text, mIsEnglish);
+  Lines lines;
+  return parseCommandLines(text, mIsEnglish, lines);
 }
 
 void MNUParser::buildIndex() {
@@ -376,5 +374,7 @@ bool MNUParser::WriteMNUFile(std::string path) {
 }
 
 MNUCommand parseCommandTextBytes(const uint8_t* data, size_t size, bool isEnglish) {
-  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish);
+  Lines lines;
+  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish,
+                           lines);
 }

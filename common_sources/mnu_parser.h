@@ -54,6 +54,8 @@ class MNUParser {
   // already converted to the ANSI code page).
   void AddPaneResource(const std::string& upperName, const std::string& text);
   void AddCommandResource(const std::string& upperName, std::string_view convertedText);
+  // A command text in the system's ANSI code page (Windows only).
+  std::string_view ConvertToAnsi(const char* data, size_t size);
   // The whole menu file's bytes as WriteMNUFile writes them; advances the progress per pane.
   std::string ComposeMNUText();
   void AdvanceProgress(double step, double ceiling);
@@ -90,6 +92,12 @@ class MNUParser {
   std::vector<const PaneEntry*> mPaneOrder;          // mPanes in order, by pane index
   std::vector<std::vector<MNUCommand>*> mPaneLists;  // their lists, once they have one
   std::vector<std::pair<size_t, size_t>> mHits;      // pane index, position
+  // Buffers kept from resource to resource.
+  std::vector<std::pair<std::string_view, bool>> mLines;  // line, whether it holds a "]"
+  std::string mUpperName;
+  std::string mUtf8Text;
+  std::vector<wchar_t> mWideText;
+  std::vector<char> mAnsiText;
   bool mIsIndexValid = false;
 };
 

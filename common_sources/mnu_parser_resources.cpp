@@ -15,26 +15,24 @@ bool canOpenForReading(const std::string& path) {
   return file.is_open();
 }
 
+}  // namespace
+
 // UTF-8 to the system's ANSI code page; a character without an ANSI form becomes a NUL byte. The
-// result lives in a buffer kept from text to text.
-std::string_view toAnsi(const char* data, size_t size) {
+// result lives in the parser's buffer until the next text.
+std::string_view MNUParser::ConvertToAnsi(const char* data, size_t size) {
   const int length = static_cast<int>(size) + 1;
   // The text with its terminating NUL, and both buffers holding its length plus one.
-  thread_local std::string utf8;
-  thread_local std::vector<wchar_t> wide;
-  thread_local std::vector<char> ansi;
-  utf8.assign(data, size);
-  if (wide.size() < static_cast<size_t>(length)) wide.resize(length);
-  if (ansi.size() < static_cast<size_t>(length)) ansi.resize(length);
-  const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, wide.data(), length);
+  mUtf8Text.assign(data, size);
+  if (mWideText.size() < static_cast<size_t>(length)) mWideText.resize(length);
+  if (mAnsiText.size() < static_cast<size_t>(length)) mAnsiText.resize(length);
+  const int wideLength =
+      MultiByteToWideChar(CP_UTF8, 0, mUtf8Text.c_str(), length, mWideText.data(), length);
   if (wideLength <= 0) return std::string_view();
-  const int ansiLength =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, "", nullptr);
+  const int ansiLength = WideCharToMultiByte(CP_ACP, 0, mWideText.data(), wideLength,
+                                             mAnsiText.data(), length, "", nullptr);
   if (ansiLength <= 0) return std::string_view();
-  return std::string_view(ansi.data(), static_cast<size_t>(ansiLength) - 1);
+  return std::string_view(mAnsiText.data(), static_cast<size_t>(ansiLength) - 1);
 }
-
-}  // namespace
 
 bool MNUParser::CreateMNU(std::string mnuPath, std::string resourceDir, std::string language,
                           std::atomic<double>* progress) {
@@ -104,7 +102,7 @@ int KX_RESOURCE_CALLBACK MNUParser::EnumNamesFunc(HINSTANCE__* module, const cha
   try {
     MNUParser* parser = sParserP;
     if (!parser || IS_INTRESOURCE(name)) return TRUE;
-    thread_local std::string upperName;  // kept from name to name
+    std::string& upperName = parser->mUpperName;
     const ResourceKind kind = ClassifyName(name, &upperName);
     if (kind == kSkippedResource) return TRUE;
     // Looked up as RCDATA whatever type is being walked.
@@ -132,7 +130,8 @@ int KX_RESOURCE_CALLBACK MNUParser::EnumNamesFunc(HINSTANCE__* module, const cha
     if (kind == kPaneLayout) {
       parser->AddPaneResource(upperName, std::string(static_cast<const char*>(data), size));
     } else {
-      parser->AddCommandResource(upperName, toAnsi(static_cast<const char*>(data), size));
+      parser->AddCommandResource(upperName,
+                                 parser->ConvertToAnsi(static_cast<const char*>(data), size));
     }
   } catch (...) {
     KXLOG(LOG_ERR) << "Error EnumNamesFunc()" << LOG_END;
