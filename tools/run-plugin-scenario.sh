@@ -15,6 +15,8 @@
 #                            expected file (checked after the host has stopped)
 # and set-up lines, read before the host starts:
 #   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
+#   #host: uninstalled       run a copy of the host's programs from a folder outside any
+#                            installation (no text\compiled_resource above it)
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
@@ -43,10 +45,22 @@ if ! grep -q -x -F '#menu-file: none' "$scenario"; then
 fi
 log="$product/Creo_plugin_log.txt"
 
+host_bin="$build_dir/bin"
+copy_dir=""
+if grep -q -x -F '#host: uninstalled' "$scenario"; then
+  copy_dir=$(mktemp -d /tmp/kx_uninstalled_host.XXXXXX)
+  trap 'rm -rf "$copy_dir"' EXIT
+  host_bin="$copy_dir/bin"
+  mkdir -p "$host_bin"
+  for file in creo_host.exe kx_host_api.dll KorvexCreo.dll kx_daemon.exe kvx_ctrlr_64.dll; do
+    cp "$build_dir/bin/$file" "$host_bin/"
+  done
+fi
+
 cat >"$work/protk.dat" <<REG
 name        KorvexCreo
 startup     dll
-exec_file   $(windows_path "$build_dir/bin/KorvexCreo.dll")
+exec_file   $(windows_path "$host_bin/KorvexCreo.dll")
 text_dir    $(windows_path "$build_dir/text")
 allow_stop  TRUE
 end
@@ -75,7 +89,7 @@ while IFS= read -r line; do
 done < <(grep '^#env: ' "$scenario" || true)
 
 set +e
-(cd "$work" && timeout 300 env "${environment[@]}" "$wine" "$build_dir/bin/creo_host.exe" \
+(cd "$work" && timeout 300 env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
   --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}")
 status=$?
