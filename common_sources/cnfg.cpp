@@ -12,11 +12,12 @@ uint32_t Cnfg::open(const std::string& fileName) try {
   mCommentChar = mCommentChars[0];
   mFileName = fileName;
   mError = CNFG_OK;
-  if (mStream.is_open()) mStream.close();
-  mStream.clear();
+  if (mFile.is_open()) mFile.close();
+  mFile.clear();
+  mStream = &mFile;
   // Text mode, so CR LF arrives as LF; the C runtime opens without denying other processes.
-  mStream.open(fileName, std::ios::in);
-  if (!mStream.is_open()) mError = CNFG_FILE_NOT_FOUND;
+  mFile.open(fileName, std::ios::in);
+  if (!mFile.is_open()) mError = CNFG_FILE_NOT_FOUND;
   return mError;
 } catch (...) {
   // Nothing thrown leaves the reader; a failure is a code like any other.
@@ -24,8 +25,21 @@ uint32_t Cnfg::open(const std::string& fileName) try {
   return mError;
 }
 
+uint32_t Cnfg::openText(const std::string& text, const std::string& fileName) {
+  mCommentChars = "#\r\n";
+  mSeparators = "=\t";
+  mCommentChar = mCommentChars[0];
+  mFileName = fileName;
+  mError = CNFG_OK;
+  if (mFile.is_open()) mFile.close();
+  mText.clear();
+  mText.str(text);
+  mStream = &mText;
+  return mError;
+}
+
 bool Cnfg::readLine(std::string& line) {
-  if (std::getline(mStream, line)) return true;
+  if (std::getline(*mStream, line)) return true;
   line.clear();
   return false;
 }
@@ -77,11 +91,11 @@ std::string Cnfg::trimBlanks(const std::string& text) {
 uint32_t Cnfg::findSection(const std::string& sectionName) try {
   mError = CNFG_OK;
   mSectionName = sectionName;
-  mStream.clear();
-  mStream.seekg(0, std::ios::beg);
+  mStream->clear();
+  mStream->seekg(0, std::ios::beg);
   std::string line;
   // A read that fails ends the search as the end of the file does, so a broken stream cannot spin.
-  while (!mStream.eof() && readLine(line)) {
+  while (!mStream->eof() && readLine(line)) {
     if (parseLine(line).section == sectionName) return mError;
   }
   mError = CNFG_SECTION_NOT_FOUND;
@@ -93,7 +107,7 @@ uint32_t Cnfg::findSection(const std::string& sectionName) try {
 
 uint32_t Cnfg::getNextParameter(std::string& parameterName, std::string& value) try {
   mError = CNFG_OK;
-  if (mStream.eof()) {
+  if (mStream->eof()) {
     mError = CNFG_NO_FURTHER_PARAMETER;
     return mError;
   }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <fstream>
+#include <istream>
+#include <sstream>
 #include <string>
 
 enum CnfgError : uint32_t {
@@ -21,6 +23,8 @@ class Cnfg {
   Cnfg& operator=(const Cnfg&) = delete;
 
   uint32_t open(const std::string& fileName);
+  // Reads the given text as if it were the file's content (the file name is only for messages).
+  uint32_t openText(const std::string& text, const std::string& fileName);
   uint32_t findSection(const std::string& sectionName);
   uint32_t getParameter(const std::string& parameterName, std::string& value,
                         const std::string& sectionName);
@@ -50,6 +54,8 @@ class Cnfg {
   std::string mFileName;
   std::string mSectionName;
   std::string mParameterName;
-  std::ifstream mStream;
+  std::ifstream mFile;
+  std::istringstream mText;
+  std::istream* mStream = &mFile;
   uint32_t mError = CNFG_OK;
 };

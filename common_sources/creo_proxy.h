@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,9 @@ class CreoProxy {
                           const double x[3], const double y[3], const double z[3]);
   int findScrollTarget(HWND* target, int* kind);
   bool scrollUnderCursor(int16_t tx, int16_t ty, int16_t tz);
-  void loadMenufile();
+  bool loadMenufile();
+  bool createMNUFile(const std::string& path);
+  void getLoadpointAndLanguage(std::string& loadPoint, std::string& language);
   void checkMode(bool keepOnWindowChange);
   std::string getCurrentModeName();
 
@@ -44,6 +47,9 @@ class CreoProxy {
   std::atomic<double> mMnuProgress;
   std::atomic<int> mCurrentMode;
   bool mObjectMoveMode;
+  // The [Modes] keys of the menu file; published whole, since the reading thread asks for names
+  // as soon as the catalogue step is over.
+  std::shared_ptr<const std::vector<std::string>> mModeNames;
   std::vector<std::string> mMenuCommands;
 
   static CreoProxy* sInstanceP;

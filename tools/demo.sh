@@ -8,6 +8,9 @@ bin="$build_dir/bin"
 wine=/usr/lib/wine/wine64
 
 source "$root/tools/profile-folders.sh"
+# The command catalogue of the first start is built in English (Unix LANG values such as C.UTF-8
+# name no language of the host's).
+export PRO_LANG=english
 ini="$product/Applications/Creo_plugin.ini"
 
 echo "== 1. First start in a bare loader: no settings file yet =="

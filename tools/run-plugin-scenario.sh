@@ -9,8 +9,20 @@
 #   #log-none: <text>        the plug-in's log never holds the text
 #   #journal: <text>         the host journal holds the text (checked after the host has stopped)
 #   #journal-none: <text>    the host journal never holds the text
+#   #log-count: <n> <text>   the plug-in's log holds the text on exactly n lines
+#   #absent: <file>          the plug-in's Applications folder has no such file after the run
+#   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
+#                            expected file (checked after the host has stopped)
+# and set-up lines, read before the host starts:
+#   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
+#   #host: uninstalled       run a copy of the host's programs from a folder outside any
+#                            installation (no text\compiled_resource above it)
+#   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
+#                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
+#                            (and so the ANSI code page) Wine gives the host.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
-# files (journals, log copy, screenshots), both as Windows paths.
+# files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
+# build folder (a Unix path).
 # KX_SCENARIO_LIMIT_S bounds the host's run (default 300 s); a host stopped there is a failure, and
 # a daemon the scenario left running is told to quit.
 set -euo pipefail
@@ -29,13 +41,28 @@ mkdir -p "$work"
 # file logging and the trace and debug entries on.
 source "$here/profile-folders.sh"
 sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$product/Applications/Creo_plugin.ini"
-sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" >"$product/Applications/Creo.mnu"
+# The menu file as the plug-in writes it: CR LF line ends, none after the final single space.
+if ! grep -q -x -F '#menu-file: none' "$scenario"; then
+  sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
+fi
 log="$product/Creo_plugin_log.txt"
+
+host_bin="$build_dir/bin"
+copy_dir=""
+if grep -q -x -F '#host: uninstalled' "$scenario"; then
+  copy_dir=$(mktemp -d /tmp/kx_uninstalled_host.XXXXXX)
+  trap 'rm -rf "$copy_dir"' EXIT
+  host_bin="$copy_dir/bin"
+  mkdir -p "$host_bin"
+  for file in creo_host.exe kx_host_api.dll KorvexCreo.dll kx_daemon.exe kvx_ctrlr_64.dll; do
+    cp "$build_dir/bin/$file" "$host_bin/"
+  done
+fi
 
 cat >"$work/protk.dat" <<REG
 name        KorvexCreo
 startup     dll
-exec_file   $(windows_path "$build_dir/bin/KorvexCreo.dll")
+exec_file   $(windows_path "$host_bin/KorvexCreo.dll")
 text_dir    $(windows_path "$build_dir/text")
 allow_stop  TRUE
 end
@@ -49,11 +76,25 @@ journal="$work/journal.jsonl"
 base=$((20000 + ($$ * 7) % 30000))
 export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$((base + 2))
 
+# The host's own commands: those of its installation's resource DLLs.
+commands=()
+[ -f "$build_dir/text/host_commands.txt" ] &&
+  commands=(--commands "$(windows_path "$build_dir/text/host_commands.txt")")
+environment=()
+while IFS= read -r line; do
+  setting=${line#"#env: "}
+  if [ -z "${setting#*=}" ]; then
+    environment+=(-u "${setting%%=*}")
+  else
+    environment+=("$setting")
+  fi
+done < <(grep '^#env: ' "$scenario" || true)
+
 limit=${KX_SCENARIO_LIMIT_S:-300}
 set +e
-(cd "$work" && timeout -k 10 "$limit" "$wine" "$build_dir/bin/creo_host.exe" \
+(cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-  --journal "$(windows_path "$journal")" --max-ms 240000)
+  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}")
 status=$?
 set -e
 
@@ -68,6 +109,7 @@ elif [ $status -ne 0 ]; then
 fi
 [ -f "$log" ] || { fail "the plug-in wrote no log at $log"; touch "$log"; }
 tr -d '\r' <"$log" >"$work/plugin_log.txt"
+[ -f "$product/Applications/Creo.mnu" ] && cp "$product/Applications/Creo.mnu" "$work/Creo.mnu"
 
 line_number=0
 log_from=1
@@ -90,6 +132,29 @@ while IFS= read -r line || [ -n "$line" ]; do
     "#journal: "*)
       text=${line#"#journal: "}
       grep -q -F -- "$text" "$journal" || fail "line $line_number: the host journal has no '$text'"
+      ;;
+    "#log-count: "*)
+      rest=${line#"#log-count: "}
+      count=${rest%% *}
+      text=${rest#* }
+      got=$(grep -c -F -- "$text" "$work/plugin_log.txt" || true)
+      [ "$got" -eq "$count" ] || fail "line $line_number: the log holds '$text' $got times, not $count"
+      ;;
+    "#compare: "*)
+      rest=${line#"#compare: "}
+      file=${rest%% *}
+      expected=${rest#* }
+      expected=${expected//@BUILD@/$build_dir}
+      if [ ! -f "$product/Applications/$file" ]; then
+        fail "line $line_number: the profile has no $file"
+      elif ! cmp -s "$product/Applications/$file" "$expected"; then
+        cp "$product/Applications/$file" "$work/$file"
+        fail "line $line_number: $file differs from $expected ($(cmp "$work/$file" "$expected" | head -1))"
+      fi
+      ;;
+    "#absent: "*)
+      file=${line#"#absent: "}
+      [ ! -e "$product/Applications/$file" ] || fail "line $line_number: the profile holds $file"
       ;;
     "#journal-none: "*)
       text=${line#"#journal-none: "}

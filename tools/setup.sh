@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build clang-format
   g++-mingw-w64-x86-64-posix
+  g++
   wine64 xvfb xauth
   googletest
   clang libclang-rt-14-dev

@@ -1,0 +1,380 @@
+#include "mnu_parser.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "logging.h"
+
+MNUParser* MNUParser::sParserP = nullptr;
+
+namespace {
+
+const char* const kModeNames[] = {
+    "Sketcher",     "Part",        "Sheet_Metal", "Composite", "Scan_Model",  "Assembly",
+    "Drawing",      "Manufacture", "Mold",        "Cast",      "Dieface",     "Layout",
+    "Format",       "Report",      "Markup",      "Diagram",   "Interchange", "Legacy",
+    "User_Defined", "Verify",      "Process",     "Nc_Model",  "Default",
+};
+
+struct OwnEntry {
+  const char* field;
+  const char* rest;
+};
+const OwnEntry kOwnEnglish[2] = {
+    {"1Toggle Scroll Mode",
+     "= {}KX_Toggle_Scroll_Mode|Switches scrolling in trees and lists with the device's cap on and "
+     "off."},
+    {"1Toggle Move Mode",
+     "= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement of a selected object in an assembly on "
+     "and off."},
+};
+const OwnEntry kOwnGerman[2] = {
+    {"1Fensterrollmodus umschalten",
+     "= {}KX_Toggle_Scroll_Mode|Schaltet das Rollen in Listen und Baeumen ein und aus."},
+    {"1Bewegungsmodus umschalten",
+     "= {+ 6}KX_Toggle_Object_Move_Mode|Schaltet das Bewegen von selektierten Objekten in einer "
+     "Baugruppe ein und aus."},
+};
+
+// The four display styles are written as the display command with its argument.
+std::string_view writtenCommand(const std::string& command) {
+  if (command == "ProCmdViewWireframe") return "ProCmdEnvMdlDisp*Wireframe";
+  if (command == "ProCmdViewShaded") return "ProCmdEnvMdlDisp*Shading";
+  if (command == "ProCmdViewHiddenLine") return "ProCmdEnvMdlDisp*Hidden line";
+  if (command == "ProCmdViewNoHidden") return "ProCmdEnvMdlDisp*No hidden";
+  return command;
+}
+
+// The field is the level digit followed by the text.
+void appendPadded(std::string* out, std::string_view level, std::string_view text, int32_t width) {
+  out->append(level).append(text);
+  const int64_t length = static_cast<int64_t>(level.size() + text.size());
+  if (length < width) out->append(static_cast<size_t>(width - length), ' ');
+}
+
+bool endsWith(const std::string& text, const char* tail) {
+  const std::string_view t(tail);
+  return text.size() >= t.size() && text.compare(text.size() - t.size(), t.size(), t) == 0;
+}
+
+const char kIndexPrefix[] = "PROCMD";
+const size_t kIndexPrefixLength = sizeof(kIndexPrefix) - 1;
+
+// Byte-wise comparison written out: the texts differ within a few bytes, where a library call
+// per comparison costs more than the comparison itself.
+int compareBytes(std::string_view a, std::string_view b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]);
+    const unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (text[i] != prefix[i]) return false;
+  }
+  return true;
+}
+
+// Whether the line in upper case (ASCII letters only) contains the marker, which starts with "]"
+// and is upper case; compared in place, since most lines hold no "]" at all.
+bool containsMarker(std::string_view line, std::string_view marker) {
+  for (size_t p = line.find(']'); p != std::string_view::npos && line.size() - p >= marker.size();
+       p = line.find(']', p + 1)) {
+    size_t k = 1;
+    for (; k < marker.size(); ++k) {
+      char c = line[p + k];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (c != marker[k]) break;
+    }
+    if (k == marker.size()) return true;
+  }
+  return false;
+}
+
+using Lines = std::vector<std::pair<std::string_view, bool>>;
+
+MNUCommand parseCommandLines(std::string_view all, bool isEnglish, Lines& lines) {
+  MNUCommand command;
+  const size_t offset = isEnglish ? 1 : 2;
+  // Lines as a line-by-line read gives them: LF removed, a CR before it kept, and whether each
+  // holds a "]": a line without one cannot hold a marker.
+  lines.clear();
+  const char* const data = all.data();
+  size_t start = 0;
+  bool hasBracket = false;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (data[i] == '\n') {
+      lines.push_back({all.substr(start, i - start), hasBracket});
+      start = i + 1;
+      hasBracket = false;
+    } else if (data[i] == ']') {
+      hasBracket = true;
+    }
+  }
+  if (start < all.size()) lines.push_back({all.substr(start), hasBracket});
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].second || i + offset >= lines.size()) continue;
+    const std::string_view follower = lines[i + offset].first;
+    if (containsMarker(lines[i].first, "] COMMAND.LABEL")) {
+      command.label.clear();
+      command.label.reserve(follower.size());
+      for (char c : follower) {
+        if (c != '&') command.label.push_back(c);
+      }
+      continue;
+    }
+    if (containsMarker(lines[i].first, "] COMMAND.HELPTEXT"))
+      command.helpText = std::string(follower);
+  }
+  return command;
+}
+
+}  // namespace
+
+std::string toUpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+MNUParser::MNUParser() {
+  KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+  sParserP = this;
+}
+
+MNUParser::~MNUParser() {
+  KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
+  mPaneCommands.clear();
+  mPanes.clear();
+  mIndex.clear();
+  mPaneOrder.clear();
+  mPaneLists.clear();
+  if (sParserP == this) sParserP = nullptr;
+  KXLOG(LOG_CRT) << "Destructed." << LOG_END;
+}
+
+MNUParser::ResourceKind MNUParser::ClassifyName(const std::string& name, std::string* upperName) {
+  upperName->assign(name);
+  for (char& c : *upperName) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (upperName->compare(0, 6, "PROCMD") == 0 && endsWith(*upperName, ".TXT")) return kCommandText;
+  if (endsWith(*upperName, "_PANE.RES")) return kPaneLayout;
+  return kSkippedResource;
+}
+
+double MNUParser::GetProgress() const { return mProgress ? mProgress->load() : 0.0; }
+
+void MNUParser::AdvanceProgress(double step, double ceiling) {
+  double v = GetProgress() + step;
+  if (v >= ceiling) v = ceiling;
+  if (mProgress && v >= 0.0 && v <= 1.0) mProgress->store(v);
+}
+
+bool MNUParser::AddPane(const std::string& name, const std::string& text) {
+  if (mPanes.count(name) != 0) return false;
+  mPanes.emplace(name, std::make_pair(text, toUpperAscii(text)));
+  mIsIndexValid = false;
+  return true;
+}
+
+void MNUParser::AddPaneResource(const std::string& upperName, const std::string& text) {
+  AddPane(upperName.substr(0, upperName.size() - 9), text);
+  AdvanceProgress(kPaneStep, kPaneCeiling);
+}
+
+void MNUParser::AddCommandResource(const std::string& upperName, std::string_view convertedText) {
+  MNUCommand command = parseCommandLines(convertedText, mIsEnglish, mLines);
+  if (!command.label.empty()) {
+    command.key = upperName.substr(0, upperName.size() - 4);
+    AddCommand(std::move(command));
+  }
+  AdvanceProgress(kCommandStep, kCommandCeiling);
+}
+
+MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
+  Lines lines;
+  return parseCommandLines(text, mIsEnglish, lines);
+}
+
+void MNUParser::buildIndex() {
+  mIndex.clear();
+  mPaneOrder.clear();
+  for (const auto& pane : mPanes) {
+    const size_t paneIndex = mPaneOrder.size();
+    mPaneOrder.push_back(&pane);
+    const std::string_view text(pane.second.second);
+    for (size_t p = 0; p + kIndexPrefixLength <= text.size(); ++p) {
+      if (text[p] == 'P' && startsWith(text.substr(p), kIndexPrefix)) {
+        mIndex.push_back({text.substr(p), paneIndex, p});
+      }
+    }
+  }
+  mPaneLists.assign(mPaneOrder.size(), nullptr);
+  // Every entry starts with the prefix, so the comparison starts behind it.
+  std::sort(mIndex.begin(), mIndex.end(), [](const Occurrence& a, const Occurrence& b) {
+    const int order =
+        compareBytes(a.rest.substr(kIndexPrefixLength), b.rest.substr(kIndexPrefixLength));
+    return order < 0 || (order == 0 && a.pane < b.pane);
+  });
+  mIsIndexValid = true;
+}
+
+void MNUParser::findInPanes(const std::string& upperKey) {
+  if (!mIsIndexValid) buildIndex();
+  mHits.clear();
+  if (upperKey.compare(0, kIndexPrefixLength, kIndexPrefix) != 0) {
+    // Keys that the index does not cover are searched plainly.
+    for (size_t pane = 0; pane < mPaneOrder.size(); ++pane) {
+      const size_t p = mPaneOrder[pane]->second.second.find(upperKey);
+      if (p != std::string::npos) mHits.push_back({pane, p});
+    }
+    return;
+  }
+  // Every occurrence of the key is an index entry whose text starts with the key; those entries
+  // are one contiguous run of the sorted index.
+  const std::string_view key = std::string_view(upperKey).substr(kIndexPrefixLength);
+  auto it = std::lower_bound(mIndex.begin(), mIndex.end(), key,
+                             [](const Occurrence& o, std::string_view k) {
+                               return compareBytes(o.rest.substr(kIndexPrefixLength), k) < 0;
+                             });
+  for (; it != mIndex.end() && startsWith(it->rest.substr(kIndexPrefixLength), key); ++it) {
+    auto hit = std::find_if(mHits.begin(), mHits.end(), [&](const std::pair<size_t, size_t>& h) {
+      return h.first == it->pane;
+    });
+    if (hit == mHits.end()) {
+      mHits.push_back({it->pane, it->position});
+    } else if (it->position < hit->second) {
+      hit->second = it->position;
+    }
+  }
+  std::sort(mHits.begin(), mHits.end());
+}
+
+bool MNUParser::AddCommand(MNUCommand command) {
+  try {
+    if (command.key.empty() || command.label.empty()) return false;
+    bool isUpper = true;
+    for (char c : command.key) isUpper = isUpper && !(c >= 'a' && c <= 'z');
+    std::string upperKey;
+    if (!isUpper) upperKey = toUpperAscii(command.key);
+    findInPanes(isUpper ? command.key : upperKey);
+    size_t left = mHits.size();
+    for (const auto& hit : mHits) {
+      try {
+        const PaneEntry& pane = *mPaneOrder[hit.first];
+        if (command.command.empty()) {
+          command.command = pane.second.first.substr(hit.second, command.key.size());
+        }
+        std::vector<MNUCommand>*& list = mPaneLists[hit.first];
+        if (!list) list = &mPaneCommands[pane.first];
+        // The last pane takes the record itself, the others a copy.
+        if (--left == 0) {
+          list->push_back(std::move(command));
+          break;
+        }
+        list->push_back(command);
+      } catch (...) {
+        KXLOG(LOG_ERR) << "Error AddCommand() 2" << LOG_END;
+      }
+    }
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error AddCommand() 1" << LOG_END;
+  }
+  return true;
+}
+
+std::string MNUParser::ComposeMNUText() {
+  std::vector<std::string> paneNames;
+  size_t longest = 0;
+  for (const auto& pane : mPaneCommands) {
+    paneNames.push_back(pane.first);
+    for (const MNUCommand& c : pane.second) longest = std::max(longest, c.label.size());
+  }
+  const int32_t width = static_cast<int32_t>(longest) + 5;
+  std::sort(paneNames.begin(), paneNames.end());
+
+  std::string out;
+  size_t estimate = 4096 + 48 * static_cast<size_t>(width);
+  for (const auto& pane : mPaneCommands) {
+    for (const MNUCommand& c : pane.second) {
+      estimate += static_cast<size_t>(width) + c.command.size() + c.helpText.size() + 40;
+    }
+  }
+  out.reserve(estimate);
+  const char* const eol = "\r\n";
+  out.append("# PTC Creo menubar file").append(eol);
+  out.append(" ").append(eol);
+  out.append("[Modes]").append(eol);
+  int number = 1;
+  for (const char* name : kModeNames) {
+    appendPadded(&out, "", name, width);
+    out.append("= ").append(std::to_string(number++)).append(eol);
+  }
+  out.append(" ").append(eol);
+  out.append("[MenuBar]").append(eol);
+  appendPadded(&out, "", "0Korvex", width);
+  out.append("= {}").append(eol);
+  for (const OwnEntry& entry : mIsGerman ? kOwnGerman : kOwnEnglish) {
+    appendPadded(&out, "", entry.field, width);
+    out.append(entry.rest).append(eol);
+  }
+  const double step = (1.0 - 0.9) / static_cast<double>(paneNames.size());
+  for (const std::string& name : paneNames) {
+    AdvanceProgress(step, kWriteCeiling);
+    const std::vector<MNUCommand>& list = mPaneCommands[name];
+    if (list.empty()) continue;
+    std::vector<const MNUCommand*> commands;
+    commands.reserve(list.size());
+    for (const MNUCommand& c : list) commands.push_back(&c);
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const MNUCommand* a, const MNUCommand* b) {
+                       const int byLabel = a->label.compare(b->label);
+                       return byLabel < 0 || (byLabel == 0 && a->key < b->key);
+                     });
+    appendPadded(&out, "0", name, width);
+    out.append("= {}").append(eol);
+    for (const MNUCommand* record : commands) {
+      const MNUCommand& c = *record;
+      appendPadded(&out, "1", c.label, width);
+      out.append("= {}").append(writtenCommand(c.command)).append("|").append(c.helpText);
+      out.append(eol);
+    }
+  }
+  out.append(" ");
+  return out;
+}
+
+bool MNUParser::WriteMNUFile(std::string path) {
+  try {
+    {
+      std::ifstream existing(path, std::ios::in | std::ios::binary);
+      if (existing.is_open()) return false;
+    }
+    KXLOG(LOG_DBG) << "Create MNU File: " << path << LOG_END;
+    const std::string text = ComposeMNUText();
+    // Line ends are in the text already; a failed stream is not looked at.
+    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    KXLOG(LOG_DBG) << "MNU File created successfully: " << path << LOG_END;
+    return true;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error WriteMNUFile()" << LOG_END;
+    return false;
+  }
+}
+
+MNUCommand parseCommandTextBytes(const uint8_t* data, size_t size, bool isEnglish) {
+  Lines lines;
+  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish,
+                           lines);
+}

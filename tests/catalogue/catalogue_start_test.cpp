@@ -1,0 +1,107 @@
+// The host bridge's side of the catalogue: where the host is installed, which language, building
+// the menu file when it is missing and loading it into the mode names and the command list.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config_test_util.h"
+#include "creo_proxy.h"
+#include "fake_kx_api.h"
+#include "kx_addin.h"
+#include "menu_file.h"
+
+namespace {
+
+std::string windowsPath(const std::string& unixPath) {
+  std::string out = "Z:" + unixPath;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
+class CatalogueStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mDir = kxtest::makeTempDir("catalogue_start");
+    kxtest::getEnv("PRO_LANG", mOldProLang);
+    FakeKxApi::install();
+    ASSERT_EQ(kxAddinStart(), 0);
+    mProxy = sAddinP->mCreoProxyP;
+    sAddinP->mSettings.mApplDirPath = mDir;
+  }
+  void TearDown() override {
+    if (mProxy) mProxy->mMnuProgress = 1.0;  // lets the reading thread go on to its end
+    kxAddinStop();
+    kxtest::setEnv("PRO_LANG", mOldProLang.empty() ? nullptr : mOldProLang.c_str());
+    kxtest::removeTree(mDir);
+  }
+
+  std::string mDir;
+  std::string mOldProLang;
+  CreoProxy* mProxy = nullptr;
+};
+
+TEST_F(CatalogueStart, LoadPointAndLanguage) {
+  struct Row {
+    const char* proLang;  // null: unset
+    const char* setting;
+    const char* language;
+  } rows[] = {
+      {"French", "", "french"}, {"French", "English", "english"}, {nullptr, "German", "german"}};
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    kxtest::setEnv("PRO_LANG", rows[i].proLang);
+    sAddinP->mSettings.mMNULanguage = rows[i].setting;
+    std::string loadPoint = "stale", language = "stale";
+    mProxy->getLoadpointAndLanguage(loadPoint, language);
+    EXPECT_EQ(loadPoint, windowsPath(KX_BUILD_DIR)) << "row " << i;
+    EXPECT_EQ(language, rows[i].language) << "row " << i;
+  }
+}
+
+TEST_F(CatalogueStart, FirstStartBuildsThenLoads) {
+  sAddinP->mSettings.mMNULanguage = "german";
+  const std::string path = mDir + "\\Creo.mnu";
+  EXPECT_EQ(mProxy->mMnuProgress, -1.0);
+  ASSERT_TRUE(mProxy->createMNUFile(path));
+  EXPECT_EQ(mProxy->mMnuProgress, 0.999999);
+  const std::string written = kxtest::readBinary(path);
+  EXPECT_TRUE(written ==
+              kxtest::readBinary(windowsPath(KX_BUILD_DIR) + "\\text\\expected\\Creo_german.mnu"));
+
+  ASSERT_TRUE(mProxy->loadMenufile());
+  EXPECT_EQ(mProxy->mMnuProgress, 1.0);
+  const MenuFileLists expected = parseMenuFileText(written.data(), written.size());
+  EXPECT_EQ(mProxy->mMenuCommands, expected.menuCommands);
+  struct Row {
+    int mode;
+    const char* name;
+  } rows[] = {{0, "Sketcher"}, {5, "Assembly"}, {6, "Drawing"},
+              {22, "Default"}, {23, "Default"}, {-1, "Default"}};
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    mProxy->mCurrentMode = rows[i].mode;
+    EXPECT_EQ(mProxy->getCurrentModeName(), rows[i].name) << "row " << i;
+  }
+  // An existing file is taken as it is: no build.
+  kxtest::writeBinary(path, "[Modes]\nOnly = 1\n \n[MenuBar]\n1A = {}Cmd|h\n ");
+  EXPECT_TRUE(mProxy->createMNUFile(path));
+  ASSERT_TRUE(mProxy->loadMenufile());
+  EXPECT_EQ(mProxy->mMenuCommands, std::vector<std::string>{"Cmd"});
+  mProxy->mCurrentMode = 0;
+  EXPECT_EQ(mProxy->getCurrentModeName(), "Only");
+}
+
+TEST_F(CatalogueStart, FailedBuildLeavesBothListsEmpty) {
+  sAddinP->mSettings.mMNULanguage = "italian";
+  EXPECT_FALSE(mProxy->loadMenufile());
+  EXPECT_EQ(mProxy->mMnuProgress, 1.0);
+  EXPECT_FALSE(kxtest::fileExists(mDir + "\\Creo.mnu"));
+  EXPECT_TRUE(mProxy->mMenuCommands.empty());
+  mProxy->mCurrentMode = 1;
+  EXPECT_EQ(mProxy->getCurrentModeName(), "Default");
+  // Once the step is over, a missing file is not built again in this run.
+  sAddinP->mSettings.mMNULanguage = "german";
+  EXPECT_FALSE(mProxy->loadMenufile());
+  EXPECT_FALSE(kxtest::fileExists(mDir + "\\Creo.mnu"));
+}
+
+}  // namespace

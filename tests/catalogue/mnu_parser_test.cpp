@@ -1,0 +1,401 @@
+// The catalogue's text logic: classification, command texts, filing, padding, sorting, writing.
+// Expected menu files are written out by hand here.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "mnu_parser.h"
+
+namespace {
+
+MNUCommand record(const std::string& key, const std::string& label, const std::string& help = "") {
+  MNUCommand c;
+  c.key = key;
+  c.label = label;
+  c.helpText = help;
+  return c;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    out.push_back(text.substr(start, end - start));
+  out.push_back(text.substr(start));
+  return out;
+}
+
+TEST(MNUParserNames, Classification) {
+  struct Row {
+    const char* name;
+    MNUParser::ResourceKind kind;
+    const char* upper;
+  } rows[] = {
+      {"PROCMDVIEWSHADED.TXT", MNUParser::kCommandText, "PROCMDVIEWSHADED.TXT"},
+      {"RIBBON_PANE.RES", MNUParser::kPaneLayout, "RIBBON_PANE.RES"},
+      {"PROCMD.RES", MNUParser::kSkippedResource, "PROCMD.RES"},
+      {"HELP.TXT", MNUParser::kSkippedResource, "HELP.TXT"},
+      {"VIEW_PANE.TXT", MNUParser::kSkippedResource, "VIEW_PANE.TXT"},
+      {"procmdOpen.txt", MNUParser::kCommandText, "PROCMDOPEN.TXT"},
+      {"ribbon_Pane.res", MNUParser::kPaneLayout, "RIBBON_PANE.RES"},
+      {"PROCMD.TXT", MNUParser::kCommandText, "PROCMD.TXT"},
+      {"_PANE.RES", MNUParser::kPaneLayout, "_PANE.RES"},
+      {"PROCMD_PANE.RES", MNUParser::kPaneLayout, "PROCMD_PANE.RES"},
+      {"XPROCMDA.TXT", MNUParser::kSkippedResource, "XPROCMDA.TXT"},
+      {"PROCMDA.TXT ", MNUParser::kSkippedResource, "PROCMDA.TXT "},
+      {"PROCMDA.TXT.BAK", MNUParser::kSkippedResource, "PROCMDA.TXT.BAK"},
+      {"pröcmd.txt", MNUParser::kSkippedResource, "PRöCMD.TXT"},
+      {"", MNUParser::kSkippedResource, ""},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    std::string upper;
+    EXPECT_EQ(MNUParser::ClassifyName(rows[i].name, &upper), rows[i].kind) << "row " << i;
+    EXPECT_EQ(upper, rows[i].upper) << "row " << i;
+  }
+}
+
+TEST(MNUParserText, ParseCommandText) {
+  struct Row {
+    bool english;
+    std::string text;
+    const char* label;
+    const char* help;
+  } rows[] = {
+      {true, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Open", ""},
+      {false, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Oeffnen", ""},
+      {true, "[X] COMMAND.LABEL\n&Open &&Save\nx\n", "Open Save", ""},
+      {true, "[X] COMMAND.HELPTEXT\nHelps.\nHilft.", "", "Helps."},
+      {false, "[X] COMMAND.HELPTEXT\nHelps.\nHilft.", "", "Hilft."},
+      // Lower-case markers are found on the upper-case line.
+      {true, "[x] command.label\nlow\n[x] Command.HelpText\nh\n", "low", "h"},
+      // A marker on the last line, or the last but one with the offset 2, sets nothing.
+      {true, "[X] COMMAND.LABEL", "", ""},
+      {true, "[X] COMMAND.LABEL\n", "", ""},
+      {false, "[X] COMMAND.LABEL\nonly", "", ""},
+      {false, "[X] COMMAND.LABEL\nonly\n", "", ""},
+      {true, "[X] COMMAND.LABEL\nonly", "only", ""},
+      {false, "[X] COMMAND.HELPTEXT\nen\n", "", ""},
+      // The second label marker wins, also when its line comes from further on.
+      {true, "[X] COMMAND.LABEL\nfirst\n[X] COMMAND.LABEL\nsecond\n", "second", ""},
+      {true, "[X] COMMAND.HELPTEXT\none\n[X] COMMAND.HELPTEXT\ntwo", "", "two"},
+      // A CR before the LF stays part of the line.
+      {true, "[X] COMMAND.LABEL\r\nCr\r\n[X] COMMAND.HELPTEXT\r\nHelp\r\n", "Cr\r", "Help\r"},
+      // The marker needs the closing bracket and the blank.
+      {true, "[X]COMMAND.LABEL\nno\n", "", ""},
+      {true, "COMMAND.LABEL\nno\n", "", ""},
+      // A line holding both markers is a label marker.
+      {true, "] COMMAND.LABEL ] COMMAND.HELPTEXT\nboth\n", "both", ""},
+      // The line after a label marker may itself be a marker line.
+      {true, "[X] COMMAND.LABEL\n[X] COMMAND.HELPTEXT\nh\n", "[X] COMMAND.HELPTEXT", "h"},
+      {true, "", "", ""},
+      {true, "\n\n\n", "", ""},
+      {true, std::string("[X] COMMAND.LABEL\na\0b\n", 21), "", ""},
+      {true, "no line feed ] COMMAND.LABEL at all", "", ""},
+  };
+  rows[21].label = nullptr;  // checked below: the NUL stays in the label
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    MNUParser parser;
+    parser.mIsEnglish = rows[i].english;
+    const MNUCommand c = parser.ParseCommandText(rows[i].text);
+    if (rows[i].label) {
+      EXPECT_EQ(c.label, rows[i].label) << "row " << i;
+    }
+    EXPECT_EQ(c.helpText, rows[i].help) << "row " << i;
+    EXPECT_EQ(c.key, "") << "row " << i;
+    EXPECT_EQ(c.command, "") << "row " << i;
+    const MNUCommand bytes =
+        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(rows[i].text.data()),
+                              rows[i].text.size(), rows[i].english);
+    EXPECT_EQ(bytes.label, c.label) << "row " << i;
+    EXPECT_EQ(bytes.helpText, c.helpText) << "row " << i;
+  }
+  MNUParser parser;
+  parser.mIsEnglish = true;
+  EXPECT_EQ(parser.ParseCommandText(rows[21].text).label, std::string("a\0b", 3));
+}
+
+TEST(MNUParserText, LongAndLargeTexts) {
+  MNUParser parser;
+  parser.mIsEnglish = false;
+  const std::string longLabel(10000, 'L');
+  EXPECT_EQ(parser.ParseCommandText("[X] COMMAND.LABEL\nen\n&" + longLabel + "\n").label,
+            longLabel);
+  std::string big;
+  while (big.size() < 1000000) big += "filler\n";
+  EXPECT_EQ(parser.ParseCommandText(big + "[X] COMMAND.LABEL\nen\nlast").label, "last");
+}
+
+TEST(MNUParserPanes, FirstTextWins) {
+  MNUParser parser;
+  EXPECT_TRUE(parser.AddPane("VIEW", "ProCmdA"));
+  EXPECT_FALSE(parser.AddPane("VIEW", "ProCmdB"));
+  EXPECT_EQ(parser.mPanes.at("VIEW").first, "ProCmdA");
+  EXPECT_EQ(parser.mPanes.at("VIEW").second, "PROCMDA");
+  EXPECT_TRUE(parser.AddPane("view", "x"));  // names are compared as they are
+}
+
+TEST(MNUParserFiling, SpellingAndPanes) {
+  struct Row {
+    const char* key;
+    std::vector<std::pair<const char*, const char*>> panes;  // name, text
+    bool result;
+    std::vector<std::pair<const char*, const char*>> filed;  // pane, command
+  } rows[] = {
+      // The spelling of the first pane in name order, for every pane.
+      {"PROCMDFOOBAR",
+       {{"B", "procmdfoobar"}, {"A", "x ProCmdFooBar y"}},
+       true,
+       {{"A", "ProCmdFooBar"}, {"B", "ProCmdFooBar"}}},
+      // A key that is the prefix of another command's name.
+      {"PROCMDVIEW", {{"VIEW", "<b c=\"ProCmdViewShaded\"/>"}}, true, {{"VIEW", "ProCmdView"}}},
+      // The first occurrence in the pane.
+      {"PROCMDVIEW", {{"VIEW", "procmdviewShaded ProCmdView"}}, true, {{"VIEW", "procmdview"}}},
+      // In no pane: kept nowhere, still accepted.
+      {"PROCMDNONE", {{"A", "ProCmdOther"}}, true, {}},
+      // Keys are searched in upper case, and the spelling is as long as the key.
+      {"ProCmdLow", {{"A", "..PROCMDLOW.."}}, true, {{"A", "PROCMDLOW"}}},
+      // Keys that do not start like commands are searched as well.
+      {"MYCMD", {{"A", "my mycmd"}, {"B", "MYCM"}}, true, {{"A", "mycmd"}}},
+      {"PROCM", {{"A", "ProCmdX"}}, true, {{"A", "ProCm"}}},
+      // Overlapping candidates.
+      {"PROCMDPROCMDX", {{"A", "ProCmdProCmdProCmdX"}}, true, {{"A", "ProCmdProCmdX"}}},
+      // A match at the very end of a pane, and one cut off by its end.
+      {"PROCMDEND", {{"A", "x ProCmdEnd"}, {"B", "x ProCmdEn"}}, true, {{"A", "ProCmdEnd"}}},
+      {"", {{"A", "ProCmd"}}, false, {}},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    MNUParser parser;
+    for (const auto& p : rows[i].panes) parser.AddPane(p.first, p.second);
+    EXPECT_EQ(parser.AddCommand(record(rows[i].key, "Label")), rows[i].result) << "row " << i;
+    size_t total = 0;
+    for (const auto& pane : parser.mPaneCommands) total += pane.second.size();
+    EXPECT_EQ(total, rows[i].filed.size()) << "row " << i;
+    for (const auto& f : rows[i].filed) {
+      ASSERT_EQ(parser.mPaneCommands.count(f.first), 1u) << "row " << i << " pane " << f.first;
+      ASSERT_EQ(parser.mPaneCommands[f.first].size(), 1u) << "row " << i;
+      EXPECT_EQ(parser.mPaneCommands[f.first][0].command, f.second) << "row " << i;
+      EXPECT_EQ(parser.mPaneCommands[f.first][0].key, rows[i].key) << "row " << i;
+    }
+  }
+}
+
+TEST(MNUParserFiling, EmptyLabelIsDroppedAndPanesCountAsKnownThen) {
+  MNUParser parser;
+  parser.AddPane("A", "ProCmdX");
+  EXPECT_FALSE(parser.AddCommand(record("PROCMDX", "")));
+  EXPECT_TRUE(parser.mPaneCommands.empty());
+  EXPECT_TRUE(parser.AddCommand(record("PROCMDX", "X")));
+  // A pane added later takes only commands added after it.
+  parser.AddPane("B", "ProCmdX ProCmdY");
+  EXPECT_TRUE(parser.AddCommand(record("PROCMDY", "Y")));
+  EXPECT_TRUE(parser.AddCommand(record("PROCMDX", "X2")));
+  ASSERT_EQ(parser.mPaneCommands["A"].size(), 2u);
+  ASSERT_EQ(parser.mPaneCommands["B"].size(), 2u);
+  EXPECT_EQ(parser.mPaneCommands["B"][0].key, "PROCMDY");
+  EXPECT_EQ(parser.mPaneCommands["B"][1].label, "X2");
+}
+
+TEST(MNUParserProgress, StepsAndCeilings) {
+  {
+    MNUParser parser;  // no progress pointer: nothing is stored, nothing breaks
+    parser.AddPaneResource("A_PANE.RES", "x");
+    EXPECT_EQ(parser.GetProgress(), 0.0);
+  }
+  std::atomic<double> progress{0.0};
+  MNUParser parser;
+  parser.mProgress = &progress;
+  parser.AddPaneResource("A_PANE.RES", "x");
+  EXPECT_DOUBLE_EQ(progress, 0.006);
+  progress = 0.3;
+  parser.AddPaneResource("B_PANE.RES", "x");
+  EXPECT_EQ(progress, 0.3);
+  parser.AddCommandResource("PROCMDNOLABEL.TXT", "nothing");
+  EXPECT_EQ(progress, 0.3 + 0.00017142857142857145);
+  progress = 0.8999;
+  parser.AddCommandResource("PROCMDNOLABEL.TXT", "nothing");
+  EXPECT_EQ(progress, 0.9);
+  progress = 0.5;  // above the pane ceiling: the ceiling is stored
+  parser.AddPaneResource("C_PANE.RES", "x");
+  EXPECT_EQ(progress, 0.3);
+  progress = -2.0;  // a value below 0 is never stored
+  parser.AddPaneResource("D_PANE.RES", "x");
+  EXPECT_EQ(progress, -2.0);
+  EXPECT_EQ(parser.mPanes.count("A"), 1u);
+  EXPECT_EQ(parser.mPanes.count("D"), 1u);
+}
+
+TEST(MNUParserProgress, WritingStepsPerPane) {
+  std::atomic<double> progress{0.9};
+  MNUParser parser;
+  parser.mProgress = &progress;
+  for (const char* pane : {"A", "B", "C", "D"}) {
+    parser.AddPane(pane, "ProCmdX");
+  }
+  parser.AddCommand(record("PROCMDX", "X"));
+  parser.ComposeMNUText();
+  EXPECT_EQ(progress, 0.999999);  // 0.9 + 4 * 0.025 is capped
+  progress = 0.5;
+  parser.ComposeMNUText();
+  EXPECT_DOUBLE_EQ(progress, 0.5 + 4 * (0.09999999999999998 / 4));
+}
+
+// Hand-written: the whole file of a small catalogue, English own entries, longest label 6.
+const char* const kSmallEnglish[] = {
+    "# PTC Creo menubar file",
+    " ",
+    "[Modes]",
+    "Sketcher   = 1",
+    "Part       = 2",
+    "Sheet_Metal= 3",
+    "Composite  = 4",
+    "Scan_Model = 5",
+    "Assembly   = 6",
+    "Drawing    = 7",
+    "Manufacture= 8",
+    "Mold       = 9",
+    "Cast       = 10",
+    "Dieface    = 11",
+    "Layout     = 12",
+    "Format     = 13",
+    "Report     = 14",
+    "Markup     = 15",
+    "Diagram    = 16",
+    "Interchange= 17",
+    "Legacy     = 18",
+    "User_Defined= 19",
+    "Verify     = 20",
+    "Process    = 21",
+    "Nc_Model   = 22",
+    "Default    = 23",
+    " ",
+    "[MenuBar]",
+    "0Korvex    = {}",
+    "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Switches scrolling in trees and lists with the "
+    "device's cap on and off.",
+    "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement of a selected object in "
+    "an assembly on and off.",
+    "0FILE      = {}",
+    "1Open      = {}ProCmdModelOpen|Opens a model.",
+    "1Save      = {}ProCmdModelSave|Saves.",
+    "0VIEW      = {}",
+    "1Open      = {}ProCmdModelOpen|Opens a model.",
+    "1Refit     = {}ProCmdViewRefit|Refits the view.",
+    "1Shaded    = {}ProCmdEnvMdlDisp*Shading|Shows shaded.",
+    " ",
+};
+
+void fillSmall(MNUParser* parser) {
+  parser->AddPane("VIEW", "layout: ProCmdViewShaded ProCmdViewRefit ProCmdModelOpen");
+  parser->AddPane("FILE", "ProCmdModelOpen\nProCmdModelSave");
+  parser->AddCommand(record("PROCMDVIEWSHADED", "Shaded", "Shows shaded."));
+  parser->AddCommand(record("PROCMDMODELSAVE", "Save", "Saves."));
+  parser->AddCommand(record("PROCMDVIEWREFIT", "Refit", "Refits the view."));
+  parser->AddCommand(record("PROCMDMODELOPEN", "Open", "Opens a model."));
+  parser->AddCommand(record("PROCMDNOWHERE", "Nowhere at all", "Not in any pane."));
+}
+
+TEST(MNUParserWriting, SmallCatalogueInEnglish) {
+  MNUParser parser;
+  fillSmall(&parser);
+  const std::vector<std::string> got = lines(parser.ComposeMNUText());
+  const size_t expected = sizeof(kSmallEnglish) / sizeof(kSmallEnglish[0]);
+  ASSERT_EQ(got.size(), expected);
+  for (size_t i = 0; i < expected; ++i) EXPECT_EQ(got[i], kSmallEnglish[i]) << "line " << i + 1;
+}
+
+TEST(MNUParserWriting, OwnEntriesInGerman) {
+  MNUParser parser;
+  parser.mIsGerman = true;
+  fillSmall(&parser);
+  const std::vector<std::string> got = lines(parser.ComposeMNUText());
+  ASSERT_GE(got.size(), 31u);
+  EXPECT_EQ(got[28], "0Korvex    = {}");
+  EXPECT_EQ(got[29],
+            "1Fensterrollmodus umschalten= {}KX_Toggle_Scroll_Mode|Schaltet das Rollen in Listen "
+            "und Baeumen ein und aus.");
+  EXPECT_EQ(got[30],
+            "1Bewegungsmodus umschalten= {+ 6}KX_Toggle_Object_Move_Mode|Schaltet das Bewegen von "
+            "selektierten Objekten in einer Baugruppe ein und aus.");
+  EXPECT_EQ(got[31], "0FILE      = {}");
+}
+
+TEST(MNUParserWriting, EmptyCatalogueAndPadding) {
+  MNUParser parser;
+  const std::string text = parser.ComposeMNUText();
+  const std::vector<std::string> got = lines(text);
+  ASSERT_EQ(got.size(), 32u);
+  EXPECT_EQ(got[3], "Sketcher= 1");
+  EXPECT_EQ(got[4], "Part = 2");
+  EXPECT_EQ(got[25], "Default= 23");
+  EXPECT_EQ(got[28], "0Korvex= {}");
+  EXPECT_EQ(got[31], " ");
+  EXPECT_EQ(text.substr(text.size() - 3), "\r\n ");  // no line end after the final space
+
+  // A label of 10,000 characters: W = 10,005, nothing is cut.
+  MNUParser big;
+  big.AddPane("P", "ProCmdBig");
+  big.AddCommand(record("PROCMDBIG", std::string(10000, 'L'), "h"));
+  const std::vector<std::string> bigLines = lines(big.ComposeMNUText());
+  ASSERT_EQ(bigLines.size(), 34u);
+  EXPECT_EQ(bigLines[3], "Sketcher" + std::string(10005 - 8, ' ') + "= 1");
+  EXPECT_EQ(bigLines[32], "1" + std::string(10000, 'L') + "    = {}ProCmdBig|h");
+}
+
+TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
+  struct Row {
+    const char* command;
+    const char* written;
+  } rows[] = {
+      {"ProCmdViewWireframe", "ProCmdEnvMdlDisp*Wireframe"},
+      {"ProCmdViewShaded", "ProCmdEnvMdlDisp*Shading"},
+      {"ProCmdViewHiddenLine", "ProCmdEnvMdlDisp*Hidden line"},
+      {"ProCmdViewNoHidden", "ProCmdEnvMdlDisp*No hidden"},
+      {"ProCmdViewshaded", "ProCmdViewshaded"},
+      {"PROCMDVIEWSHADED", "PROCMDVIEWSHADED"},
+      {"ProCmdViewShadedX", "ProCmdViewShadedX"},
+      {"ProCmdViewRefit", "ProCmdViewRefit"},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    MNUParser parser;
+    parser.mPaneCommands["P"].push_back(record("K", "L", "h"));
+    parser.mPaneCommands["P"][0].command = rows[i].command;
+    const std::vector<std::string> got = lines(parser.ComposeMNUText());
+    ASSERT_EQ(got.size(), 34u) << "row " << i;
+    EXPECT_EQ(got[32], std::string("1L    = {}") + rows[i].written + "|h") << "row " << i;
+  }
+}
+
+TEST(MNUParserWriting, PanesAndRecordsSortedByteWise) {
+  MNUParser parser;
+  auto add = [&](const char* pane, const char* key, const char* label) {
+    MNUCommand c = record(key, label, key);
+    c.command = key;
+    parser.mPaneCommands[pane].push_back(c);
+  };
+  add("\xC4PANE", "K1", "x");
+  add("_PANE", "K1", "x");
+  add("ZPANE", "K1", "x");
+  add("APANE", "K9", "b");
+  add("APANE", "K3", "\xC4nderung");
+  add("APANE", "K2", "B");
+  add("APANE", "K8", "a");
+  add("APANE", "K1", "b");
+  add("APANE", "K5", "a");
+  parser.mPaneCommands["EMPTY"];  // a pane without records is not written
+  const std::vector<std::string> got = lines(parser.ComposeMNUText());
+  const std::vector<std::string> expected = {
+      "0APANE       = {}",         "1B           = {}K2|K2",
+      "1a           = {}K5|K5",    "1a           = {}K8|K8",
+      "1b           = {}K1|K1",    "1b           = {}K9|K9",
+      "1\xC4nderung    = {}K3|K3", "0ZPANE       = {}",
+      "1x           = {}K1|K1",    "0_PANE       = {}",
+      "1x           = {}K1|K1",    "0\xC4PANE       = {}",
+      "1x           = {}K1|K1",    " ",
+  };
+  ASSERT_EQ(got.size(), 31 + expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(got[31 + i], expected[i]) << "line " << i;
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// The resource walk and the catalogue build over DLLs the installation generator wrote into the
+// build tree: a small fixture with one resource per case, and the host's installation at real
+// scale.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "config_test_util.h"
+#include "logging.h"
+#include "mnu_parser.h"
+
+namespace {
+
+std::string windowsPath(const std::string& unixPath) {
+  std::string out = "Z:" + unixPath;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
+const std::string kBuild = windowsPath(KX_BUILD_DIR);
+const std::string kResources = kBuild + "\\text\\compiled_resource";
+
+class CatalogueLog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mDir = kxtest::makeTempDir("catalogue");
+    mCapture = std::make_unique<kxtest::CoutCapture>();
+    LogPars pars = kxtest::quietLogPars();
+    pars.mIsLogToCnsl = true;
+    pars.mIsWarning = true;
+    pars.mIsDebug = true;
+    gLog.init(pars);
+    mCapture->clear();
+  }
+  void TearDown() override {
+    gLog.init(kxtest::quietLogPars());
+    mCapture.reset();
+    kxtest::removeTree(mDir);
+  }
+  std::string log() const { return mCapture->text(); }
+  bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
+
+  std::string mDir;
+  std::unique_ptr<kxtest::CoutCapture> mCapture;
+};
+
+TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
+  struct Row {
+    bool english;
+    const char* alpha;
+    const char* beta;
+  } rows[] = {{false, "Alfa", "B\xE4ta"}, {true, "Alpha", "Beta"}};
+  for (size_t i = 0; i < 2; ++i) {
+    mCapture->clear();
+    std::atomic<double> progress{0.0};
+    MNUParser parser;
+    parser.mIsEnglish = rows[i].english;
+    parser.mProgress = &progress;
+    ASSERT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll")) << "row " << i;
+    ASSERT_EQ(parser.mPanes.size(), 1u) << "row " << i;
+    EXPECT_EQ(parser.mPanes.count("A"), 1u) << "row " << i;
+    ASSERT_EQ(parser.mPaneCommands.size(), 1u) << "row " << i;
+    const std::vector<MNUCommand>& a = parser.mPaneCommands["A"];
+    ASSERT_EQ(a.size(), 2u) << "row " << i;
+    // The alpha text ends without a line end right where the beta text begins.
+    EXPECT_EQ(a[0].key, "PROCMDALPHA") << "row " << i;
+    EXPECT_EQ(a[0].command, "ProCmdAlpha") << "row " << i;
+    EXPECT_EQ(a[0].label, rows[i].alpha) << "row " << i;
+    EXPECT_EQ(a[1].key, "PROCMDBETA") << "row " << i;
+    EXPECT_EQ(a[1].label, rows[i].beta) << "row " << i;
+    // One pane, two command texts with data; the empty and the unfound ones do not count.
+    EXPECT_DOUBLE_EQ(progress, 0.006 + 2 * 0.00017142857142857145) << "row " << i;
+    EXPECT_TRUE(logHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i << log();
+    EXPECT_TRUE(logHas("Invalid Resource name: b_pane.res")) << "row " << i;
+    EXPECT_TRUE(logHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
+    EXPECT_FALSE(logHas("HELP.TXT")) << "row " << i;
+  }
+}
+
+TEST_F(CatalogueLog, FailuresBeforeWriting) {
+  kxtest::writeBinary(mDir + "\\pro_default_german_resources.dll", "only the language DLL");
+  struct Row {
+    std::string dir;
+    const char* language;
+    std::string error;  // empty: no ERR line at all
+  } rows[] = {
+      {"", "german", ""},
+      {mDir, "italian",
+       "Compiled Language Resource File does not exist: " + mDir +
+           "\\pro_default_italian_resources.dll"},
+      {kResources, "English",
+       "Compiled Language Resource File does not exist: " + kResources +
+           "\\pro_default_English_resources.dll"},
+      {mDir + "\\", "german",
+       "Compiled Main Resource File does not exist: " + mDir + "\\pro_default_resources.dll"},
+      {mDir, "english",
+       "Compiled Main Resource File does not exist: " + mDir + "\\pro_default_resources.dll"},
+      {kResources, "broken",
+       "Cannot load DLL " + kResources + "\\pro_default_broken_resources.dll"},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    mCapture->clear();
+    const std::string menu = mDir + "\\Creo_" + std::to_string(i) + ".mnu";
+    std::atomic<double> progress{0.0};
+    MNUParser parser;
+    EXPECT_FALSE(parser.CreateMNU(menu, rows[i].dir, rows[i].language, &progress)) << "row " << i;
+    EXPECT_FALSE(kxtest::fileExists(menu)) << "row " << i;
+    if (rows[i].error.empty()) {
+      EXPECT_EQ(log().find("ERR"), std::string::npos) << "row " << i << ": " << log();
+    } else {
+      EXPECT_TRUE(logHas(rows[i].error)) << "row " << i << ": " << log();
+    }
+    EXPECT_TRUE(parser.mPaneCommands.empty()) << "row " << i;
+  }
+}
+
+TEST_F(CatalogueLog, RealScaleBuildIsByteForByteAndNeverRewritten) {
+  struct Row {
+    const char* language;
+    const char* expected;
+  } rows[] = {{"english", "Creo_english.mnu"},
+              {"german", "Creo_german.mnu"},
+              {"french", "Creo_french.mnu"}};
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    const std::string menu = mDir + "\\Creo_" + rows[i].language + ".mnu";
+    std::atomic<double> progress{0.0};
+    {
+      MNUParser parser;
+      ASSERT_TRUE(parser.CreateMNU(menu, kResources, rows[i].language, &progress)) << "row " << i;
+    }
+    EXPECT_EQ(progress, 0.999999) << "row " << i;
+    const std::string written = kxtest::readBinary(menu);
+    const std::string expected =
+        kxtest::readBinary(kBuild + "\\text\\expected\\" + rows[i].expected);
+    ASSERT_FALSE(expected.empty()) << "row " << i;
+    EXPECT_TRUE(written == expected) << "row " << i << ": " << written.size() << " bytes written, "
+                                     << expected.size() << " expected";
+    EXPECT_TRUE(logHas("Create MNU File: " + menu)) << "row " << i;
+    EXPECT_TRUE(logHas("MNU File created successfully: " + menu)) << "row " << i;
+
+    kxtest::writeBinary(menu, "kept");
+    MNUParser again;
+    EXPECT_FALSE(again.CreateMNU(menu, kResources, rows[i].language, &progress)) << "row " << i;
+    EXPECT_EQ(kxtest::readBinary(menu), "kept") << "row " << i;
+  }
+}
+
+TEST_F(CatalogueLog, HostileCommandTextsStillGiveAFile) {
+  const std::string menu = mDir + "\\Creo.mnu";
+  std::atomic<double> progress{0.0};
+  MNUParser parser;
+  ASSERT_TRUE(parser.CreateMNU(menu, kResources, "badinput", &progress));
+  const std::string written = kxtest::readBinary(menu);
+  EXPECT_NE(
+      written.find("\r\n1" + std::string(10000, 'M') + "    = {}ProCmdModelCreateCurve|Lang.\r\n"),
+      std::string::npos);
+  EXPECT_NE(written.find("\r\n1Riesig"), std::string::npos);
+  EXPECT_EQ(written.substr(written.size() - 3), "\r\n ");
+}
+
+}  // namespace
