@@ -6,13 +6,17 @@ const char* const kBlanks = " \t";
 
 }  // namespace
 
-uint32_t Cnfg::open(const std::string& fileName) try {
+void Cnfg::reset(const std::string& fileName) {
   mCommentChars = "#\r\n";
   mSeparators = "=\t";
   mCommentChar = mCommentChars[0];
   mFileName = fileName;
   mError = CNFG_OK;
   if (mFile.is_open()) mFile.close();
+}
+
+uint32_t Cnfg::open(const std::string& fileName) try {
+  reset(fileName);
   mFile.clear();
   mStream = &mFile;
   // Text mode, so CR LF arrives as LF; the C runtime opens without denying other processes.
@@ -26,12 +30,7 @@ uint32_t Cnfg::open(const std::string& fileName) try {
 }
 
 uint32_t Cnfg::openText(const std::string& text, const std::string& fileName) {
-  mCommentChars = "#\r\n";
-  mSeparators = "=\t";
-  mCommentChar = mCommentChars[0];
-  mFileName = fileName;
-  mError = CNFG_OK;
-  if (mFile.is_open()) mFile.close();
+  reset(fileName);
   mText.clear();
   mText.str(text);
   mStream = &mText;

@@ -44,6 +44,8 @@ class Cnfg {
   static std::string trimBlanks(const std::string& text);
 
  private:
+  // The state of a fresh reader for this file name, with any open file closed.
+  void reset(const std::string& fileName);
   // Reads one line; at the end of the file (or on a broken stream) the line is empty and the
   // result false.
   bool readLine(std::string& line);
