@@ -3,12 +3,20 @@
 #include <windows.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 
 namespace {
 
-std::mutex sLoadLock;
+// Win32's own lock: a mutex of the threads library holds a semaphore that its trivial destructor
+// never gives back, one lost at every unload of the plug-in.
+SRWLOCK sLoadLock = SRWLOCK_INIT;
+
+struct LoadLockGuard {
+  LoadLockGuard() { AcquireSRWLockExclusive(&sLoadLock); }
+  ~LoadLockGuard() { ReleaseSRWLockExclusive(&sLoadLock); }
+  LoadLockGuard(const LoadLockGuard&) = delete;
+  LoadLockGuard& operator=(const LoadLockGuard&) = delete;
+};
 std::atomic<bool> sIsLoadTried{false};
 
 template <typename Fn>
@@ -43,7 +51,7 @@ KxLibrary& KxLibrary::instance() {
 KxLibrary& KxLibrary::api() {
   KxLibrary& library = instance();
   if (!sIsLoadTried.load(std::memory_order_acquire)) {
-    std::lock_guard<std::mutex> guard(sLoadLock);
+    const LoadLockGuard guard;
     if (!sIsLoadTried.load(std::memory_order_relaxed)) {
       if (!library.mIsInstalled) library.load();
       sIsLoadTried.store(true, std::memory_order_release);
@@ -53,7 +61,7 @@ KxLibrary& KxLibrary::api() {
 }
 
 void KxLibrary::install(const KxApi& table) {
-  std::lock_guard<std::mutex> guard(sLoadLock);
+  const LoadLockGuard guard;
   KxLibrary& library = instance();
   if (library.mModule) FreeLibrary(static_cast<HMODULE>(library.mModule));
   library.mModule = nullptr;
@@ -64,7 +72,7 @@ void KxLibrary::install(const KxApi& table) {
 }
 
 void KxLibrary::release() {
-  std::lock_guard<std::mutex> guard(sLoadLock);
+  const LoadLockGuard guard;
   KxLibrary& library = instance();
   if (library.mIsInstalled) return;
   library.mApi = KxApi();

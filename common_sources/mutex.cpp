@@ -50,9 +50,6 @@ Mutex::~Mutex() {
 
 int Mutex::lock() {
   mIsLocked = true;
-  // The threads library registers a thread of the host that waits on a semaphore, for good (see
-  // sleep_ms.h); a free lock is taken without waiting, so that happens only under contention.
-  if (sem_trywait(&mSemaphore) == 0) return 0;
   const int result = sem_wait(&mSemaphore);
   if (result == 0) return 0;
   const int errorNumber = errno;

@@ -1,6 +1,5 @@
-// Sleeping without the threads library: its sleep registers a thread it did not create (such as
-// the host's user-interface thread) for good, and the handles of that registration are lost when
-// the plug-in is unloaded while the thread lives on.
+// The system's own sleep: the threads library's sleep would register a thread it did not create
+// (such as the host's user-interface thread) with it, for nothing.
 #pragma once
 
 void sleepMs(int milliseconds);

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <ctime>
 #include <iomanip>
-#include <iostream>
 
 #include "thread_id.h"
 
@@ -17,6 +16,8 @@
 #include <unistd.h>
 #define KX_GETPID getpid
 #endif
+
+FILE* Logging::sConsoleStream = nullptr;
 
 // Zero until gLog's constructor has run: entries from earlier static initialisers are dropped.
 volatile int32_t gLogMagic = 0;
@@ -326,7 +327,13 @@ void Logging::emitLine(const std::string& line) {
     *mFileStream << line << '\n';
     mFileStream->flush();
   }
-  if (mLogPars.mIsLogToCnsl) std::cout << line << '\n' << std::flush;
+  if (mLogPars.mIsLogToCnsl) writeConsole(line + '\n');
+}
+
+void Logging::writeConsole(const std::string& text) {
+  FILE* stream = sConsoleStream ? sConsoleStream : stdout;
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
 }
 
 void Logging::writeErrorLocked(int32_t line, const char* signature, const std::string& text) {
@@ -347,7 +354,7 @@ void Logging::writeHeader() {
     *mFileStream << header;
     mFileStream->flush();
   }
-  if (mLogPars.mIsLogToCnsl) std::cout << header << std::flush;
+  if (mLogPars.mIsLogToCnsl) writeConsole(header);
 }
 
 void Logging::init(const LogPars& logPars) {
@@ -389,8 +396,7 @@ int Logging::backupLogFile() {
   }
   errno = 0;
   if (std::rename(mLogFilePath.c_str(), backup.c_str()) != 0 && errno != ENOENT) {
-    std::cout << "File '" << mLogFilePath << "' couldn't be renamed to '" << backup << "'!\n"
-              << std::flush;
+    writeConsole("File '" + mLogFilePath + "' couldn't be renamed to '" + backup + "'!\n");
     return -3;
   }
   mFileStream->clear();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -67,6 +68,10 @@ class Logging {
   int backupLogFile();
 
   LogPars mLogPars;
+  // Where console output goes instead of standard output (null); tests set it to capture the text.
+  // Standard output is written through the C library, not std::cout: the standard streams'
+  // start-up in a DLL keeps two semaphores that no unload gives back.
+  static FILE* sConsoleStream;
 
  private:
   // Text goes into an entry only through the LogEntry that owns it.
@@ -101,6 +106,7 @@ class Logging {
   // An ERR entry from inside the lock: the lock is not re-entrant, so it is written directly.
   void writeErrorLocked(int32_t line, const char* signature, const std::string& text);
   void writeHeader();
+  static void writeConsole(const std::string& text);
 
   std::string mLogFilePath;
   std::ostringstream mEntryStream;

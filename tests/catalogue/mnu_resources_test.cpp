@@ -28,7 +28,7 @@ class CatalogueLog : public ::testing::Test {
  protected:
   void SetUp() override {
     mDir = kxtest::makeTempDir("catalogue");
-    mCapture = std::make_unique<kxtest::CoutCapture>();
+    mCapture = std::make_unique<kxtest::ConsoleCapture>();
     LogPars pars = kxtest::quietLogPars();
     pars.mIsLogToCnsl = true;
     pars.mIsWarning = true;
@@ -45,7 +45,7 @@ class CatalogueLog : public ::testing::Test {
   bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
 
   std::string mDir;
-  std::unique_ptr<kxtest::CoutCapture> mCapture;
+  std::unique_ptr<kxtest::ConsoleCapture> mCapture;
 };
 
 TEST_F(CatalogueLog, WalkOverTheSmallFixture) {

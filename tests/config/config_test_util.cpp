@@ -1,10 +1,11 @@
 #include "config_test_util.h"
 
+#include "logging.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -117,8 +118,29 @@ LogPars quietLogPars() {
   return pars;
 }
 
-CoutCapture::CoutCapture() : mOld(std::cout.rdbuf(mBuffer.rdbuf())) {}
+ConsoleCapture::ConsoleCapture() : mFile(std::tmpfile()) { Logging::sConsoleStream = mFile; }
 
-CoutCapture::~CoutCapture() { std::cout.rdbuf(mOld); }
+ConsoleCapture::~ConsoleCapture() {
+  Logging::sConsoleStream = nullptr;
+  if (mFile) std::fclose(mFile);
+}
+
+std::string ConsoleCapture::text() const {
+  if (!mFile) return "<no temporary file for the console>";
+  std::fflush(mFile);
+  std::rewind(mFile);
+  std::string text;
+  char buffer[4096];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof(buffer), mFile)) > 0) text.append(buffer, count);
+  std::fseek(mFile, 0, SEEK_END);
+  return text;
+}
+
+void ConsoleCapture::clear() {
+  if (mFile) std::fclose(mFile);
+  mFile = std::tmpfile();
+  Logging::sConsoleStream = mFile;
+}
 
 }  // namespace kxtest

@@ -2,6 +2,7 @@
 // environment variables and capture of standard output.
 #pragma once
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,18 +30,17 @@ bool getEnv(const char* name, std::string& value);
 // Every switch off: the state the log has before the add-in configures it.
 LogPars quietLogPars();
 
-class CoutCapture {
+// The log's console output, captured in a temporary file.
+class ConsoleCapture {
  public:
-  CoutCapture();
-  ~CoutCapture();
-  CoutCapture(const CoutCapture&) = delete;
-  CoutCapture& operator=(const CoutCapture&) = delete;
-  std::string text() const { return mBuffer.str(); }
-  void clear() { mBuffer.str(""); }
+  ConsoleCapture();
+  ~ConsoleCapture();
+  ConsoleCapture(const ConsoleCapture&) = delete;
+  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+  std::string text() const;
+  void clear();
 
  private:
-  std::ostringstream mBuffer;
-  std::streambuf* mOld;
+  FILE* mFile;
 };
-
 }  // namespace kxtest

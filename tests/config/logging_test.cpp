@@ -60,7 +60,7 @@ class LoggingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     mDir = kxtest::makeTempDir("log");
-    mCapture = std::make_unique<kxtest::CoutCapture>();
+    mCapture = std::make_unique<kxtest::ConsoleCapture>();
   }
 
   void TearDown() override {
@@ -103,7 +103,7 @@ class LoggingTest : public ::testing::Test {
   }
 
   std::string mDir;
-  std::unique_ptr<kxtest::CoutCapture> mCapture;
+  std::unique_ptr<kxtest::ConsoleCapture> mCapture;
 };
 
 TEST(LogPrefix, Columns) {

@@ -55,7 +55,7 @@ class SettingsTest : public ::testing::Test {
     LogPars pars = kxtest::quietLogPars();
     pars.mIsLogToCnsl = true;
     pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
-    mCapture = std::make_unique<kxtest::CoutCapture>();
+    mCapture = std::make_unique<kxtest::ConsoleCapture>();
     gLog.init(pars);
   }
 
@@ -81,7 +81,7 @@ class SettingsTest : public ::testing::Test {
   std::string mProductDir;
   std::string mApplDir;
   std::string mIniPath;
-  std::unique_ptr<kxtest::CoutCapture> mCapture;
+  std::unique_ptr<kxtest::ConsoleCapture> mCapture;
 };
 
 const char* const kDefaultDump =
