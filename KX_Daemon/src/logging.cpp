@@ -285,18 +285,8 @@ void Logging::endEntry() {
   mMutex.unlock();
 }
 
-void Logging::abandonEntry() {
-  mEntryStream = std::ostringstream();
-  mMutex.unlock();
-}
-
 LogEntry::~LogEntry() {
-  if (!mIsOpen) return;
-  if (std::uncaught_exceptions() > mExceptionsAtStart) {
-    mLog.abandonEntry();
-  } else {
-    mLog.endEntry();
-  }
+  if (mIsOpen) mLog.endEntry();
 }
 
 LogEntry& LogEntry::operator<<(int32_t value) {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -98,8 +97,6 @@ class Logging {
   void appendText(std::string_view text);
   void hexDump(std::string_view bytes);
   void endEntry();
-  // Drops the text composed so far and gives the lock back.
-  void abandonEntry();
   void writeEntry(const std::string& line);
   // Writes a line to the outputs without the size check (used while already rotating).
   void emitLine(const std::string& line);
@@ -124,11 +121,13 @@ class Logging {
 // One accepted entry: it holds the log's lock from beginEntry on and gives it back exactly once,
 // at the first end marker or, failing that, when the statement ends. Whatever is inserted after
 // the marker is dropped, so a logged value that happens to equal the marker ends the entry early
-// but can neither release the lock twice nor write outside it. An operand that throws abandons the
-// entry: its text is dropped and the lock released while the exception passes.
+// but can neither release the lock twice nor write outside it. An operand that throws ends the
+// entry with the text composed before it, and the lock is released while the exception passes.
+// (Whether an exception is passing is not asked: that would give every thread of the host a
+// runtime record that an unload of the plug-in cannot give back.)
 class LogEntry {
  public:
-  explicit LogEntry(Logging& log) : mLog(log), mExceptionsAtStart(std::uncaught_exceptions()) {}
+  explicit LogEntry(Logging& log) : mLog(log) {}
   ~LogEntry();
   LogEntry(const LogEntry&) = delete;
   LogEntry& operator=(const LogEntry&) = delete;
@@ -151,7 +150,6 @@ class LogEntry {
   }
 
   Logging& mLog;
-  const int mExceptionsAtStart;
   bool mIsOpen = true;
 };
 
