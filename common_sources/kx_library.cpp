@@ -7,8 +7,8 @@
 
 namespace {
 
-// Win32's own lock: a mutex of the threads library holds a semaphore that its trivial destructor
-// never gives back, one lost at every unload of the plug-in.
+// Win32's own lock: a contended mutex of the threads library creates an event that the standard
+// mutex's trivial destructor never gives back, lost at an unload of the plug-in.
 SRWLOCK sLoadLock = SRWLOCK_INIT;
 
 struct LoadLockGuard {

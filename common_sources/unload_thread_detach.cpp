@@ -1,9 +1,10 @@
-// The threads library linked statically into this DLL registers any thread it did not create the
-// first time that thread runs a function-local static, a stream, a once, a sleep or a wait in the
-// DLL. It gives the registration's thread handle and event back only when that thread exits. The
-// host's user-interface thread outlives every unload of the plug-in, so each unload would lose
-// them. The last static object of the DLL, destroyed after every other one, therefore tells the
-// DLL's thread-detach callbacks that the unloading thread leaves it now.
+// The threads library linked statically into a DLL (the plug-in, and the simulated controller's
+// client library) registers any thread it did not create the first time that thread runs a
+// function-local static, a stream, a once, a sleep or a wait in the DLL. It gives the
+// registration's thread handle and event back only when that thread exits. The host's
+// user-interface thread outlives every unload of the DLL, so each unload would lose them. The last
+// static object of the DLL, destroyed after every other one, therefore tells the DLL's
+// thread-detach callbacks that the unloading thread leaves it now.
 #include <windows.h>
 
 namespace {
