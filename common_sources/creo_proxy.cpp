@@ -10,9 +10,11 @@
 #include "kx_addin.h"
 #include "logging.h"
 #include "macro_text.h"
+#include "mapkey_text.h"
 #include "matrix_ops.h"
 #include "menu_file.h"
 #include "mnu_parser.h"
+#include "mode_tracking.h"
 #include "pro_toolkit.h"
 #include "view_commands.h"
 
@@ -25,6 +27,18 @@ namespace {
 HWND toWindow(int32_t handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(handle)); }
 int32_t toHandle(HWND window) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(window)); }
 
+// The host reads the menu's and buttons' labels from this file in the plug-in's text folder.
+wchar_t kMessageFile[] = L"Korvex.txt";
+
+// Window and model changes make the plug-in look at its windows and the mode; popup menus only at
+// the mode.
+const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CREATE_POST,
+                                              PRO_MDL_RETRIEVE_POST};
+const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
+
+// The host's menu functions take writable texts.
+char* text(const char* literal) { return const_cast<char*>(literal); }
+
 }  // namespace
 
 CreoProxy::CreoProxy(CKxAddin* addinP)
@@ -36,19 +50,169 @@ CreoProxy::CreoProxy(CKxAddin* addinP)
       mMnuProgress(-1.0),
       mCurrentMode(-1),
       mObjectMoveMode(false),
-      mModeNames(std::make_shared<const std::vector<std::string>>()) {
+      mModeNames(std::make_shared<const std::vector<std::string>>()),
+      mLastWindowId(PRO_VALUE_UNUSED),
+      mUseMapkey(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   sInstanceP = this;
   discoverWindows();
-  KXLOG(LOG_CRT) << "Constructed." << LOG_END;
+  registerMenu();
+  if (mAddinP->mSettings.mUseMapkeyForCommands) defineMapkey();
+  KXLOG(LOG_CRT) << "CreoProxy constructed." << LOG_END;
 }
 
 CreoProxy::~CreoProxy() {
   KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
   mIsTimerOn = false;
   if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
+  // The host would call into a freed module the next time one of them fires.
+  for (ProNotifyType type : kWindowNotifications) ProNotificationUnset(type);
+  for (ProNotifyType type : kModeNotifications) ProNotificationUnset(type);
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
   if (sInstanceP == this) sInstanceP = nullptr;
+}
+
+void CreoProxy::registerMenu() {
+  uiCmdCmdId moveCmdId = nullptr;
+  uiCmdCmdId scrollCmdId = nullptr;
+  ProCmdOptionAdd(text("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
+                  &CreoProxy::moveModeValue, &CreoProxy::moveModeAccess, PRO_B_TRUE, PRO_B_TRUE,
+                  &moveCmdId);
+  ProCmdOptionAdd(text("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction, PRO_B_TRUE,
+                  &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE, PRO_B_TRUE,
+                  &scrollCmdId);
+  ProMenubarMenuAdd(text("Korvex"), text("Korvex"), text("Help"), PRO_B_FALSE, kMessageFile);
+  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Move Mode"), text("Toggle Move Mode"),
+                             text("Toggle Move Mode"), nullptr, PRO_B_TRUE, moveCmdId,
+                             kMessageFile);
+  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
+                             text("Toggle Scroll Mode"), nullptr, PRO_B_TRUE, scrollCmdId,
+                             kMessageFile);
+  ProCmdDesignate(moveCmdId, text("Toggle Move Mode"), text("Toggle Move Mode"),
+                  text("Toggle Move Mode"), kMessageFile);
+  ProCmdDesignate(scrollCmdId, text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
+                  text("Toggle Scroll Mode"), kMessageFile);
+  for (ProNotifyType type : kWindowNotifications)
+    ProNotificationSet(type, &CreoProxy::onNotifyCheckWindows);
+  for (ProNotifyType type : kModeNotifications)
+    ProNotificationSet(type, &CreoProxy::onNotifyCheckMode);
+}
+
+void CreoProxy::defineMapkey() {
+  mUseMapkey = true;
+  mMapkeyName = mapkeyKeyString(mAddinP->mSettings.getMapkeyDefinition());
+  char tempDir[255] = "";
+  const DWORD length = GetTempPathA(sizeof(tempDir), tempDir);
+  // A folder too long for the buffer leaves it unfilled: take it as none.
+  if (length == 0 || length >= sizeof(tempDir)) tempDir[0] = 0;
+  mTrailFilePath = doubleBackslashRuns(trailFilePathIn(tempDir));
+  const std::string definition = mapkeyDefinition(mMapkeyName, mTrailFilePath);
+  ProError result = PRO_TK_BAD_INPUTS;
+  if (fitsMapkeyBuffer(definition)) {
+    wchar_t wideDefinition[kMapkeyDefinitionChars];
+    ProStringToWstring(wideDefinition, const_cast<char*>(definition.c_str()));
+    wchar_t option[] = L"mapkey";
+    result = ProConfigoptSet(option, wideDefinition);
+  } else {
+    KXLOG(LOG_ERR) << "Mapkey definition with trailfile " << mTrailFilePath << " has "
+                   << static_cast<int64_t>(definition.size()) << " characters, more than "
+                   << static_cast<int64_t>(kMapkeyDefinitionChars - 1) << "!" << LOG_END;
+  }
+  if (result == PRO_TK_NO_ERROR) {
+    KXLOG(LOG_TRC) << "Mapkey (" << mMapkeyName << ") is set successfully to trailfile "
+                   << mTrailFilePath << "!" << LOG_END;
+  } else {
+    KXLOG(LOG_ERR) << "Cannot set Mapkey (" << mMapkeyName << ")! => Normal Methode" << LOG_END;
+    mUseMapkey = false;
+  }
+}
+
+int CreoProxy::toggleMoveModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return 0;
+  try {
+    proxy->mObjectMoveMode = !proxy->mObjectMoveMode;
+    ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
+    return proxy->mObjectMoveMode ? 1 : 0;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error toggleMoveModeAction()" << LOG_END;
+  }
+  return 0;
+}
+
+int CreoProxy::toggleScrollModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return 0;
+  try {
+    // Kept in memory; the settings file gets it at shutdown.
+    bool& isOn = proxy->mAddinP->mSettings.mScrollTreeAndList;
+    isOn = !isOn;
+    ProCmdChkbuttonValueSet(value, isOn ? PRO_B_TRUE : PRO_B_FALSE);
+    return isOn ? 0 : 1;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error toggleScrollModeAction()" << LOG_END;
+  }
+  return 0;
+}
+
+int CreoProxy::moveModeValue(uiCmdCmdId, uiCmdValue* value) {
+  CreoProxy* proxy = sInstanceP;
+  if (proxy) ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
+  return -1;
+}
+
+int CreoProxy::scrollModeValue(uiCmdCmdId, uiCmdValue* value) {
+  CreoProxy* proxy = sInstanceP;
+  if (proxy) {
+    ProCmdChkbuttonValueSet(
+        value, proxy->mAddinP->mSettings.mScrollTreeAndList ? PRO_B_TRUE : PRO_B_FALSE);
+  }
+  return -1;
+}
+
+uiCmdAccessState CreoProxy::moveModeAccess(uiCmdAccessMode) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return ACCESS_UNAVAILABLE;
+  try {
+    return proxy->checkMode(true) == kAssemblyMode ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error moveModeAccess()" << LOG_END;
+  }
+  return ACCESS_UNAVAILABLE;
+}
+
+uiCmdAccessState CreoProxy::scrollModeAccess(uiCmdAccessMode) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return ACCESS_AVAILABLE;
+  try {
+    proxy->checkMode(true);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error scrollModeAccess()" << LOG_END;
+  }
+  return ACCESS_AVAILABLE;
+}
+
+ProError CreoProxy::onNotifyCheckWindows() {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return PRO_TK_NO_ERROR;
+  try {
+    proxy->validateWindows();
+    proxy->checkMode(false);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error onNotifyCheckWindows()" << LOG_END;
+  }
+  return PRO_TK_NO_ERROR;
+}
+
+ProError CreoProxy::onNotifyCheckMode() {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return PRO_TK_NO_ERROR;
+  try {
+    proxy->checkMode(false);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error onNotifyCheckMode()" << LOG_END;
+  }
+  return PRO_TK_NO_ERROR;
 }
 
 void CreoProxy::discoverWindows() {
@@ -345,7 +509,31 @@ void CreoProxy::getLoadpointAndLanguage(std::string& loadPoint, std::string& lan
   }
 }
 
-void CreoProxy::checkMode(bool) {}
+int32_t CreoProxy::checkMode(bool keepOnWindowChange) {
+  const int32_t oldMode = mCurrentMode;
+  ProMode mode = PRO_MODE_UNUSED;
+  const ProError err = ProModeCurrentGet(&mode);
+  KXLOG(LOG_TMP) << "err: " << err << LOG_END;
+  if (err != PRO_TK_NO_ERROR) {
+    KXLOG(LOG_WRN) << "Error in ProModeCurrentGet()! err=" << err << LOG_END;
+    mCurrentMode = -1;
+    return -1;
+  }
+  ModeAnswers answers = {mode, 0, PRO_B_FALSE, 0, 0};
+  ProBoolean isSketcher = PRO_B_FALSE;
+  answers.mSectionResult = ProSectionIsActive(&isSketcher);
+  answers.mIsSketcher = isSketcher;
+  KXLOG(LOG_TMP) << "isSketcher: " << isSketcher << LOG_END;
+  int windowId = 0;
+  answers.mWindowResult = ProWindowCurrentGet(&windowId);
+  answers.mWindowId = windowId;
+  const ModeDecision decision = decideMode(oldMode, answers, keepOnWindowChange, &mLastWindowId);
+  // Stored once: the reading thread reads it for the mode's name.
+  mCurrentMode = decision.mMode;
+  if (decision.mIsRestored) KXLOG(LOG_TMP) << "Restore mode to oldMode " << oldMode << LOG_END;
+  if (decision.mMode != oldMode) KXLOG(LOG_TMP) << "New ProMode: " << decision.mMode << LOG_END;
+  return decision.mMode;
+}
 
 std::string CreoProxy::getCurrentModeName() {
   const std::shared_ptr<const std::vector<std::string>> names = std::atomic_load(&mModeNames);
