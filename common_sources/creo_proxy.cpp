@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "catalogue_paths.h"
 #include "cnfg.h"
@@ -35,6 +36,9 @@ wchar_t kMessageFile[] = L"Korvex.txt";
 const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CREATE_POST,
                                               PRO_MDL_RETRIEVE_POST};
 const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
+
+// Wide characters of a macro for the host, the terminating zero included.
+constexpr size_t kMacroChars = 256;
 
 // The host's menu functions take writable texts.
 char* text(const char* literal) { return const_cast<char*>(literal); }
@@ -394,12 +398,63 @@ void CreoProxy::execApplFunction(int32_t index) {
   }
   const std::string macro = buildMacroText(name);
   KXLOG(LOG_TRC) << "macro: " << macro << LOG_END;
-  wchar_t wideMacro[256];
+  if (mUseMapkey) {
+    executeCommandByMapkey(macro);
+    return;
+  }
+  wchar_t wideMacro[kMacroChars];
+  if (macro.size() >= kMacroChars) {
+    KXLOG(LOG_ERR) << "Macro with " << static_cast<int64_t>(macro.size())
+                   << " characters is too long (max. is " << static_cast<int32_t>(kMacroChars - 1)
+                   << ")!" << LOG_END;
+    return;
+  }
   ProStringToWstring(wideMacro, const_cast<char*>(macro.c_str()));
   const ProError result = ProMacroLoad(wideMacro);
   if (result != 0) {
     std::printf("Error in ProMacroLoad()! err=%d\n", result);
     std::fflush(stdout);
+  }
+}
+
+void CreoProxy::executeCommandByMapkey(std::string macro) {
+  try {
+    // The keys would reach whichever application is in front: only the host's own window may be.
+    const HWND active = GetActiveWindow();
+    const HWND root = active ? GetAncestor(active, GA_ROOT) : nullptr;
+    DWORD process = 0;
+    if (root) GetWindowThreadProcessId(root, &process);
+    if (!root || process != GetCurrentProcessId()) {
+      KXLOG(LOG_TRC) << "executeCommandByMapkey, but Creo is not activ window..." << LOG_END;
+      return;
+    }
+    // Text mode: the host reads its trail files with CR LF line ends.
+    std::ofstream trail(mTrailFilePath, std::ios::out | std::ios::trunc);
+    KXLOG(LOG_TRC) << "Writing new trail file ..." << LOG_END;
+    if (!trail) {
+      KXLOG(LOG_ERR) << "Cannot write trail file '" << mTrailFilePath << "' failed!" << LOG_END;
+      return;
+    }
+    trail << "!trail file version No. 1500" << std::endl;
+    trail << macro << std::endl;
+    trail << "!End of Trail File" << std::endl;
+    trail.close();
+    KXLOG(LOG_TRC) << "Trail file written." << LOG_END;
+    // Posted, not sent: the host runs the mapkey once this tick has returned.
+    const HWND graphics = toWindow(mPGLWndHandle);
+    for (char ch : mMapkeyName) {
+      const WPARAM key = static_cast<WPARAM>(VkKeyScanA(ch) & 0xFF);
+      PostMessageA(graphics, WM_KEYDOWN, key, 1);
+      PostMessageA(graphics, WM_CHAR, static_cast<unsigned char>(ch), 1);
+      PostMessageA(graphics, WM_KEYUP, key, 0xC0000001);
+    }
+    char handle[32] = "";
+    std::snprintf(handle, sizeof(handle), "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(graphics)));
+    KXLOG(LOG_TRC) << "Mapkey command " << mMapkeyName << " sent to mPGLWndHandle 0x" << handle
+                   << "." << LOG_END;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error executeCommandByMapkey()" << LOG_END;
   }
 }
 

@@ -29,6 +29,7 @@ class CreoProxy {
   bool doTransform();
   void getViewAxes(double x[3], double y[3], double z[3]);
   void execApplFunction(int32_t index);
+  void executeCommandByMapkey(std::string macro);
   void execSpecialApplFunction(int32_t code);
   bool transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
                           const double x[3], const double y[3], const double z[3]);
