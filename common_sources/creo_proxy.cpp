@@ -16,6 +16,7 @@
 #include "menu_file.h"
 #include "mnu_parser.h"
 #include "mode_tracking.h"
+#include "object_move.h"
 #include "pro_toolkit.h"
 #include "view_commands.h"
 
@@ -478,8 +479,60 @@ void CreoProxy::execSpecialApplFunction(int32_t code) {
   }
 }
 
-bool CreoProxy::transformSelection(double, double, double, double, double, double, const double*,
-                                   const double*, const double*) {
+bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
+                                   const double x[3], const double y[3], const double z[3]) {
+  try {
+    int windowId = 0;
+    ProMdl model = nullptr;
+    ProSelection* selections = nullptr;
+    ProWindowCurrentGet(&windowId);
+    ProMdlCurrentGet(&model);
+    ProSelbufferSelectionsGet(&selections);
+    if (!selections) return false;
+    ProAssemblyDynPosSet(model, PRO_B_TRUE);
+    int count = 0;
+    ProArraySizeGet(selections, &count);
+    // The component at the top level of the assembly holding each selected item.
+    auto component = [&](int index, ProAsmcomppath* path, ProAsmcomp* handle) {
+      *path = ProAsmcomppath();
+      ProSelectionAsmcomppathGet(selections[index], path);
+      if (path->table_num < 1) return false;
+      *handle = ProAsmcomp();
+      ProFeatureInit(path->owner, path->comp_id_table[0], handle);
+      return true;
+    };
+    OriginBox box;
+    for (int i = 0; i < count; ++i) {
+      ProAsmcomppath path;
+      ProAsmcomp handle;
+      if (!component(i, &path, &handle)) continue;
+      ProMatrix placement = {};
+      ProAsmcompPositionGet(&handle, placement);
+      box.add(placement[3]);
+    }
+    double g[3];
+    box.centre(g);
+    const double shift[3] = {tx, ty, tz};
+    const double angles[3] = {rx, ry, rz};
+    for (int i = 0; i < count; ++i) {
+      ProAsmcomppath path;
+      ProAsmcomp handle;
+      if (!component(i, &path, &handle)) continue;
+      ProMatrix placement = {};
+      ProAsmcompPositionGet(&handle, placement);
+      ProMatrix moved;
+      movedPlacement(placement, g, shift, angles, x, y, z, moved);
+      ProAsmcompPositionSet(&path, &handle, moved);
+      ProAsmcompRegenerate(&handle, PRO_B_TRUE);
+    }
+    ProAssemblyDynPosSet(model, PRO_B_FALSE);
+    ProWindowRefresh(windowId);
+    // The buffer hands out a fresh array every time; give it back.
+    ProArrayFree(reinterpret_cast<ProArray*>(&selections));
+    return true;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error transformSelection()" << LOG_END;
+  }
   return false;
 }
 
