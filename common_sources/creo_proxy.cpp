@@ -18,6 +18,8 @@
 #include "mode_tracking.h"
 #include "object_move.h"
 #include "pro_toolkit.h"
+#include "scroll_rules.h"
+#include "sleep_ms.h"
 #include "view_commands.h"
 
 CreoProxy* CreoProxy::sInstanceP = nullptr;
@@ -315,10 +317,11 @@ bool CreoProxy::doTransform() {
     }
 
     DaemonProxy* daemon = mAddinP->mDaemonProxyP;
+    int32_t pointerX = 0;
+    int32_t pointerY = 0;
     HWND target = nullptr;
-    int kind = 0;
     if (daemon) {
-      if (findScrollTarget(&target, &kind) > 0 || isSelection) {
+      if (findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection) {
         daemon->stopLegacyCom1();
       } else {
         daemon->resetLegacyCom1();
@@ -536,13 +539,96 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
   return false;
 }
 
-int CreoProxy::findScrollTarget(HWND* target, int* kind) {
-  *target = nullptr;
-  *kind = 0;
-  return 0;
+int32_t CreoProxy::findScrollTarget(int32_t* x, int32_t* y, HWND* window) {
+  try {
+    if (!mAddinP->mSettings.mScrollTreeAndList) return kScrollNone;
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    *x = point.x;
+    *y = point.y;
+    *window = windowUnderPoint(point);
+    if (!*window) return kScrollNone;
+    // Controls of inactive windows and of other applications are left alone.
+    const HWND root = GetAncestor(*window, GA_ROOT);
+    if (root && root != GetForegroundWindow()) return kScrollNone;
+    char className[255] = "";
+    GetClassNameA(*window, className, sizeof(className));
+    return classifyScrollTarget(className);
+  } catch (...) {
+  }
+  return kScrollNone;
 }
 
-bool CreoProxy::scrollUnderCursor(int16_t, int16_t, int16_t) { return false; }
+HWND CreoProxy::windowUnderPoint(POINT point) {
+  // WindowFromPoint alone misses the smaller of overlapping siblings.
+  HWND best = WindowFromPoint(point);
+  if (!best) return nullptr;
+  RECT bestRect;
+  GetWindowRect(best, &bestRect);
+  HWND parent = GetParent(best);
+  if (!parent) return best;
+  HWND candidate = GetWindow(best, GW_HWNDNEXT);
+  for (;;) {
+    bool found = false;
+    for (; candidate; candidate = GetWindow(candidate, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(candidate, &r);
+      const int32_t area = (r.bottom - r.top) * (r.right - r.left);
+      const int32_t bestArea = (bestRect.bottom - bestRect.top) * (bestRect.right - bestRect.left);
+      if (PtInRect(&r, point) && GetParent(candidate) == parent && IsWindowVisible(candidate) &&
+          area < bestArea) {
+        best = candidate;
+        bestRect = r;
+        found = true;
+      }
+    }
+    if (!found) return best;
+    candidate = GetWindow(best, GW_CHILD);
+    if (!candidate) return best;
+    parent = best;
+  }
+}
+
+bool CreoProxy::scrollUnderCursor(int32_t tx, int32_t ty, int32_t tz) {
+  try {
+    int32_t x = 0;
+    int32_t y = 0;
+    HWND window = nullptr;
+    const int32_t kind = findScrollTarget(&x, &y, &window);
+    const ScrollMotion motion = scrollMotion(tx, ty, tz);
+    if (kind == kScrollBarControl) {
+      if (motion.mIsTie) return true;
+      const int bar = motion.mIsVertical ? SB_VERT : SB_HORZ;
+      SCROLLINFO info = {};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+      GetScrollInfo(window, bar, &info);
+      if (!isScrollRangeUsable(info.nMin, info.nMax, info.nPage)) return false;
+      const UINT message = motion.mIsVertical ? WM_VSCROLL : WM_HSCROLL;
+      // The position is not read again between the steps of one tick.
+      const int32_t line = scrollLineCode(motion.mDirection, info.nPos, info.nPage, info.nMax);
+      const int32_t steps = scrollBarSteps(info.nMax);
+      for (int32_t step = 0; step < steps && line >= 0; ++step) {
+        SendMessageA(window, message, static_cast<WPARAM>(line), 0);
+      }
+      sleepMs(scrollWaitMs(motion.mDeflection, true, info.nMax));
+      return true;
+    }
+    if (kind == kWheelControl) {
+      if (!motion.mIsTie) {
+        const LPARAM position = static_cast<LPARAM>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
+                                                    static_cast<uint32_t>(x & 0xFFFF));
+        PostMessageA(window, WM_MOUSEWHEEL, wheelWParam(motion.mDirection), position);
+        UpdateWindow(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+      }
+      sleepMs(scrollWaitMs(motion.mDeflection, false, 0));
+      return true;
+    }
+  } catch (...) {
+  }
+  return false;
+}
 
 namespace {
 

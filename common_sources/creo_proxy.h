@@ -33,8 +33,9 @@ class CreoProxy {
   void execSpecialApplFunction(int32_t code);
   bool transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
                           const double x[3], const double y[3], const double z[3]);
-  int findScrollTarget(HWND* target, int* kind);
-  bool scrollUnderCursor(int16_t tx, int16_t ty, int16_t tz);
+  int32_t findScrollTarget(int32_t* x, int32_t* y, HWND* window);
+  bool scrollUnderCursor(int32_t tx, int32_t ty, int32_t tz);
+  static HWND windowUnderPoint(POINT point);
   // The "Korvex" menu's check buttons and the host notifications; static, as the host calls them.
   static int toggleMoveModeAction(uiCmdCmdId command, uiCmdValue* value, void* data);
   static int toggleScrollModeAction(uiCmdCmdId command, uiCmdValue* value, void* data);
