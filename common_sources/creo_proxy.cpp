@@ -40,9 +40,6 @@ const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CR
                                               PRO_MDL_RETRIEVE_POST};
 const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
 
-// Wide characters of a macro for the host, the terminating zero included.
-constexpr size_t kMacroChars = 256;
-
 // The host's menu functions take writable texts.
 char* text(const char* literal) { return const_cast<char*>(literal); }
 
@@ -407,7 +404,7 @@ void CreoProxy::execApplFunction(int32_t index) {
     return;
   }
   wchar_t wideMacro[kMacroChars];
-  if (macro.size() >= kMacroChars) {
+  if (!fitsMacroBuffer(macro)) {
     KXLOG(LOG_ERR) << "Macro with " << static_cast<int64_t>(macro.size())
                    << " characters is too long (max. is " << static_cast<int32_t>(kMacroChars - 1)
                    << ")!" << LOG_END;

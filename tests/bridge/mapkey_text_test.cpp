@@ -1,9 +1,9 @@
-// The mapkey's texts: keys from the setting, the trail file's path and the definition the host
-// gets.
+// The texts handed to the host: the mapkey's keys, trail file path and definition, and macros.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "macro_text.h"
 #include "mapkey_text.h"
 
 namespace {
@@ -73,6 +73,23 @@ TEST(MapkeyTextTest, OverLongDefinitionsDoNotFit) {
     const std::string definition = mapkeyDefinition("kx", std::string(rows[row].mPathLength, 'p'));
     EXPECT_EQ(definition.size(), rows[row].mPathLength + 148) << "row " << row;
     EXPECT_EQ(fitsMapkeyBuffer(definition), rows[row].mFits) << "row " << row;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MacroBufferTest, OverLongMacrosDoNotFit) {
+  // "~ Command `" and "`;" surround the command: 13 characters.
+  const struct {
+    size_t mCommandLength;
+    bool mFits;
+  } rows[] = {{15, true}, {241, true}, {242, true}, {243, false}, {1000, false}};
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    const std::string macro = buildMacroText(std::string(rows[row].mCommandLength, 'c'));
+    EXPECT_EQ(macro.size(), rows[row].mCommandLength + 13) << "row " << row;
+    EXPECT_EQ(fitsMacroBuffer(macro), rows[row].mFits) << "row " << row;
   }
 }
 
