@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "catalogue_paths.h"
 #include "cnfg.h"
@@ -10,10 +11,15 @@
 #include "kx_addin.h"
 #include "logging.h"
 #include "macro_text.h"
+#include "mapkey_text.h"
 #include "matrix_ops.h"
 #include "menu_file.h"
 #include "mnu_parser.h"
+#include "mode_tracking.h"
+#include "object_move.h"
 #include "pro_toolkit.h"
+#include "scroll_rules.h"
+#include "sleep_ms.h"
 #include "view_commands.h"
 
 CreoProxy* CreoProxy::sInstanceP = nullptr;
@@ -24,6 +30,18 @@ namespace {
 // Handles are kept as 32-bit values, as the host hands them around; widen with the sign.
 HWND toWindow(int32_t handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(handle)); }
 int32_t toHandle(HWND window) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(window)); }
+
+// The host reads the menu's and buttons' labels from this file in the plug-in's text folder.
+wchar_t kMessageFile[] = L"Korvex.txt";
+
+// Window and model changes make the plug-in look at its windows and the mode; popup menus only at
+// the mode.
+const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CREATE_POST,
+                                              PRO_MDL_RETRIEVE_POST};
+const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
+
+// The host's menu functions take writable texts.
+char* text(const char* literal) { return const_cast<char*>(literal); }
 
 }  // namespace
 
@@ -36,19 +54,169 @@ CreoProxy::CreoProxy(CKxAddin* addinP)
       mMnuProgress(-1.0),
       mCurrentMode(-1),
       mObjectMoveMode(false),
-      mModeNames(std::make_shared<const std::vector<std::string>>()) {
+      mModeNames(std::make_shared<const std::vector<std::string>>()),
+      mLastWindowId(PRO_VALUE_UNUSED),
+      mUseMapkey(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   sInstanceP = this;
   discoverWindows();
-  KXLOG(LOG_CRT) << "Constructed." << LOG_END;
+  registerMenu();
+  if (mAddinP->mSettings.mUseMapkeyForCommands) defineMapkey();
+  KXLOG(LOG_CRT) << "CreoProxy constructed." << LOG_END;
 }
 
 CreoProxy::~CreoProxy() {
   KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
   mIsTimerOn = false;
   if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
+  // The host would call into a freed module the next time one of them fires.
+  for (ProNotifyType type : kWindowNotifications) ProNotificationUnset(type);
+  for (ProNotifyType type : kModeNotifications) ProNotificationUnset(type);
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
   if (sInstanceP == this) sInstanceP = nullptr;
+}
+
+void CreoProxy::registerMenu() {
+  uiCmdCmdId moveCmdId = nullptr;
+  uiCmdCmdId scrollCmdId = nullptr;
+  ProCmdOptionAdd(text("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
+                  &CreoProxy::moveModeValue, &CreoProxy::moveModeAccess, PRO_B_TRUE, PRO_B_TRUE,
+                  &moveCmdId);
+  ProCmdOptionAdd(text("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction, PRO_B_TRUE,
+                  &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE, PRO_B_TRUE,
+                  &scrollCmdId);
+  ProMenubarMenuAdd(text("Korvex"), text("Korvex"), text("Help"), PRO_B_FALSE, kMessageFile);
+  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Move Mode"), text("Toggle Move Mode"),
+                             text("Toggle Move Mode"), nullptr, PRO_B_TRUE, moveCmdId,
+                             kMessageFile);
+  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
+                             text("Toggle Scroll Mode"), nullptr, PRO_B_TRUE, scrollCmdId,
+                             kMessageFile);
+  ProCmdDesignate(moveCmdId, text("Toggle Move Mode"), text("Toggle Move Mode"),
+                  text("Toggle Move Mode"), kMessageFile);
+  ProCmdDesignate(scrollCmdId, text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
+                  text("Toggle Scroll Mode"), kMessageFile);
+  for (ProNotifyType type : kWindowNotifications)
+    ProNotificationSet(type, &CreoProxy::onNotifyCheckWindows);
+  for (ProNotifyType type : kModeNotifications)
+    ProNotificationSet(type, &CreoProxy::onNotifyCheckMode);
+}
+
+void CreoProxy::defineMapkey() {
+  mUseMapkey = true;
+  mMapkeyName = mapkeyKeyString(mAddinP->mSettings.getMapkeyDefinition());
+  char tempDir[255] = "";
+  const DWORD length = GetTempPathA(sizeof(tempDir), tempDir);
+  // A folder too long for the buffer leaves it unfilled: take it as none.
+  if (length == 0 || length >= sizeof(tempDir)) tempDir[0] = 0;
+  mTrailFilePath = doubleBackslashRuns(trailFilePathIn(tempDir));
+  const std::string definition = mapkeyDefinition(mMapkeyName, mTrailFilePath);
+  ProError result = PRO_TK_BAD_INPUTS;
+  if (fitsMapkeyBuffer(definition)) {
+    wchar_t wideDefinition[kMapkeyDefinitionChars];
+    ProStringToWstring(wideDefinition, const_cast<char*>(definition.c_str()));
+    wchar_t option[] = L"mapkey";
+    result = ProConfigoptSet(option, wideDefinition);
+  } else {
+    KXLOG(LOG_ERR) << "Mapkey definition with trailfile " << mTrailFilePath << " has "
+                   << static_cast<int64_t>(definition.size()) << " characters, more than "
+                   << static_cast<int64_t>(kMapkeyDefinitionChars - 1) << "!" << LOG_END;
+  }
+  if (result == PRO_TK_NO_ERROR) {
+    KXLOG(LOG_TRC) << "Mapkey (" << mMapkeyName << ") is set successfully to trailfile "
+                   << mTrailFilePath << "!" << LOG_END;
+  } else {
+    KXLOG(LOG_ERR) << "Cannot set Mapkey (" << mMapkeyName << ")! => Normal Methode" << LOG_END;
+    mUseMapkey = false;
+  }
+}
+
+int CreoProxy::toggleMoveModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return 0;
+  try {
+    proxy->mObjectMoveMode = !proxy->mObjectMoveMode;
+    ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
+    return proxy->mObjectMoveMode ? 1 : 0;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error toggleMoveModeAction()" << LOG_END;
+  }
+  return 0;
+}
+
+int CreoProxy::toggleScrollModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return 0;
+  try {
+    // Kept in memory; the settings file gets it at shutdown.
+    bool& isOn = proxy->mAddinP->mSettings.mScrollTreeAndList;
+    isOn = !isOn;
+    ProCmdChkbuttonValueSet(value, isOn ? PRO_B_TRUE : PRO_B_FALSE);
+    return isOn ? 0 : 1;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error toggleScrollModeAction()" << LOG_END;
+  }
+  return 0;
+}
+
+int CreoProxy::moveModeValue(uiCmdCmdId, uiCmdValue* value) {
+  CreoProxy* proxy = sInstanceP;
+  if (proxy) ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
+  return -1;
+}
+
+int CreoProxy::scrollModeValue(uiCmdCmdId, uiCmdValue* value) {
+  CreoProxy* proxy = sInstanceP;
+  if (proxy) {
+    ProCmdChkbuttonValueSet(
+        value, proxy->mAddinP->mSettings.mScrollTreeAndList ? PRO_B_TRUE : PRO_B_FALSE);
+  }
+  return -1;
+}
+
+uiCmdAccessState CreoProxy::moveModeAccess(uiCmdAccessMode) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return ACCESS_UNAVAILABLE;
+  try {
+    return proxy->checkMode(true) == kAssemblyMode ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error moveModeAccess()" << LOG_END;
+  }
+  return ACCESS_UNAVAILABLE;
+}
+
+uiCmdAccessState CreoProxy::scrollModeAccess(uiCmdAccessMode) {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return ACCESS_AVAILABLE;
+  try {
+    proxy->checkMode(true);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error scrollModeAccess()" << LOG_END;
+  }
+  return ACCESS_AVAILABLE;
+}
+
+ProError CreoProxy::onNotifyCheckWindows() {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return PRO_TK_NO_ERROR;
+  try {
+    proxy->validateWindows();
+    proxy->checkMode(false);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error onNotifyCheckWindows()" << LOG_END;
+  }
+  return PRO_TK_NO_ERROR;
+}
+
+ProError CreoProxy::onNotifyCheckMode() {
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return PRO_TK_NO_ERROR;
+  try {
+    proxy->checkMode(false);
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error onNotifyCheckMode()" << LOG_END;
+  }
+  return PRO_TK_NO_ERROR;
 }
 
 void CreoProxy::discoverWindows() {
@@ -146,10 +314,11 @@ bool CreoProxy::doTransform() {
     }
 
     DaemonProxy* daemon = mAddinP->mDaemonProxyP;
+    int32_t pointerX = 0;
+    int32_t pointerY = 0;
     HWND target = nullptr;
-    int kind = 0;
     if (daemon) {
-      if (findScrollTarget(&target, &kind) > 0 || isSelection) {
+      if (findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection) {
         daemon->stopLegacyCom1();
       } else {
         daemon->resetLegacyCom1();
@@ -230,12 +399,63 @@ void CreoProxy::execApplFunction(int32_t index) {
   }
   const std::string macro = buildMacroText(name);
   KXLOG(LOG_TRC) << "macro: " << macro << LOG_END;
-  wchar_t wideMacro[256];
+  if (mUseMapkey) {
+    executeCommandByMapkey(macro);
+    return;
+  }
+  wchar_t wideMacro[kMacroChars];
+  if (!fitsMacroBuffer(macro)) {
+    KXLOG(LOG_ERR) << "Macro with " << static_cast<int64_t>(macro.size())
+                   << " characters is too long (max. is " << static_cast<int32_t>(kMacroChars - 1)
+                   << ")!" << LOG_END;
+    return;
+  }
   ProStringToWstring(wideMacro, const_cast<char*>(macro.c_str()));
   const ProError result = ProMacroLoad(wideMacro);
   if (result != 0) {
     std::printf("Error in ProMacroLoad()! err=%d\n", result);
     std::fflush(stdout);
+  }
+}
+
+void CreoProxy::executeCommandByMapkey(std::string macro) {
+  try {
+    // The keys would reach whichever application is in front: only the host's own window may be.
+    const HWND active = GetActiveWindow();
+    const HWND root = active ? GetAncestor(active, GA_ROOT) : nullptr;
+    DWORD process = 0;
+    if (root) GetWindowThreadProcessId(root, &process);
+    if (!root || process != GetCurrentProcessId()) {
+      KXLOG(LOG_TRC) << "executeCommandByMapkey, but Creo is not activ window..." << LOG_END;
+      return;
+    }
+    // Text mode: the host reads its trail files with CR LF line ends.
+    std::ofstream trail(mTrailFilePath, std::ios::out | std::ios::trunc);
+    KXLOG(LOG_TRC) << "Writing new trail file ..." << LOG_END;
+    if (!trail) {
+      KXLOG(LOG_ERR) << "Cannot write trail file '" << mTrailFilePath << "' failed!" << LOG_END;
+      return;
+    }
+    trail << "!trail file version No. 1500" << std::endl;
+    trail << macro << std::endl;
+    trail << "!End of Trail File" << std::endl;
+    trail.close();
+    KXLOG(LOG_TRC) << "Trail file written." << LOG_END;
+    // Posted, not sent: the host runs the mapkey once this tick has returned.
+    const HWND graphics = toWindow(mPGLWndHandle);
+    for (char ch : mMapkeyName) {
+      const WPARAM key = static_cast<WPARAM>(VkKeyScanA(ch) & 0xFF);
+      PostMessageA(graphics, WM_KEYDOWN, key, 1);
+      PostMessageA(graphics, WM_CHAR, static_cast<unsigned char>(ch), 1);
+      PostMessageA(graphics, WM_KEYUP, key, 0xC0000001);
+    }
+    char handle[32] = "";
+    std::snprintf(handle, sizeof(handle), "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(graphics)));
+    KXLOG(LOG_TRC) << "Mapkey command " << mMapkeyName << " sent to mPGLWndHandle 0x" << handle
+                   << "." << LOG_END;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error executeCommandByMapkey()" << LOG_END;
   }
 }
 
@@ -259,18 +479,153 @@ void CreoProxy::execSpecialApplFunction(int32_t code) {
   }
 }
 
-bool CreoProxy::transformSelection(double, double, double, double, double, double, const double*,
-                                   const double*, const double*) {
+bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
+                                   const double x[3], const double y[3], const double z[3]) {
+  try {
+    int windowId = 0;
+    ProMdl model = nullptr;
+    ProSelection* selections = nullptr;
+    ProWindowCurrentGet(&windowId);
+    ProMdlCurrentGet(&model);
+    ProSelbufferSelectionsGet(&selections);
+    if (!selections) return false;
+    ProAssemblyDynPosSet(model, PRO_B_TRUE);
+    int count = 0;
+    ProArraySizeGet(selections, &count);
+    // The component at the top level of the assembly holding each selected item.
+    auto component = [&](int index, ProAsmcomppath* path, ProAsmcomp* handle) {
+      *path = ProAsmcomppath();
+      ProSelectionAsmcomppathGet(selections[index], path);
+      if (path->table_num < 1) return false;
+      *handle = ProAsmcomp();
+      ProFeatureInit(path->owner, path->comp_id_table[0], handle);
+      return true;
+    };
+    OriginBox box;
+    for (int i = 0; i < count; ++i) {
+      ProAsmcomppath path;
+      ProAsmcomp handle;
+      if (!component(i, &path, &handle)) continue;
+      ProMatrix placement = {};
+      ProAsmcompPositionGet(&handle, placement);
+      box.add(placement[3]);
+    }
+    double g[3];
+    box.centre(g);
+    const double shift[3] = {tx, ty, tz};
+    const double angles[3] = {rx, ry, rz};
+    for (int i = 0; i < count; ++i) {
+      ProAsmcomppath path;
+      ProAsmcomp handle;
+      if (!component(i, &path, &handle)) continue;
+      ProMatrix placement = {};
+      ProAsmcompPositionGet(&handle, placement);
+      ProMatrix moved;
+      movedPlacement(placement, g, shift, angles, x, y, z, moved);
+      ProAsmcompPositionSet(&path, &handle, moved);
+      ProAsmcompRegenerate(&handle, PRO_B_TRUE);
+    }
+    ProAssemblyDynPosSet(model, PRO_B_FALSE);
+    ProWindowRefresh(windowId);
+    // The buffer hands out a fresh array every time; give it back.
+    ProArrayFree(reinterpret_cast<ProArray*>(&selections));
+    return true;
+  } catch (...) {
+    KXLOG(LOG_ERR) << "Error transformSelection()" << LOG_END;
+  }
   return false;
 }
 
-int CreoProxy::findScrollTarget(HWND* target, int* kind) {
-  *target = nullptr;
-  *kind = 0;
-  return 0;
+int32_t CreoProxy::findScrollTarget(int32_t* x, int32_t* y, HWND* window) {
+  try {
+    if (!mAddinP->mSettings.mScrollTreeAndList) return kScrollNone;
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    *x = point.x;
+    *y = point.y;
+    *window = windowUnderPoint(point);
+    if (!*window) return kScrollNone;
+    // Controls of inactive windows and of other applications are left alone.
+    const HWND root = GetAncestor(*window, GA_ROOT);
+    if (root && root != GetForegroundWindow()) return kScrollNone;
+    char className[255] = "";
+    GetClassNameA(*window, className, sizeof(className));
+    return classifyScrollTarget(className);
+  } catch (...) {
+  }
+  return kScrollNone;
 }
 
-bool CreoProxy::scrollUnderCursor(int16_t, int16_t, int16_t) { return false; }
+HWND CreoProxy::windowUnderPoint(POINT point) {
+  // WindowFromPoint alone misses the smaller of overlapping siblings.
+  HWND best = WindowFromPoint(point);
+  if (!best) return nullptr;
+  RECT bestRect;
+  GetWindowRect(best, &bestRect);
+  HWND parent = GetParent(best);
+  if (!parent) return best;
+  HWND candidate = GetWindow(best, GW_HWNDNEXT);
+  for (;;) {
+    bool found = false;
+    for (; candidate; candidate = GetWindow(candidate, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(candidate, &r);
+      const int32_t area = (r.bottom - r.top) * (r.right - r.left);
+      const int32_t bestArea = (bestRect.bottom - bestRect.top) * (bestRect.right - bestRect.left);
+      if (PtInRect(&r, point) && GetParent(candidate) == parent && IsWindowVisible(candidate) &&
+          area < bestArea) {
+        best = candidate;
+        bestRect = r;
+        found = true;
+      }
+    }
+    if (!found) return best;
+    candidate = GetWindow(best, GW_CHILD);
+    if (!candidate) return best;
+    parent = best;
+  }
+}
+
+bool CreoProxy::scrollUnderCursor(int32_t tx, int32_t ty, int32_t tz) {
+  try {
+    int32_t x = 0;
+    int32_t y = 0;
+    HWND window = nullptr;
+    const int32_t kind = findScrollTarget(&x, &y, &window);
+    const ScrollMotion motion = scrollMotion(tx, ty, tz);
+    if (kind == kScrollBarControl) {
+      if (motion.mIsTie) return true;
+      const int bar = motion.mIsVertical ? SB_VERT : SB_HORZ;
+      SCROLLINFO info = {};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+      GetScrollInfo(window, bar, &info);
+      if (!isScrollRangeUsable(info.nMin, info.nMax, info.nPage)) return false;
+      const UINT message = motion.mIsVertical ? WM_VSCROLL : WM_HSCROLL;
+      // The position is not read again between the steps of one tick.
+      const int32_t line = scrollLineCode(motion.mDirection, info.nPos, info.nPage, info.nMax);
+      const int32_t steps = scrollBarSteps(info.nMax);
+      for (int32_t step = 0; step < steps && line >= 0; ++step) {
+        SendMessageA(window, message, static_cast<WPARAM>(line), 0);
+      }
+      sleepMs(scrollWaitMs(motion.mDeflection, true, info.nMax));
+      return true;
+    }
+    if (kind == kWheelControl) {
+      if (!motion.mIsTie) {
+        const LPARAM position = static_cast<LPARAM>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
+                                                    static_cast<uint32_t>(x & 0xFFFF));
+        PostMessageA(window, WM_MOUSEWHEEL, wheelWParam(motion.mDirection), position);
+        UpdateWindow(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+      }
+      sleepMs(scrollWaitMs(motion.mDeflection, false, 0));
+      return true;
+    }
+  } catch (...) {
+  }
+  return false;
+}
 
 namespace {
 
@@ -345,7 +700,31 @@ void CreoProxy::getLoadpointAndLanguage(std::string& loadPoint, std::string& lan
   }
 }
 
-void CreoProxy::checkMode(bool) {}
+int32_t CreoProxy::checkMode(bool keepOnWindowChange) {
+  const int32_t oldMode = mCurrentMode;
+  ProMode mode = PRO_MODE_UNUSED;
+  const ProError err = ProModeCurrentGet(&mode);
+  KXLOG(LOG_TMP) << "err: " << err << LOG_END;
+  if (err != PRO_TK_NO_ERROR) {
+    KXLOG(LOG_WRN) << "Error in ProModeCurrentGet()! err=" << err << LOG_END;
+    mCurrentMode = -1;
+    return -1;
+  }
+  ModeAnswers answers = {mode, 0, PRO_B_FALSE, 0, 0};
+  ProBoolean isSketcher = PRO_B_FALSE;
+  answers.mSectionResult = ProSectionIsActive(&isSketcher);
+  answers.mIsSketcher = isSketcher;
+  KXLOG(LOG_TMP) << "isSketcher: " << isSketcher << LOG_END;
+  int windowId = 0;
+  answers.mWindowResult = ProWindowCurrentGet(&windowId);
+  answers.mWindowId = windowId;
+  const ModeDecision decision = decideMode(oldMode, answers, keepOnWindowChange, &mLastWindowId);
+  // Stored once: the reading thread reads it for the mode's name.
+  mCurrentMode = decision.mMode;
+  if (decision.mIsRestored) KXLOG(LOG_TMP) << "Restore mode to oldMode " << oldMode << LOG_END;
+  if (decision.mMode != oldMode) KXLOG(LOG_TMP) << "New ProMode: " << decision.mMode << LOG_END;
+  return decision.mMode;
+}
 
 std::string CreoProxy::getCurrentModeName() {
   const std::shared_ptr<const std::vector<std::string>> names = std::atomic_load(&mModeNames);

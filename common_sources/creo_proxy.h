@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "pro_toolkit.h"
+
 class CKxAddin;
 
 class CreoProxy {
@@ -27,15 +29,27 @@ class CreoProxy {
   bool doTransform();
   void getViewAxes(double x[3], double y[3], double z[3]);
   void execApplFunction(int32_t index);
+  void executeCommandByMapkey(std::string macro);
   void execSpecialApplFunction(int32_t code);
   bool transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
                           const double x[3], const double y[3], const double z[3]);
-  int findScrollTarget(HWND* target, int* kind);
-  bool scrollUnderCursor(int16_t tx, int16_t ty, int16_t tz);
+  int32_t findScrollTarget(int32_t* x, int32_t* y, HWND* window);
+  bool scrollUnderCursor(int32_t tx, int32_t ty, int32_t tz);
+  static HWND windowUnderPoint(POINT point);
+  // The "Korvex" menu's check buttons and the host notifications; static, as the host calls them.
+  static int toggleMoveModeAction(uiCmdCmdId command, uiCmdValue* value, void* data);
+  static int toggleScrollModeAction(uiCmdCmdId command, uiCmdValue* value, void* data);
+  static int moveModeValue(uiCmdCmdId command, uiCmdValue* value);
+  static int scrollModeValue(uiCmdCmdId command, uiCmdValue* value);
+  static uiCmdAccessState moveModeAccess(uiCmdAccessMode mode);
+  static uiCmdAccessState scrollModeAccess(uiCmdAccessMode mode);
+  static ProError onNotifyCheckWindows();
+  static ProError onNotifyCheckMode();
+
   bool loadMenufile();
   bool createMNUFile(const std::string& path);
   void getLoadpointAndLanguage(std::string& loadPoint, std::string& language);
-  void checkMode(bool keepOnWindowChange);
+  int32_t checkMode(bool keepOnWindowChange);
   std::string getCurrentModeName();
 
   CKxAddin* mAddinP;
@@ -51,6 +65,12 @@ class CreoProxy {
   // as soon as the catalogue step is over.
   std::shared_ptr<const std::vector<std::string>> mModeNames;
   std::vector<std::string> mMenuCommands;
+  // The current window at the last checkMode(false); no host window has the id -1.
+  int32_t mLastWindowId;
+  bool mUseMapkey;
+  std::string mMapkeyName;
+  // Each run of backslashes doubled, as the mapkey's macro text spells it.
+  std::string mTrailFilePath;
 
   static CreoProxy* sInstanceP;
   static bool sIsCapMoving;
@@ -61,6 +81,8 @@ class CreoProxy {
   static constexpr int kAssemblyMode = 5;
 
  private:
+  void registerMenu();
+  void defineMapkey();
   void discoverWindows();
   void armTimer(UINT intervalMs);
 };

@@ -11,12 +11,15 @@
 #   #journal-none: <text>    the host journal never holds the text
 #   #log-count: <n> <text>   the plug-in's log holds the text on exactly n lines
 #   #absent: <file>          the plug-in's Applications folder has no such file after the run
+#   #ini: <key> = <value>    the settings file the plug-in rewrote at the stop gives the key the
+#                            value (checked after the host has stopped)
 #   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
 #                            expected file (checked after the host has stopped)
 # and set-up lines, read before the host starts:
 #   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
+#   #set-ini: <key> = <value>  the profile's settings file gives the key this value
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
@@ -40,7 +43,20 @@ mkdir -p "$work"
 # The plug-in's folders under the Windows profile, as the controller's installer leaves them, with
 # file logging and the trace and debug entries on.
 source "$here/profile-folders.sh"
-sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$product/Applications/Creo_plugin.ini"
+ini="$product/Applications/Creo_plugin.ini"
+sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$ini"
+# A key's value as the settings file reads: between "=" and the comment, without the padding.
+ini_value() { sed -n "s/^[[:space:]]*$1[[:space:]]*=[[:space:]]*\([^#]*\).*/\1/p" "$2" | tr -d '\r' | sed 's/[[:space:]]*$//'; }
+while IFS= read -r line; do
+  setting=${line#"#set-ini: "}
+  key=${setting%%=*}
+  key=${key%% *}
+  value=${setting#*=}
+  value=${value# }
+  grep -q "^[[:space:]]*$key[[:space:]]*=" "$ini" ||
+    { echo "$name: the settings file has no key '$key' to set" >&2; exit 1; }
+  sed -i "s/^\([[:space:]]*$key[[:space:]]*=[[:space:]]*\)[^#]*/\1$(printf '%-52s' "$value")/" "$ini"
+done < <(grep '^#set-ini: ' "$scenario" || true)
 # The menu file as the plug-in writes it: CR LF line ends, none after the final single space.
 if ! grep -q -x -F '#menu-file: none' "$scenario"; then
   sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
@@ -151,6 +167,15 @@ while IFS= read -r line || [ -n "$line" ]; do
         cp "$product/Applications/$file" "$work/$file"
         fail "line $line_number: $file differs from $expected ($(cmp "$work/$file" "$expected" | head -1))"
       fi
+      ;;
+    "#ini: "*)
+      setting=${line#"#ini: "}
+      key=${setting%%=*}
+      key=${key%% *}
+      value=${setting#*=}
+      value=${value# }
+      got=$(ini_value "$key" "$ini")
+      [ "$got" = "$value" ] || fail "line $line_number: the settings file gives $key '$got', not '$value'"
       ;;
     "#absent: "*)
       file=${line#"#absent: "}
