@@ -184,15 +184,6 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
   // The long value is written whole and its comment follows directly.
   EXPECT_NE(written.find(kxtest::textModeBytes("exceeds fifty characters.txt# name of log file\n")),
             std::string::npos);
-  // Debug on, tmp off in memory: so in the file.
-  EXPECT_NE(
-      written.find("\tdebug                   = on                                                "
-                   "# log debug"),
-      std::string::npos);
-  EXPECT_NE(
-      written.find("\ttmp                     = off                                               "
-                   "# log data"),
-      std::string::npos);
 }
 
 TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
