@@ -163,7 +163,7 @@ TEST(LogPrefix, ClassAndFunctionFromSignature) {
   }
 }
 
-TEST_F(LoggingTest, HeadOfARealEntryColumnByColumn) {
+TEST_F(LoggingTest, HeadOfARealEntry) {
   gLog.init(pars(false, true));
   const auto before = std::chrono::system_clock::now();
   const int line = LogProbe().write();
@@ -171,28 +171,11 @@ TEST_F(LoggingTest, HeadOfARealEntryColumnByColumn) {
   ASSERT_FALSE(out.empty());
   ASSERT_EQ(out.back(), '\n');
   const std::string entry = out.substr(0, out.size() - 1);
-  std::ostringstream tid;
-  tid << std::setw(6) << currentThreadId();
-  std::ostringstream lineColumn;
-  lineColumn << std::setw(4) << line;
-  struct Column {
-    size_t start;
-    size_t width;
-    std::string expected;  // empty: checked below
-  };
-  const std::vector<Column> columns = {
-      {12, 1, "|"},
-      {13, 4, "INF|"},
-      {17, 7, tid.str() + "|"},
-      {24, 18, "logging_test.cpp| "},
-      {42, 6, lineColumn.str() + "| "},
-      {48, 34, "LogProbe::LogProbe::write       | "},
-      {82, std::string::npos, "probe text 42"},
-  };
-  for (size_t i = 0; i < columns.size(); ++i) {
-    EXPECT_EQ(entry.substr(columns[i].start, columns[i].width), columns[i].expected)
-        << "column " << i << " of '" << entry << "'";
-  }
+  // Every column after the time, at its width.
+  std::ostringstream head;
+  head << "|INF|" << std::setw(6) << currentThreadId() << "|logging_test.cpp| " << std::setw(4)
+       << line << "| LogProbe::LogProbe::write       | probe text 42";
+  EXPECT_EQ(entry.substr(12), head.str());
   // Time of day in UTC, close to the clock read just before.
   const std::regex time("([0-9]{2}):([0-9]{2}):([0-9]{2})\\.([0-9]{3})");
   std::smatch parts;
