@@ -12,13 +12,6 @@
 
 namespace {
 
-std::string windowsPath(const std::string& unixPath) {
-  std::string out = "Z:" + unixPath;
-  for (char& c : out)
-    if (c == '/') c = '\\';
-  return out;
-}
-
 class CatalogueStart : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,7 +46,7 @@ TEST_F(CatalogueStart, LoadPointAndLanguage) {
     sAddinP->mSettings.mMNULanguage = rows[i].setting;
     std::string loadPoint = "stale", language = "stale";
     mProxy->getLoadpointAndLanguage(loadPoint, language);
-    EXPECT_EQ(loadPoint, windowsPath(KX_BUILD_DIR)) << "row " << i;
+    EXPECT_EQ(loadPoint, kxtest::wineZPath(KX_BUILD_DIR)) << "row " << i;
     EXPECT_EQ(language, rows[i].language) << "row " << i;
   }
 }
@@ -65,8 +58,8 @@ TEST_F(CatalogueStart, FirstStartBuildsThenLoads) {
   ASSERT_TRUE(mProxy->createMNUFile(path));
   EXPECT_EQ(mProxy->mMnuProgress, 0.999999);
   const std::string written = kxtest::readBinary(path);
-  EXPECT_TRUE(written ==
-              kxtest::readBinary(windowsPath(KX_BUILD_DIR) + "\\text\\expected\\Creo_german.mnu"));
+  EXPECT_TRUE(written == kxtest::readBinary(kxtest::wineZPath(KX_BUILD_DIR) +
+                                            "\\text\\expected\\Creo_german.mnu"));
 
   ASSERT_TRUE(mProxy->loadMenufile());
   EXPECT_EQ(mProxy->mMnuProgress, 1.0);

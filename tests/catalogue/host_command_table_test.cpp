@@ -2,28 +2,20 @@
 // host can run, with the argument the menu file gives it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "config_test_util.h"
 #include "host_commands.h"
 #include "menu_file.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(HostCommandTable, CoversEveryCatalogueCommand) {
   const std::string build = KX_BUILD_DIR;
   std::string error;
   ASSERT_TRUE(HostCommands::load(build + "/text/host_commands.txt", &error)) << error;
   for (const char* language : {"english", "german", "french"}) {
-    const std::string text = readFile(build + "/text/expected/Creo_" + language + ".mnu");
+    const std::string text = kxtest::readBinary(build + "/text/expected/Creo_" + language + ".mnu");
     const MenuFileLists lists = parseMenuFileText(text.data(), text.size());
     ASSERT_GT(lists.menuCommands.size(), 3000u) << language;
     EXPECT_EQ(lists.modeNames.size(), 23u) << language;

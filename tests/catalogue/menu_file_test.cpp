@@ -36,36 +36,32 @@ TEST(MenuFileValue, CommandOfValue) {
 }
 
 TEST(MenuFileText, ListsInFileOrder) {
-  const std::string text =
-      "# PTC Creo menubar file\r\n \r\n[Modes]\r\nSketcher  = 1\r\nPart      = 2\r\n"
-      "Assembly  = 6\r\n \r\n[MenuBar]\r\n0Korvex   = {}\r\n"
-      "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Scrolls.\r\n"
-      "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Moves.\r\n0VIEW     = {}\r\n"
-      "1Shaded   = {}ProCmdEnvMdlDisp*Shading|Shows shaded.\r\n1Refit    = {}ProCmdViewRefit|\r\n"
-      " ";
-  const MenuFileLists lists = parseMenuFileText(text.data(), text.size());
-  EXPECT_EQ(lists.modeNames, (std::vector<std::string>{"Sketcher", "Part", "Assembly"}));
-  EXPECT_EQ(lists.menuCommands,
-            (std::vector<std::string>{"KX_Toggle_Scroll_Mode", "KX_Toggle_Object_Move_Mode",
-                                      "ProCmdEnvMdlDisp*Shading", "ProCmdViewRefit"}));
-}
-
-TEST(MenuFileText, MissingSectionsAndGarbage) {
-  struct Row {
+  using Names = std::vector<std::string>;
+  const struct Row {
     std::string text;
-    size_t modes;
-    size_t commands;
+    Names modes;
+    Names commands;
   } rows[] = {
-      {"", 0, 0},
-      {"[MenuBar]\n1A = {}Cmd|h\n", 0, 1},
-      {"[Modes]\nPart = 2\n", 1, 0},
-      {std::string("\0\xff[Modes\n=\n", 10), 0, 0},
-      {"[Modes]\nA = 1\nB = 2", 2, 0},  // no final line end
+      {"# PTC Creo menubar file\r\n \r\n[Modes]\r\nSketcher  = 1\r\nPart      = 2\r\n"
+       "Assembly  = 6\r\n \r\n[MenuBar]\r\n0Korvex   = {}\r\n"
+       "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Scrolls.\r\n"
+       "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Moves.\r\n0VIEW     = {}\r\n"
+       "1Shaded   = {}ProCmdEnvMdlDisp*Shading|Shows shaded.\r\n1Refit    = {}ProCmdViewRefit|\r\n"
+       " ",
+       {"Sketcher", "Part", "Assembly"},
+       {"KX_Toggle_Scroll_Mode", "KX_Toggle_Object_Move_Mode", "ProCmdEnvMdlDisp*Shading",
+        "ProCmdViewRefit"}},
+      // Missing sections and garbage.
+      {"", {}, {}},
+      {"[MenuBar]\n1A = {}Cmd|h\n", {}, {"Cmd"}},
+      {"[Modes]\nPart = 2\n", {"Part"}, {}},
+      {std::string("\0\xff[Modes\n=\n", 10), {}, {}},
+      {"[Modes]\nA = 1\nB = 2", {"A", "B"}, {}},  // no final line end
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     const MenuFileLists lists = parseMenuFileText(rows[i].text.data(), rows[i].text.size());
-    EXPECT_EQ(lists.modeNames.size(), rows[i].modes) << "row " << i;
-    EXPECT_EQ(lists.menuCommands.size(), rows[i].commands) << "row " << i;
+    EXPECT_EQ(lists.modeNames, rows[i].modes) << "row " << i;
+    EXPECT_EQ(lists.menuCommands, rows[i].commands) << "row " << i;
   }
 }
 

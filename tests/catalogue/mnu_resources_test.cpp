@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "config_test_util.h"
@@ -14,38 +13,20 @@
 
 namespace {
 
-std::string windowsPath(const std::string& unixPath) {
-  std::string out = "Z:" + unixPath;
-  for (char& c : out)
-    if (c == '/') c = '\\';
-  return out;
-}
-
-const std::string kBuild = windowsPath(KX_BUILD_DIR);
+const std::string kBuild = kxtest::wineZPath(KX_BUILD_DIR);
 const std::string kResources = kBuild + "\\text\\compiled_resource";
 
-class CatalogueLog : public ::testing::Test {
+// Warnings and debug entries on the console, where the tests read them.
+class CatalogueLog : public kxtest::LogTest {
  protected:
   void SetUp() override {
-    mDir = kxtest::makeTempDir("catalogue");
-    mCapture = std::make_unique<kxtest::ConsoleCapture>();
     LogPars pars = kxtest::quietLogPars();
     pars.mIsLogToCnsl = true;
     pars.mIsWarning = true;
     pars.mIsDebug = true;
     gLog.init(pars);
-    mCapture->clear();
+    mCapture.clear();
   }
-  void TearDown() override {
-    gLog.init(kxtest::quietLogPars());
-    mCapture.reset();
-    kxtest::removeTree(mDir);
-  }
-  std::string log() const { return mCapture->text(); }
-  bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
-
-  std::string mDir;
-  std::unique_ptr<kxtest::ConsoleCapture> mCapture;
 };
 
 TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
@@ -55,7 +36,7 @@ TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
     const char* beta;
   } rows[] = {{false, "Alfa", "B\xE4ta"}, {true, "Alpha", "Beta"}};
   for (size_t i = 0; i < 2; ++i) {
-    mCapture->clear();
+    mCapture.clear();
     std::atomic<double> progress{0.0};
     MNUParser parser;
     parser.mIsEnglish = rows[i].english;
@@ -74,10 +55,10 @@ TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
     EXPECT_EQ(a[1].label, rows[i].beta) << "row " << i;
     // One pane, two command texts with data; the empty and the unfound ones do not count.
     EXPECT_DOUBLE_EQ(progress, 0.006 + 2 * 0.00017142857142857145) << "row " << i;
-    EXPECT_TRUE(logHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i << log();
-    EXPECT_TRUE(logHas("Invalid Resource name: b_pane.res")) << "row " << i;
-    EXPECT_TRUE(logHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
-    EXPECT_FALSE(logHas("HELP.TXT")) << "row " << i;
+    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i << console();
+    EXPECT_TRUE(consoleHas("Invalid Resource name: b_pane.res")) << "row " << i;
+    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
+    EXPECT_FALSE(consoleHas("HELP.TXT")) << "row " << i;
   }
 }
 
@@ -103,16 +84,16 @@ TEST_F(CatalogueLog, FailuresBeforeWriting) {
        "Cannot load DLL " + kResources + "\\pro_default_broken_resources.dll"},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    mCapture->clear();
+    mCapture.clear();
     const std::string menu = mDir + "\\Creo_" + std::to_string(i) + ".mnu";
     std::atomic<double> progress{0.0};
     MNUParser parser;
     EXPECT_FALSE(parser.CreateMNU(menu, rows[i].dir, rows[i].language, &progress)) << "row " << i;
     EXPECT_FALSE(kxtest::fileExists(menu)) << "row " << i;
     if (rows[i].error.empty()) {
-      EXPECT_EQ(log().find("ERR"), std::string::npos) << "row " << i << ": " << log();
+      EXPECT_EQ(console().find("ERR"), std::string::npos) << "row " << i << ": " << console();
     } else {
-      EXPECT_TRUE(logHas(rows[i].error)) << "row " << i << ": " << log();
+      EXPECT_TRUE(consoleHas(rows[i].error)) << "row " << i << ": " << console();
     }
     EXPECT_TRUE(parser.mPaneCommands.empty()) << "row " << i;
   }
@@ -139,8 +120,8 @@ TEST_F(CatalogueLog, RealScaleBuildIsByteForByteAndNeverRewritten) {
     ASSERT_FALSE(expected.empty()) << "row " << i;
     EXPECT_TRUE(written == expected) << "row " << i << ": " << written.size() << " bytes written, "
                                      << expected.size() << " expected";
-    EXPECT_TRUE(logHas("Create MNU File: " + menu)) << "row " << i;
-    EXPECT_TRUE(logHas("MNU File created successfully: " + menu)) << "row " << i;
+    EXPECT_TRUE(consoleHas("Create MNU File: " + menu)) << "row " << i;
+    EXPECT_TRUE(consoleHas("MNU File created successfully: " + menu)) << "row " << i;
 
     kxtest::writeBinary(menu, "kept");
     MNUParser again;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,26 +15,25 @@ class CnfgTest : public ::testing::Test {
   void SetUp() override { mDir = kxtest::makeTempDir("cnfg"); }
   void TearDown() override { kxtest::removeTree(mDir); }
 
-  // Written in text mode, so every LF reaches the disk as CR LF.
-  std::string writeText(const std::string& name, const std::string& text) {
-    const std::string path = mDir + "\\" + name;
-    std::ofstream out(path);
-    out << text;
-    return path;
+  // Written in text mode, so every LF reaches the disk as CR LF on Windows.
+  void open(Cnfg& cnfg, const std::string& text) {
+    const std::string path = mDir + "\\f" + std::to_string(mFiles++) + ".ini";
+    kxtest::writeBinary(path, kxtest::textModeBytes(text));
+    ASSERT_EQ(cnfg.open(path), 0u) << path;
   }
 
   std::string mDir;
-};
-
-struct LookupRow {
-  const char* body;  // lines of the file after "[S]"
-  const char* key;
-  uint32_t code;
-  const char* value;
+  int mFiles = 0;
 };
 
 TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
-  const std::vector<LookupRow> rows = {
+  struct Row {
+    const char* body;  // lines of the file after "[S]"
+    const char* key;
+    uint32_t code;
+    const char* value;
+  };
+  const std::vector<Row> rows = {
       {"key=value\n", "key", 0, "value"},
       {"key = value\n", "key", 0, "value"},
       {"key\tvalue\n", "key", 0, "value"},
@@ -47,11 +45,13 @@ TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
       {"my key = 1\n", "my key", 0, "1"},
       {"k =   spaced out \t \n", "k", 0, "spaced out"},
       {"mapkeyDefinition = ab#c\n", "mapkeyDefinition", 0, "ab"},
+      {"k = a\rb\n", "k", 0, "a"},
       {"k = first\nk = second\n", "k", 0, "first"},
       {"a = 1\n# x\nk = v\n", "k", 0, "v"},
       {"a = 1\n # x\nk = v\n", "k", 3, ""},
       {"a = 1\n\nk = v\n", "k", 3, ""},
       {"a = 1\n   \nk = v\n", "k", 3, ""},
+      {"a = 1\n= v\nk = v\n", "k", 3, ""},
       {"a = 1\n[PROGRAM\nk = v\n", "k", 3, ""},
       {"a = 1\n[T]\nk = v\n", "k", 3, ""},
       {"Name = x\n", "name", 3, ""},
@@ -59,10 +59,8 @@ TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
       {"", "k", 3, ""},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
-    const std::string path =
-        writeText("f" + std::to_string(i) + ".ini", std::string("[S]\n") + rows[i].body);
     Cnfg cnfg;
-    ASSERT_EQ(cnfg.open(path), 0u) << "row " << i;
+    open(cnfg, std::string("[S]\n") + rows[i].body);
     std::string value = "untouched";
     EXPECT_EQ(cnfg.getParameter(rows[i].key, value, "S"), rows[i].code) << "row " << i;
     if (rows[i].code == 0) {
@@ -71,88 +69,90 @@ TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
   }
 }
 
-struct SectionRow {
-  const char* file;
-  const char* section;
-  uint32_t code;
-};
-
 TEST_F(CnfgTest, SectionHeaders) {
-  const std::vector<SectionRow> rows = {
+  struct Row {
+    const char* file;
+    const char* section;
+    uint32_t code;
+  };
+  const std::vector<Row> rows = {
       {"[PROGRAM] # main\nk = v\n", "PROGRAM", 0}, {"[ PROGRAM ]\nk = v\n", "PROGRAM", 2},
       {"[ PROGRAM ]\nk = v\n", " PROGRAM ", 0},    {"[PROGRAM\nk = v\n", "PROGRAM", 2},
       {"[program]\nk = v\n", "PROGRAM", 2},        {"  [PROGRAM]\nk = v\n", "PROGRAM", 0},
       {"x = 1\n[PROGRAM]", "PROGRAM", 0},          {"[A]\nk = v\n", "PROGRAM", 2},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
-    const std::string path = writeText("s" + std::to_string(i) + ".ini", rows[i].file);
     Cnfg cnfg;
-    ASSERT_EQ(cnfg.open(path), 0u) << "row " << i;
+    open(cnfg, rows[i].file);
     EXPECT_EQ(cnfg.findSection(rows[i].section), rows[i].code) << "row " << i;
   }
 }
 
-TEST_F(CnfgTest, FirstSectionOfDuplicatesWinsAndLookupsRewind) {
-  const std::string path =
-      writeText("dup.ini", "[S]\na = 1\nb = 2\n\n[S]\na = 9\nc = 3\n\n[T]\nb = 7\n");
-  Cnfg cnfg;
-  ASSERT_EQ(cnfg.open(path), 0u);
-  std::string value;
-  const std::vector<LookupRow> rows = {
-      {"S", "b", 0, "2"}, {"T", "b", 0, "7"}, {"S", "a", 0, "1"},
-      {"S", "c", 3, ""},  {"S", "b", 0, "2"},
+// Lookups one after the other on one reader: each section name searches from the top and the first
+// of two equal sections wins, an empty one goes on from where the last lookup ended, a walk ends at
+// the block's end, and no failure leaves the reader unusable.
+TEST_F(CnfgTest, LookupSequences) {
+  struct Step {
+    const char* section;  // null: getNextParameter
+    const char* key;      // null: findSection; for getNextParameter the name it gives ("-": none)
+    uint32_t code;
+    const char* value;  // compared on success, and always for getNextParameter
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(cnfg.getParameter(rows[i].key, value, rows[i].body), rows[i].code) << "row " << i;
-    if (rows[i].code == 0) {
-      EXPECT_EQ(value, rows[i].value) << "row " << i;
+  struct Sequence {
+    const char* file;
+    std::vector<Step> steps;
+  };
+  const std::vector<Sequence> sequences = {
+      {"[S]\na = 1\nb = 2\n\n[S]\na = 9\nc = 3\n\n[T]\nb = 7\n",
+       {{"S", "b", 0, "2"},
+        {"T", "b", 0, "7"},
+        {"S", "a", 0, "1"},
+        {"S", "c", 3, ""},
+        {"S", "b", 0, "2"}}},
+      {"[S]\na = 1\nb = 2\nc = 3\n", {{"S", "b", 0, "2"}, {"", "c", 0, "3"}, {"", "a", 3, ""}}},
+      {"[S]\na = 1\n",
+       {{"S", "zz", 3, ""}, {"X", "a", 2, ""}, {nullptr, "-", 4, "-"}, {"S", "a", 0, "1"}}},
+      {"[Modes]\n# about\nzeta = 1\nalpha\t= two\nmid==3\n\n[MenuBar]\nx = 1\n",
+       {{"Modes", nullptr, 0, ""},
+        {nullptr, "zeta", 0, "1"},
+        {nullptr, "alpha", 0, "two"},
+        {nullptr, "mid", 0, "3"},
+        {nullptr, "", 4, ""},
+        {"Nope", nullptr, 2, ""},
+        {nullptr, "-", 4, "-"}}},
+  };
+  for (size_t i = 0; i < sequences.size(); ++i) {
+    Cnfg cnfg;
+    open(cnfg, sequences[i].file);
+    for (size_t j = 0; j < sequences[i].steps.size(); ++j) {
+      const Step& step = sequences[i].steps[j];
+      std::string key = "-";
+      std::string value = "-";
+      uint32_t code;
+      if (!step.section) {
+        code = cnfg.getNextParameter(key, value);
+        EXPECT_EQ(key, step.key) << "sequence " << i << " step " << j;
+      } else if (!step.key) {
+        code = cnfg.findSection(step.section);
+      } else {
+        code = cnfg.getParameter(step.key, value, step.section);
+      }
+      EXPECT_EQ(code, step.code) << "sequence " << i << " step " << j;
+      if (step.key && (!step.section || code == 0)) {
+        EXPECT_EQ(value, step.value) << "sequence " << i << " step " << j;
+      }
     }
   }
 }
 
-TEST_F(CnfgTest, EmptySectionNameContinuesFromCurrentPosition) {
-  const std::string path = writeText("cont.ini", "[S]\na = 1\nb = 2\nc = 3\n");
-  Cnfg cnfg;
-  ASSERT_EQ(cnfg.open(path), 0u);
-  std::string value;
-  ASSERT_EQ(cnfg.getParameter("b", value, "S"), 0u);
-  EXPECT_EQ(cnfg.getParameter("c", value, ""), 0u);
-  EXPECT_EQ(value, "3");
-  // "a" lies behind the position now.
-  EXPECT_EQ(cnfg.getParameter("a", value, ""), 3u);
-}
-
-TEST_F(CnfgTest, IterationWalksOneBlockInFileOrder) {
-  const std::string path = writeText(
-      "iter.ini", "[Modes]\n# about\nzeta = 1\nalpha\t= two\nmid==3\n\n[MenuBar]\nx = 1\n");
-  Cnfg cnfg;
-  ASSERT_EQ(cnfg.open(path), 0u);
-  ASSERT_EQ(cnfg.findSection("Modes"), 0u);
-  std::vector<std::pair<std::string, std::string>> got;
-  std::string key;
-  std::string value;
-  while (cnfg.getNextParameter(key, value) == 0) got.emplace_back(key, value);
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"zeta", "1"}, {"alpha", "two"}, {"mid", "3"}};
-  EXPECT_EQ(got, expected);
-  EXPECT_EQ(cnfg.getErrorText(), "No further parameter in section 'Modes'!");
-
-  // A missing section yields "no further parameter" at once.
-  EXPECT_EQ(cnfg.findSection("Nope"), 2u);
-  key = "k0";
-  value = "v0";
-  EXPECT_EQ(cnfg.getNextParameter(key, value), 4u);
-  EXPECT_EQ(key, "k0");
-  EXPECT_EQ(value, "v0");
-}
-
 TEST_F(CnfgTest, ErrorTexts) {
-  const std::string path = writeText("err.ini", "[PROGRAM]\nname = x\n");
+  const std::string path = mDir + "\\err.ini";
+  kxtest::writeBinary(path, "[PROGRAM]\nname = x\n");
   const std::string missing = mDir + "\\missing.ini";
   struct Row {
     std::string file;
     std::string section;
-    std::string key;
+    std::string key;  // empty: a walk of the section
     uint32_t code;
     std::string text;
   };
@@ -162,59 +162,21 @@ TEST_F(CnfgTest, ErrorTexts) {
       {path, "PROGRAM", "rotSensBase", 3,
        "Parameter 'rotSensBase' in section 'PROGRAM' not found! (" + path + ")"},
       {path, "PROGRAM", "name", 0, "OK"},
+      {path, "PROGRAM", "", 4, "No further parameter in section 'PROGRAM'!"},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     Cnfg cnfg;
     uint32_t code = cnfg.open(rows[i].file);
-    if (code == 0) {
-      std::string value;
+    std::string key;
+    std::string value;
+    if (code == 0 && rows[i].key.empty()) {
+      code = cnfg.findSection(rows[i].section);
+      while (code == 0) code = cnfg.getNextParameter(key, value);
+    } else if (code == 0) {
       code = cnfg.getParameter(rows[i].key, value, rows[i].section);
     }
     EXPECT_EQ(code, rows[i].code) << "row " << i;
     EXPECT_EQ(cnfg.getErrorText(), rows[i].text) << "row " << i;
-  }
-}
-
-TEST_F(CnfgTest, UsableAfterEveryFailure) {
-  const std::string path = writeText("reuse.ini", "[S]\na = 1\n");
-  Cnfg cnfg;
-  ASSERT_EQ(cnfg.open(path), 0u);
-  std::string value;
-  std::string key;
-  EXPECT_EQ(cnfg.getParameter("zz", value, "S"), 3u);
-  EXPECT_EQ(cnfg.getParameter("a", value, "X"), 2u);
-  EXPECT_EQ(cnfg.getNextParameter(key, value), 4u);
-  EXPECT_EQ(cnfg.getParameter("a", value, "S"), 0u);
-  EXPECT_EQ(value, "1");
-}
-
-TEST_F(CnfgTest, LineSplitting) {
-  struct Row {
-    const char* line;
-    Cnfg::LinePieces pieces;
-  };
-  const std::vector<Row> rows = {
-      {"", {"", "", "", "", "", ""}},
-      {" \t ", {" \t ", "", "", "", "", ""}},
-      {"  # c", {"  ", "", "", "", "", "# c"}},
-      {"[A b] rest", {"", "A b", "", "", "", " rest"}},
-      {"[open", {"", "", "", "", "", ""}},
-      {" key \t= v # c", {" ", "", "key", "\t=", " v ", "# c"}},
-      {"k==v", {"", "", "k", "==", "v", ""}},
-      {"= v", {"", "", "", "=", " v", ""}},
-      {"k = a\rb", {"", "", "k", "=", " a", "\rb"}},
-  };
-  Cnfg cnfg;
-  cnfg.open(mDir + "\\none.ini");  // only to set the character sets
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const Cnfg::LinePieces got = cnfg.parseLine(rows[i].line);
-    const Cnfg::LinePieces& want = rows[i].pieces;
-    EXPECT_EQ(got.leadingBlanks, want.leadingBlanks) << "row " << i;
-    EXPECT_EQ(got.section, want.section) << "row " << i;
-    EXPECT_EQ(got.name, want.name) << "row " << i;
-    EXPECT_EQ(got.separator, want.separator) << "row " << i;
-    EXPECT_EQ(got.value, want.value) << "row " << i;
-    EXPECT_EQ(got.comment, want.comment) << "row " << i;
   }
 }
 
@@ -261,19 +223,6 @@ TEST_F(CnfgTest, BadInputEndsWithCodes) {
     while (cnfg.getNextParameter(key, value) == 0 && steps < 1000) ++steps;
     EXPECT_LT(steps, 1000) << "row " << i;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << "row " << i;
-  }
-}
-
-TEST_F(CnfgTest, CrLfNeverReachesValues) {
-  const std::string path = mDir + "\\crlf.ini";
-  kxtest::writeBinary(path, "[S]\r\na = 1\r\nb =\r\nc = x \r\n");
-  Cnfg cnfg;
-  ASSERT_EQ(cnfg.open(path), 0u);
-  const std::vector<std::pair<const char*, const char*>> rows = {{"a", "1"}, {"b", ""}, {"c", "x"}};
-  for (size_t i = 0; i < rows.size(); ++i) {
-    std::string value;
-    EXPECT_EQ(cnfg.getParameter(rows[i].first, value, "S"), 0u) << "row " << i;
-    EXPECT_EQ(value, rows[i].second) << "row " << i;
   }
 }
 

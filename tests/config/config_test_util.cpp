@@ -93,6 +93,14 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+std::string wineZPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 void setEnv(const char* name, const char* value) {
 #ifdef _WIN32
   _putenv_s(name, value ? value : "");
@@ -141,6 +149,13 @@ void ConsoleCapture::clear() {
   if (mFile) std::fclose(mFile);
   mFile = std::tmpfile();
   Logging::sConsoleStream = mFile;
+}
+
+LogTest::LogTest() : mDir(makeTempDir("test")) {}
+
+LogTest::~LogTest() {
+  gLog.init(quietLogPars());
+  removeTree(mDir);
 }
 
 }  // namespace kxtest

@@ -1,6 +1,8 @@
-// Helpers shared by the configuration and log tests: temporary folders, byte-exact file access,
-// environment variables and capture of standard output.
+// Helpers shared by the configuration, log and catalogue tests: temporary folders, byte-exact file
+// access, environment variables and capture of the log's console output.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <sstream>
@@ -23,6 +25,8 @@ std::string toCrLf(const std::string& text);
 // in the native build.
 std::string textModeBytes(const std::string& text);
 std::vector<std::string> splitLines(const std::string& text);
+// A path of the Unix side as Wine shows it, under drive Z:.
+std::string wineZPath(const std::string& unixPath);
 // nullptr unsets the variable.
 void setEnv(const char* name, const char* value);
 // Returns false when the variable is unset.
@@ -42,5 +46,20 @@ class ConsoleCapture {
 
  private:
   FILE* mFile;
+};
+
+// A test with a temporary folder of its own and the log's console output captured; the log is quiet
+// again and the folder gone at its end.
+class LogTest : public ::testing::Test {
+ protected:
+  LogTest();
+  ~LogTest() override;
+  std::string console() const { return mCapture.text(); }
+  bool consoleHas(const std::string& text) const {
+    return console().find(text) != std::string::npos;
+  }
+
+  const std::string mDir;
+  ConsoleCapture mCapture;
 };
 }  // namespace kxtest

@@ -41,29 +41,24 @@ std::string withValue(const std::string& text, const std::string& key, const std
   return withKeyLine(text, key, line.c_str());
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public kxtest::LogTest {
  protected:
   void SetUp() override {
     mHadProfile = kxtest::getEnv("USERPROFILE", mOldProfile);
-    mHome = kxtest::makeTempDir("settings");
-    mProductDir = mHome + "\\Korvexpad";
+    mProductDir = mDir + "\\Korvexpad";
     mApplDir = mProductDir + "\\Applications";
     std::filesystem::create_directories(mApplDir);
     mIniPath = mApplDir + "\\Creo_plugin.ini";
-    kxtest::setEnv("USERPROFILE", mHome.c_str());
+    kxtest::setEnv("USERPROFILE", mDir.c_str());
     // Every entry type to the console, where the test reads them.
     LogPars pars = kxtest::quietLogPars();
     pars.mIsLogToCnsl = true;
     pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
-    mCapture = std::make_unique<kxtest::ConsoleCapture>();
     gLog.init(pars);
   }
 
   void TearDown() override {
-    gLog.init(kxtest::quietLogPars());
-    mCapture.reset();
     kxtest::setEnv("USERPROFILE", mHadProfile ? mOldProfile.c_str() : nullptr);
-    kxtest::removeTree(mHome);
   }
 
   // Written in text mode, as a person's editor on Windows would.
@@ -72,16 +67,13 @@ class SettingsTest : public ::testing::Test {
     out << lfText;
   }
 
-  std::string log() const { return mCapture->text(); }
   static std::string defaultBytes() { return kxtest::textModeBytes(kDefaultSettingsFile); }
 
   bool mHadProfile = false;
   std::string mOldProfile;
-  std::string mHome;
   std::string mProductDir;
   std::string mApplDir;
   std::string mIniPath;
-  std::unique_ptr<kxtest::ConsoleCapture> mCapture;
 };
 
 const char* const kDefaultDump =
@@ -120,14 +112,14 @@ TEST_F(SettingsTest, NoFileWritesTheDefaultFileByteForByte) {
     Settings settings;
     EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
     EXPECT_EQ(settings.toString(), kDefaultDump);
-    EXPECT_EQ(settings.mHomeDir, mHome);
+    EXPECT_EQ(settings.mHomeDir, mDir);
     EXPECT_EQ(settings.mApplDirPath, mApplDir);
     EXPECT_EQ(settings.mFilePath, mIniPath);
     EXPECT_EQ(gLog.mLogPars.mSettingsDirPath, mProductDir);
     EXPECT_EQ(settings.getMapkeyDefinition(), "kx");
     EXPECT_EQ(settings.getMNULanguage(), "");
   }
-  const std::string text = log();
+  const std::string text = console();
   // The entries of a first start, in this order.
   const std::vector<std::string> expected = {
       "|CRT|", "| Constructing ...",
@@ -185,66 +177,37 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
     EXPECT_EQ(reread.mLogPars.mSettingsDirPath, mProductDir);
     settings.mLogPars.mSettingsDirPath = mProductDir;
     EXPECT_EQ(reread.toString(), settings.toString());
-    EXPECT_EQ(countOf(log(), "|ERR|"), 0u) << log();
+    EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
   }
   // Both objects wrote the file again at destruction, unchanged.
   EXPECT_EQ(kxtest::readBinary(mIniPath), written);
   // The long value is written whole and its comment follows directly.
   EXPECT_NE(written.find(kxtest::textModeBytes("exceeds fifty characters.txt# name of log file\n")),
             std::string::npos);
-  // Debug on, tmp off in memory: so in the file.
-  EXPECT_NE(
-      written.find("\tdebug                   = on                                                "
-                   "# log debug"),
-      std::string::npos);
-  EXPECT_NE(
-      written.find("\ttmp                     = off                                               "
-                   "# log data"),
-      std::string::npos);
 }
 
 TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
-  const std::vector<std::pair<const char*, const char*>> keys = {
-      {"name", "PROGRAM"},
-      {"version", "PROGRAM"},
-      {"transSensBase", "PROGRAM"},
-      {"rotSensBase", "PROGRAM"},
-      {"minThreshold", "PROGRAM"},
-      {"maxContMoveTime", "PROGRAM"},
-      {"maxFrameTime", "PROGRAM"},
-      {"blockTransInRotMode", "PROGRAM"},
-      {"scrollTreeAndList", "PROGRAM"},
-      {"readMode", "PROGRAM"},
-      {"mnuLanguage", "PROGRAM"},
-      {"useMapkeyForCommands", "PROGRAM"},
-      {"mapkeyDefinition", "PROGRAM"},
-      {"logFile", "LOGGING"},
-      {"maxSize", "LOGGING"},
-      {"logToFile", "LOGGING"},
-      {"logToCnsl", "LOGGING"},
-      {"warning", "LOGGING"},
-      {"creation", "LOGGING"},
-      {"trace", "LOGGING"},
-      {"devcom", "LOGGING"},
-      {"intcom", "LOGGING"},
-      {"info", "LOGGING"},
-      {"debug", "LOGGING"},
-      {"tmp", "LOGGING"},
-      {"fileToLog", "LOGGING"},
-  };
+  // Every key of the default file, with its section.
+  std::vector<std::pair<std::string, std::string>> keys;
+  std::string section;
+  for (const std::string& line : kxtest::splitLines(kDefaultSettingsFile)) {
+    if (!line.empty() && line[0] == '[') section = line.substr(1, line.find(']') - 1);
+    if (!line.empty() && line[0] == '\t')
+      keys.emplace_back(line.substr(1, line.find(' ') - 1), section);
+  }
+  ASSERT_EQ(keys.size(), 26u);
   for (size_t i = 0; i < keys.size(); ++i) {
-    const std::string key = keys[i].first;
+    const std::string& key = keys[i].first;
     // An edited value elsewhere that must be lost with the rest.
     const std::string edited = key == "minThreshold" ? "maxFrameTime" : "minThreshold";
     writeIni(withKeyLine(withValue(kDefaultSettingsFile, edited, "123"), key, nullptr));
-    mCapture->clear();
+    mCapture.clear();
     {
       Settings settings;
       EXPECT_EQ(settings.toString(), kDefaultDump) << "row " << i << " " << key;
       EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << key;
     }
-    const std::string text = log();
-    EXPECT_NE(text.find("|ERR|"), std::string::npos) << "row " << i;
+    const std::string text = console();
     EXPECT_EQ(countOf(text, "| Parameter '" + key + "' in section '" + keys[i].second +
                                 "' not found! (" + mIniPath + ")\n"),
               1u)
@@ -292,11 +255,15 @@ TEST_F(SettingsTest, ValueConversionsWhenReading) {
       {"transSensBase", "99999999999999999999999", tra, "2147483647"},
       {"transSensBase", "-2147483648", tra, "-2147483648"},
       {"transSensBase", "-99999999999", tra, "-2147483648"},
+      {"transSensBase", "- 3", tra, "0"},
+      {"transSensBase", "--1", tra, "0"},
       {"maxSize", "2000 kB", maxSize, "2000"},
       {"maxSize", "big", maxSize, "0"},
       {"scrollTreeAndList", "true", scroll, "0"},
       {"scrollTreeAndList", "on # x", scroll, "1"},
       {"scrollTreeAndList", "none", scroll, "1"},
+      {"scrollTreeAndList", "bonbon", scroll, "1"},
+      {"scrollTreeAndList", "o n", scroll, "0"},
       {"scrollTreeAndList", "ON", scroll, "0"},
       {"scrollTreeAndList", "1", scroll, "0"},
       {"scrollTreeAndList", "off", scroll, "0"},
@@ -315,47 +282,7 @@ TEST_F(SettingsTest, ValueConversionsWhenReading) {
     EXPECT_EQ(rows[i].member(settings), rows[i].expected)
         << "row " << i << ": " << rows[i].key << " = " << rows[i].value;
   }
-  EXPECT_EQ(countOf(log(), "|ERR|"), 0u) << log();
-}
-
-TEST_F(SettingsTest, ConversionHelpers) {
-  const std::vector<std::pair<std::string, int32_t>> numbers = {
-      {"0", 0}, {"  42", 42}, {"\t-3x", -3}, {"- 3", 0}, {"4294967296", INT32_MAX}, {"--1", 0}};
-  for (size_t i = 0; i < numbers.size(); ++i) {
-    EXPECT_EQ(Settings::toInt32(numbers[i].first), numbers[i].second) << "row " << i;
-  }
-  const std::vector<std::pair<std::string, bool>> flags = {
-      {"on", true}, {"bonbon", true}, {"o n", false}, {"On", false}, {"", false}};
-  for (size_t i = 0; i < flags.size(); ++i) {
-    EXPECT_EQ(Settings::toFlag(flags[i].first), flags[i].second) << "row " << i;
-  }
-}
-
-TEST_F(SettingsTest, MissingLoggingSectionGivesThirteenErrorsAndDefaults) {
-  const std::string text = kDefaultSettingsFile;
-  writeIni(withValue(text.substr(0, text.find("[LOGGING]")), "rotSensBase", "5"));
-  {
-    Settings settings;
-    EXPECT_EQ(settings.mRotSensBase, 10000);
-  }
-  EXPECT_EQ(countOf(log(), "|ERR|"), 14u) << log();
-  EXPECT_EQ(countOf(log(), "| Section 'LOGGING' not found!\n"), 13u) << log();
-  EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
-}
-
-TEST_F(SettingsTest, EmptyLineInsideTheBlockLeadsToDefaults) {
-  std::string text = withValue(kDefaultSettingsFile, "rotSensBase", "5");
-  text.insert(text.find("\trotSensBase"), "\n");
-  writeIni(text);
-  {
-    Settings settings;
-    EXPECT_EQ(settings.mRotSensBase, 10000);
-  }
-  EXPECT_NE(
-      log().find("| Parameter 'rotSensBase' in section 'PROGRAM' not found! (" + mIniPath + ")\n"),
-      std::string::npos)
-      << log();
-  EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+  EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
 }
 
 TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
@@ -368,9 +295,9 @@ TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
   {
     Settings settings;
     EXPECT_EQ(settings.toString(), kDefaultDump);
-    EXPECT_EQ(countOf(log(), "|ERR|"), 1u) << log();
+    EXPECT_EQ(countOf(console(), "|ERR|"), 1u) << console();
   }
-  const std::string text = log();
+  const std::string text = console();
   EXPECT_EQ(countOf(text, "|ERR|"), 2u) << text;
   EXPECT_EQ(countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"), 2u)
       << text;
@@ -400,6 +327,9 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
   outOfRange = withValue(outOfRange, "rotSensBase", "-99999999999");
   std::string sectionLost = lf;
   sectionLost.replace(sectionLost.find("[PROGRAM]"), 9, "[PROGRAMM]");
+  const std::string noLogging = withValue(lf.substr(0, lf.find("[LOGGING]")), "rotSensBase", "5");
+  std::string emptyLine = withValue(lf, "rotSensBase", "5");
+  emptyLine.insert(emptyLine.find("\trotSensBase"), "\n");
 
   struct Row {
     const char* name;
@@ -407,34 +337,48 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
     bool toDefaults;
     int32_t traSensBase;
     int32_t rotSensBase;
+    std::string report;  // an error text and how often it comes
+    size_t reports;
   };
   const std::vector<Row> rows = {
-      {"garbage only", garbage, true, 40000, 10000},
-      {"garbage after the keys", kxtest::toCrLf(lf) + garbage, false, 40000, 10000},
-      {"garbage before the keys", garbage + "\r\n" + kxtest::toCrLf(lf), false, 40000, 10000},
-      {"10 MB line, no line end", longLine, true, 40000, 10000},
+      {"garbage only", garbage, true, 40000, 10000, "", 0},
+      {"garbage after the keys", kxtest::toCrLf(lf) + garbage, false, 40000, 10000, "", 0},
+      {"garbage before the keys", garbage + "\r\n" + kxtest::toCrLf(lf), false, 40000, 10000, "",
+       0},
+      {"10 MB line, no line end", longLine, true, 40000, 10000, "", 0},
       {"10 MB comment line first", "#" + longLine + "\r\n" + kxtest::toCrLf(lf), false, 40000,
-       10000},
-      {"no line ends", noLineEnds, true, 40000, 10000},
-      {"CR-only line ends", crOnly, true, 40000, 10000},
-      {"LF-only line ends", lf, false, 40000, 10000},
-      {"missing section", sectionLost, true, 40000, 10000},
-      {"duplicate key", kxtest::toCrLf(duplicate), false, 123, 10000},
-      {"out of range", kxtest::toCrLf(outOfRange), false, INT32_MAX, INT32_MIN},
-      {"empty file", "", true, 40000, 10000},
+       10000, "", 0},
+      {"no line ends", noLineEnds, true, 40000, 10000, "", 0},
+      {"CR-only line ends", crOnly, true, 40000, 10000, "", 0},
+      {"LF-only line ends", lf, false, 40000, 10000, "", 0},
+      {"duplicate key", kxtest::toCrLf(duplicate), false, 123, 10000, "", 0},
+      {"out of range", kxtest::toCrLf(outOfRange), false, INT32_MAX, INT32_MIN, "", 0},
+      {"empty file", "", true, 40000, 10000, "", 0},
+      // Every key of a lost section is reported, not only the first.
+      {"missing section", sectionLost, true, 40000, 10000, "| Section 'PROGRAM' not found!", 13},
+      {"missing LOGGING section", kxtest::textModeBytes(noLogging), true, 40000, 10000,
+       "| Section 'LOGGING' not found!", 13},
+      // An empty line ends the block.
+      {"empty line in the block", kxtest::textModeBytes(emptyLine), true, 40000, 10000,
+       "| Parameter 'rotSensBase' in section 'PROGRAM' not found! (" + mIniPath + ")", 1},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     kxtest::writeBinary(mIniPath, rows[i].bytes);
-    mCapture->clear();
+    mCapture.clear();
     Settings settings;
     EXPECT_EQ(settings.mTraSensBase, rows[i].traSensBase) << "row " << i << " " << rows[i].name;
     EXPECT_EQ(settings.mRotSensBase, rows[i].rotSensBase) << "row " << i << " " << rows[i].name;
-    const bool fellBack = log().find("using default values") != std::string::npos;
+    const bool fellBack = console().find("using default values") != std::string::npos;
     EXPECT_EQ(fellBack, rows[i].toDefaults) << "row " << i << " " << rows[i].name;
     if (rows[i].toDefaults) {
       EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << rows[i].name;
-      EXPECT_NE(log().find("| Error reading settings file!\n"), std::string::npos)
+      EXPECT_NE(console().find("| Error reading settings file!\n"), std::string::npos)
           << "row " << i << " " << rows[i].name;
+    }
+    if (rows[i].reports > 0) {
+      EXPECT_EQ(countOf(console(), rows[i].report + "\n"), rows[i].reports)
+          << "row " << i << " " << rows[i].name << "\n"
+          << console();
     }
   }
 }
@@ -474,7 +418,7 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
     std::string expected;
   };
   const std::vector<Row> rows = {
-      {mHome.c_str(), "C:\\elsewhere", mHome},
+      {mDir.c_str(), "C:\\elsewhere", mDir},
       {nullptr, "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
       {"", "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
       {nullptr, nullptr, "."},

@@ -15,13 +15,13 @@ namespace {
 
 struct LegacyRow {
   const char* mName;
-  int32_t mDeviceValue;  // LegacyCOM1 on the device before the row
-  int32_t mGetResult;    // result of kxGetParameter
-  int32_t mSetResult;    // result of kxSetParameter
-  std::string mOps;      // 's' = stopLegacyCom1, 'r' = resetLegacyCom1
-  std::string mResults;  // '1' true, '0' false, one per op
-  std::vector<std::string> mCalls;
-  int32_t mSavedAfter;  // mLegacyCom1 after the row
+  int32_t mDeviceValue;     // LegacyCOM1 on the device before the row
+  int32_t mGetResult;       // result of kxGetParameter
+  std::string mOps;         // 's' = stopLegacyCom1, 'r' = resetLegacyCom1
+  std::string mSetResults;  // result of kxSetParameter during each op
+  std::string mResults;     // '1' true, '0' false, one per op
+  std::string mCalls;       // G = kxGetParameter, S0/S1 = kxSetParameter(0/1)
+  int32_t mSavedAfter;      // mLegacyCom1 after the row
   int32_t mDeviceAfter;
 };
 
@@ -33,86 +33,44 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
   ASSERT_NE(proxy, nullptr);
 
   const LegacyRow rows[] = {
-      {"stop twice reads once", 1, 0, 0, "ss", "10", {"kxGetParameter", "kxSetParameter(0)"}, 1, 0},
-      {"stop then reset restores",
-       1,
-       0,
-       0,
-       "sr",
-       "11",
-       {"kxGetParameter", "kxSetParameter(0)", "kxSetParameter(1)"},
-       -1,
-       1},
-      {"reset without a saved value does nothing", 1, 0, 0, "r", "0", {}, -1, 1},
-      {"a saved 0 is never written", 0, 0, 0, "srr", "110", {"kxGetParameter"}, -1, 0},
-      {"a saved 2 is left as it was", 2, 0, 0, "sr", "11", {"kxGetParameter"}, -1, 2},
-      {"a failed read saves nothing",
-       1,
-       7,
-       0,
-       "ss",
-       "00",
-       {"kxGetParameter", "kxGetParameter"},
-       -1,
-       1},
-      {"a failed switch-off keeps the saved 1",
-       1,
-       0,
-       3,
-       "ss",
-       "00",
-       {"kxGetParameter", "kxSetParameter(0)"},
-       1,
-       1},
-      {"stop, reset, stop switches off again",
-       1,
-       0,
-       0,
-       "srs",
-       "111",
-       {"kxGetParameter", "kxSetParameter(0)", "kxSetParameter(1)", "kxGetParameter",
-        "kxSetParameter(0)"},
-       1,
-       0},
+      {"stop twice reads once", 1, 0, "ss", "00", "10", "G S0", 1, 0},
+      {"stop then reset restores", 1, 0, "sr", "00", "11", "G S0 S1", -1, 1},
+      {"reset without a saved value does nothing", 1, 0, "r", "0", "0", "", -1, 1},
+      {"a saved 0 is never written", 0, 0, "srr", "000", "110", "G", -1, 0},
+      {"a saved 2 is left as it was", 2, 0, "sr", "00", "11", "G", -1, 2},
+      {"a failed read saves nothing", 1, 7, "ss", "00", "00", "G G", -1, 1},
+      {"a failed switch-off keeps the saved 1", 1, 0, "ss", "33", "00", "G S0", 1, 1},
+      {"stop, reset, stop switches off again", 1, 0, "srs", "000", "111", "G S0 S1 G S0", 1, 0},
+      {"a failed switch-on is tried again", 1, 0, "srr", "090", "101", "G S0 S1 S1", -1, 1},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     const LegacyRow& r = rows[row];
     proxy->mLegacyCom1 = -1;
     fake.mLegacyCom1 = r.mDeviceValue;
     fake.mGetParameterResult = r.mGetResult;
-    fake.mSetParameterResult = r.mSetResult;
     {
       std::lock_guard<std::mutex> guard(fake.mLock);
       fake.mCalls.clear();
     }
     std::string results;
-    for (char op : r.mOps) {
-      results += (op == 's' ? proxy->stopLegacyCom1() : proxy->resetLegacyCom1()) ? '1' : '0';
+    for (size_t op = 0; op < r.mOps.size(); ++op) {
+      fake.mSetParameterResult = r.mSetResults[op] - '0';
+      const bool isDone = r.mOps[op] == 's' ? proxy->stopLegacyCom1() : proxy->resetLegacyCom1();
+      results += isDone ? '1' : '0';
     }
-    std::vector<std::string> calls;
+    std::string calls;
     for (const FakeCall& call : fake.calls()) {
-      if (call.mName.rfind("kxGetParameter", 0) == 0 || call.mName.rfind("kxSetParameter", 0) == 0)
-        calls.push_back(call.mName);
+      std::string code;
+      if (call.mName == "kxGetParameter") code = "G";
+      if (call.mName.rfind("kxSetParameter(", 0) == 0) code = std::string("S") + call.mName[15];
+      if (!code.empty()) calls += (calls.empty() ? "" : " ") + code;
     }
-    EXPECT_EQ(results, r.mResults) << "row " << row << " (" << r.mName << ")";
-    EXPECT_EQ(calls, r.mCalls) << "row " << row << " (" << r.mName << ")";
-    EXPECT_EQ(proxy->mLegacyCom1, r.mSavedAfter) << "row " << row << " (" << r.mName << ")";
-    EXPECT_EQ(fake.mLegacyCom1, r.mDeviceAfter) << "row " << row << " (" << r.mName << ")";
+    const std::string where = "row " + std::to_string(row) + " (" + r.mName + ")";
+    EXPECT_EQ(results, r.mResults) << where;
+    EXPECT_EQ(calls, r.mCalls) << where;
+    EXPECT_EQ(proxy->mLegacyCom1, r.mSavedAfter) << where;
+    EXPECT_EQ(fake.mLegacyCom1, r.mDeviceAfter) << where;
   }
-
-  // A switch-on that fails is tried again by the next reset.
-  proxy->mLegacyCom1 = -1;
-  fake.mLegacyCom1 = 1;
-  fake.mSetParameterResult = 0;
-  ASSERT_TRUE(proxy->stopLegacyCom1());
-  fake.mSetParameterResult = 9;
-  EXPECT_FALSE(proxy->resetLegacyCom1());
-  EXPECT_EQ(proxy->mLegacyCom1, 1);
-  fake.mSetParameterResult = 0;
-  EXPECT_TRUE(proxy->resetLegacyCom1());
-  EXPECT_EQ(fake.mLegacyCom1, 1);
-  EXPECT_EQ(proxy->mLegacyCom1, -1);
-
   kxAddinStop();
 }
 

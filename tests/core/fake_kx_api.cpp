@@ -64,7 +64,7 @@ int32_t KX_CALL fakeGetDevInfo(int32_t, void* record) {
 int32_t KX_CALL fakeGetDevNum(int32_t* count, int32_t*, int32_t*) {
   FakeKxApi& fake = FakeKxApi::instance();
   fake.record("kxGetDevNum");
-  *count = fake.mDeviceCount;
+  *count = 0;
   return fake.nextDevNumResult();
 }
 
@@ -123,7 +123,6 @@ void FakeKxApi::reset() {
   mEvents.clear();
   mDevNumResults = {0};
   mConnectResult = 0;
-  mDeviceCount = 0;
   mLegacyCom1 = 1;
   mGetParameterResult = 0;
   mSetParameterResult = 0;
@@ -147,16 +146,6 @@ int32_t FakeKxApi::nextDevNumResult() {
 std::vector<FakeCall> FakeKxApi::calls() {
   std::lock_guard<std::mutex> guard(mLock);
   return mCalls;
-}
-
-std::vector<FakeCall> FakeKxApi::callsExcept(const std::vector<std::string>& names) {
-  std::vector<FakeCall> result;
-  for (const FakeCall& call : calls()) {
-    bool isExcluded = false;
-    for (const std::string& name : names) isExcluded = isExcluded || call.mName == name;
-    if (!isExcluded) result.push_back(call);
-  }
-  return result;
 }
 
 void FakeKxApi::queueEvent(int32_t code, const int16_t motion[6]) {

@@ -30,7 +30,6 @@ class FakeKxApi {
   void reset();
 
   std::vector<FakeCall> calls();
-  std::vector<FakeCall> callsExcept(const std::vector<std::string>& names);
   void queueEvent(int32_t code, const int16_t motion[6]);
   bool waitForCall(const std::string& name, int count, int timeoutMs);
   int countCalls(const std::string& name);
@@ -38,7 +37,6 @@ class FakeKxApi {
   std::atomic<int32_t> mConnectResult{-1};
   // Results of kxGetDevNum in call order; the last one repeats.
   std::deque<int32_t> mDevNumResults;
-  std::atomic<int32_t> mDeviceCount{0};
   std::atomic<int32_t> mLegacyCom1{1};
   std::atomic<int32_t> mGetParameterResult{0};
   std::atomic<int32_t> mSetParameterResult{0};

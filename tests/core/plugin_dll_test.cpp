@@ -94,49 +94,21 @@ int initialize(const Plugin& plugin) {
   return plugin.mInitialize(1, arguments, version, build, errorText);
 }
 
-TEST(PluginDllTest, ExportsOnlyTheEntryPointsUndecorated) {
-  Plugin plugin = load();
-  ASSERT_NE(plugin.mModule, nullptr) << pluginPath() << ": error " << GetLastError();
-  EXPECT_NE(plugin.mInitialize, nullptr);
-  EXPECT_NE(plugin.mTerminate, nullptr);
-  EXPECT_EQ(GetProcAddress(plugin.mModule, "kxAddinStart"), nullptr);
-  EXPECT_EQ(GetProcAddress(plugin.mModule, "_user_initialize"), nullptr);
-  FreeLibrary(plugin.mModule);
-}
-
-TEST(PluginDllTest, StartsAndStopsTwiceInOneProcess) {
-  for (int round = 0; round < 2; ++round) {
-    Plugin plugin = load();
-    ASSERT_NE(plugin.mModule, nullptr) << "round " << round << ": error " << GetLastError();
-    ASSERT_NE(plugin.mInitialize, nullptr) << "round " << round;
-    EXPECT_EQ(initialize(plugin), 0) << "round " << round;
-    plugin.mTerminate();
-    ASSERT_TRUE(FreeLibrary(plugin.mModule)) << "round " << round;
-    EXPECT_EQ(GetModuleHandleA("KorvexCreo.dll"), nullptr)
-        << "round " << round << ": the DLL is still loaded";
-  }
-}
-
-TEST(PluginDllTest, TerminationWithoutStartAndTwiceIsHarmless) {
-  Plugin plugin = load();
-  ASSERT_NE(plugin.mModule, nullptr) << "error " << GetLastError();
-  plugin.mTerminate();
-  EXPECT_EQ(initialize(plugin), 0);
-  plugin.mTerminate();
-  plugin.mTerminate();
-  EXPECT_EQ(initialize(plugin), 0) << "the plug-in must start again after a double stop";
-  plugin.mTerminate();
-  EXPECT_TRUE(FreeLibrary(plugin.mModule));
-}
-
-// The settings land in the test's own profile, and the controller library is the copy beside the
-// plug-in, loaded at start and given back at stop.
+// Twice in one process: the DLL exports only its two entry points, undecorated; the settings land
+// in the test's own profile; the controller library is the copy beside the plug-in, loaded at start
+// and given back at stop; and FreeLibrary unloads the plug-in. In the second round a stop comes
+// before the start and twice after it, and the plug-in starts again after the double stop.
 TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
   const std::string settings = testProfile() + "\\Korvexpad\\Applications\\Creo_plugin.ini";
   std::filesystem::remove(settings);
   for (int round = 0; round < 2; ++round) {
     Plugin plugin = load();
+    ASSERT_NE(plugin.mModule, nullptr) << "round " << round << ": error " << GetLastError();
     ASSERT_NE(plugin.mInitialize, nullptr) << "round " << round;
+    ASSERT_NE(plugin.mTerminate, nullptr) << "round " << round;
+    EXPECT_EQ(GetProcAddress(plugin.mModule, "kxAddinStart"), nullptr) << "round " << round;
+    EXPECT_EQ(GetProcAddress(plugin.mModule, "_user_initialize"), nullptr) << "round " << round;
+    if (round == 1) plugin.mTerminate();
     ASSERT_EQ(initialize(plugin), 0) << "round " << round;
     const HMODULE library = GetModuleHandleA("kvx_ctrlr_64.dll");
     ASSERT_NE(library, nullptr) << "round " << round << ": the controller library was not loaded";
@@ -144,7 +116,14 @@ TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
     plugin.mTerminate();
     EXPECT_EQ(GetModuleHandleA("kvx_ctrlr_64.dll"), nullptr)
         << "round " << round << ": the controller library stayed loaded after the stop";
+    if (round == 1) {
+      plugin.mTerminate();
+      EXPECT_EQ(initialize(plugin), 0) << "the plug-in must start again after a double stop";
+      plugin.mTerminate();
+    }
     ASSERT_TRUE(FreeLibrary(plugin.mModule)) << "round " << round;
+    EXPECT_EQ(GetModuleHandleA("KorvexCreo.dll"), nullptr)
+        << "round " << round << ": the DLL is still loaded";
     EXPECT_TRUE(std::filesystem::exists(settings)) << "round " << round << ": " << settings;
   }
 }
