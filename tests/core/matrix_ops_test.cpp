@@ -160,7 +160,7 @@ TEST(MacroTextTest, CommandAndArgument) {
       {"ProCmdViewRefit", "~ Command `ProCmdViewRefit`;"},
       {"ProCmdEnvMdlDisp*Wireframe", "~ Command `ProCmdEnvMdlDisp` `Wireframe`;"},
       {"ProCmdX*a*b", "~ Command `ProCmdX` `a*b`;"},
-      {"ProCmdX*", "~ Command `ProCmdX` ``;"},
+      {"ProCmdX*", "~ Command `ProCmdX`;"},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     EXPECT_EQ(buildMacroText(rows[row].mEntry), rows[row].mMacro) << "row " << row;
