@@ -16,17 +16,32 @@
 
 #include "mnu_command.h"
 
-// The Win32 module handle's own type, declared here so this header stays free of Windows headers.
+// The Win32 module and resource handles' own types, declared here so this header stays free of
+// Windows headers.
 struct HINSTANCE__;
+struct HRSRC__;
 #if defined(_WIN32)
 #define KX_RESOURCE_CALLBACK __stdcall
 #else
 #define KX_RESOURCE_CALLBACK
 #endif
 
+// The Win32 calls the walk makes for each resource (FindResourceA, SizeofResource, LoadResource,
+// LockResource). They default to the real ones; tests swap in their own to make one of them fail.
+struct MNUResourceCalls {
+  HRSRC__* (*findResource)(HINSTANCE__* module, const char* name, const char* type);
+  unsigned long (*sizeofResource)(HINSTANCE__* module, HRSRC__* found);
+  void* (*loadResource)(HINSTANCE__* module, HRSRC__* found);
+  const void* (*lockResource)(void* loaded);
+};
+
 class MNUParser {
  public:
   enum ResourceKind { kSkippedResource, kCommandText, kPaneLayout };
+
+  // The calls in use, and the real ones to go back to.
+  static MNUResourceCalls sResourceCalls;
+  static const MNUResourceCalls kWin32ResourceCalls;
 
   MNUParser();
   ~MNUParser();

@@ -17,6 +17,16 @@ bool canOpenForReading(const std::string& path) {
 
 }  // namespace
 
+const MNUResourceCalls MNUParser::kWin32ResourceCalls = {
+    [](HMODULE module, const char* name, const char* type) {
+      return FindResourceA(module, name, type);
+    },
+    [](HMODULE module, HRSRC found) -> unsigned long { return SizeofResource(module, found); },
+    [](HMODULE module, HRSRC found) -> void* { return LoadResource(module, found); },
+    [](void* loaded) -> const void* { return LockResource(loaded); },
+};
+MNUResourceCalls MNUParser::sResourceCalls = MNUParser::kWin32ResourceCalls;
+
 // UTF-8 to the system's ANSI code page; a character without an ANSI form becomes a NUL byte. The
 // result lives in the parser's buffer until the next text.
 std::string_view MNUParser::ConvertToAnsi(const char* data, size_t size) {
@@ -106,18 +116,18 @@ int KX_RESOURCE_CALLBACK MNUParser::EnumNamesFunc(HINSTANCE__* module, const cha
     const ResourceKind kind = ClassifyName(name, &upperName);
     if (kind == kSkippedResource) return TRUE;
     // Looked up as RCDATA whatever type is being walked.
-    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));
+    HRSRC found = sResourceCalls.findResource(module, name, MAKEINTRESOURCEA(10));
     if (!found) {
       KXLOG(LOG_ERR) << "Invalid Resource name: " << name << LOG_END;
       return TRUE;
     }
-    const DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
+    const DWORD size = sResourceCalls.sizeofResource(module, found);
+    HGLOBAL loaded = sResourceCalls.loadResource(module, found);
     if (!loaded) {
       KXLOG(LOG_ERR) << "Kann Datei in DLL-Resource nicht laden: " << name << LOG_END;
       return TRUE;
     }
-    const void* data = LockResource(loaded);
+    const void* data = sResourceCalls.lockResource(loaded);
     if (!data) {
       KXLOG(LOG_ERR) << "Kann Datei in DLL-Resource nicht locken: " << name << LOG_END;
       return TRUE;

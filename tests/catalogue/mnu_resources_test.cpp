@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <fstream>
+#include <new>
+#include <sstream>
 #include <string>
 
 #include "config_test_util.h"
@@ -60,6 +62,105 @@ TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
     EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
     EXPECT_FALSE(consoleHas("HELP.TXT")) << "row " << i;
   }
+}
+
+// One of the walk's Win32 calls fails for one resource; the others answer as Win32 does.
+enum FailingCall { kFind, kSize, kLoad, kLockNull, kLockThrows };
+struct Fault {
+  FailingCall call;
+  std::string name;
+  HRSRC__* found;
+  void* loaded;
+} gFault;
+
+HRSRC__* faultyFind(HINSTANCE__* module, const char* name, const char* type) {
+  HRSRC__* found = MNUParser::kWin32ResourceCalls.findResource(module, name, type);
+  if (gFault.name != name) return found;
+  gFault.found = found;
+  return gFault.call == kFind ? nullptr : found;
+}
+unsigned long faultySize(HINSTANCE__* module, HRSRC__* found) {
+  if (found == gFault.found && gFault.call == kSize) return 0;
+  return MNUParser::kWin32ResourceCalls.sizeofResource(module, found);
+}
+void* faultyLoad(HINSTANCE__* module, HRSRC__* found) {
+  void* loaded = MNUParser::kWin32ResourceCalls.loadResource(module, found);
+  if (found != gFault.found) return loaded;
+  gFault.loaded = loaded;
+  return gFault.call == kLoad ? nullptr : loaded;
+}
+const void* faultyLock(void* loaded) {
+  if (loaded == gFault.loaded && gFault.call == kLockNull) return nullptr;
+  // Memory running out while the resource is handled.
+  if (loaded == gFault.loaded && gFault.call == kLockThrows) throw std::bad_alloc();
+  return MNUParser::kWin32ResourceCalls.lockResource(loaded);
+}
+
+// The console line holding `text`, or an empty string.
+std::string lineWith(const std::string& console, const std::string& text) {
+  std::istringstream lines(console);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find(text) != std::string::npos) return line;
+  }
+  return std::string();
+}
+
+TEST_F(CatalogueLog, EachResourceCallFailingInTurn) {
+  const double commandStep = 0.00017142857142857145;
+  struct Row {
+    FailingCall call;
+    const char* name;
+    const char* level;
+    const char* text;
+    const char* commands;  // keys in pane A, in order
+    double progress;
+  } rows[] = {
+      {kFind, "PROCMDALPHA.TXT", "|ERR|", "Invalid Resource name: PROCMDALPHA.TXT", "PROCMDBETA",
+       0.006 + commandStep},
+      {kSize, "PROCMDALPHA.TXT", "|WRN|", "Leere Datei in DLL-Resource: PROCMDALPHA.TXT",
+       "PROCMDBETA", 0.006 + commandStep},
+      {kLoad, "PROCMDALPHA.TXT", "|ERR|", "Kann Datei in DLL-Resource nicht laden: PROCMDALPHA.TXT",
+       "PROCMDBETA", 0.006 + commandStep},
+      {kLockNull, "PROCMDALPHA.TXT", "|ERR|",
+       "Kann Datei in DLL-Resource nicht locken: PROCMDALPHA.TXT", "PROCMDBETA",
+       0.006 + commandStep},
+      {kLockThrows, "PROCMDALPHA.TXT", "|ERR|", "Error EnumNamesFunc()", "PROCMDBETA",
+       0.006 + commandStep},
+      {kLoad, "PROCMDBETA.TXT", "|ERR|", "Kann Datei in DLL-Resource nicht laden: PROCMDBETA.TXT",
+       "PROCMDALPHA", 0.006 + commandStep},
+      {kLockThrows, "PROCMDBETA.TXT", "|ERR|", "Error EnumNamesFunc()", "PROCMDALPHA",
+       0.006 + commandStep},
+      // Without the pane the command texts are still read, but land nowhere.
+      {kLockNull, "A_PANE.RES", "|ERR|", "Kann Datei in DLL-Resource nicht locken: A_PANE.RES", "",
+       2 * commandStep},
+      {kLockThrows, "A_PANE.RES", "|ERR|", "Error EnumNamesFunc()", "", 2 * commandStep},
+  };
+  MNUParser::sResourceCalls = {faultyFind, faultySize, faultyLoad, faultyLock};
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    mCapture.clear();
+    gFault = {rows[i].call, rows[i].name, nullptr, nullptr};
+    std::atomic<double> progress{0.0};
+    MNUParser parser;
+    parser.mProgress = &progress;
+    EXPECT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll")) << "row " << i;
+    const std::string line = lineWith(console(), rows[i].text);
+    EXPECT_NE(line.find(rows[i].level), std::string::npos) << "row " << i << ": " << console();
+    // The fault is the walk's only complaint beside those the fixture always gives.
+    EXPECT_EQ(console().find("Error"), console().rfind("Error")) << "row " << i << console();
+    EXPECT_EQ(console().find("Kann Datei"), console().rfind("Kann Datei")) << "row " << i;
+    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
+    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i;
+    std::string keys;
+    for (const auto& pane : parser.mPaneCommands) {
+      for (const MNUCommand& c : pane.second) keys += (keys.empty() ? "" : " ") + c.key;
+    }
+    EXPECT_EQ(keys, rows[i].commands) << "row " << i;
+    EXPECT_EQ(parser.mPanes.count("A"), std::string(rows[i].name) == "A_PANE.RES" ? 0u : 1u)
+        << "row " << i;
+    EXPECT_DOUBLE_EQ(progress, rows[i].progress) << "row " << i;
+  }
+  MNUParser::sResourceCalls = MNUParser::kWin32ResourceCalls;
 }
 
 TEST_F(CatalogueLog, FailuresBeforeWriting) {
