@@ -116,8 +116,18 @@ HostRun HostProcess::run(const std::vector<std::string>& args, const std::string
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(cmd.begin(), cmd.end());
   line.push_back(0);
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, mFolder.c_str(), &si,
-                     &pi)) {
+  // Wine's process creation now and then fails with ERROR_INTERNAL_ERROR on a loaded machine; that
+  // says nothing about the host, so it is tried again.
+  bool isStarted = false;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 3 && !isStarted; ++attempt) {
+    if (attempt > 0) Sleep(500);
+    isStarted = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               mFolder.c_str(), &si, &pi) != 0;
+    startError = isStarted ? 0 : GetLastError();
+    if (startError != ERROR_INTERNAL_ERROR) break;
+  }
+  if (isStarted) {
     // Generous: a first Wine start in a fresh prefix is slow.
     if (WaitForSingleObject(pi.hProcess, 180000) == WAIT_TIMEOUT) {
       TerminateProcess(pi.hProcess, 99);
@@ -129,7 +139,7 @@ HostRun HostProcess::run(const std::vector<std::string>& args, const std::string
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   } else {
-    r.errors = "cannot start creo_host.exe: error " + std::to_string(GetLastError());
+    r.errors = "cannot start creo_host.exe: error " + std::to_string(startError);
   }
   CloseHandle(err);
   CloseHandle(out);
