@@ -17,9 +17,7 @@ bound_ms=${KX_SOAK_BOUND_MS:-2500}
 export KX_SCENARIO_LIMIT_S=$((120 + cycles * 8))
 
 name=daemon_restarts
-scenario="$build_dir/soak/$name.scn"
-mkdir -p "$(dirname "$scenario")"
-cp "$root/tests/plugin/plugin_e2e.cfg" "$(dirname "$scenario")/"
+source "$here/soak_common.sh"
 start_daemon() {
   printf 'daemon-start --config @DIR@\\plugin_e2e.cfg --journal @WORK@\\daemon-%03d.jsonl\n' "$1"
   echo "wait-until daemon within 15000 ev=register app=xtopCreo"
@@ -39,10 +37,7 @@ start_daemon() {
   echo "daemon quit"
 } >"$scenario"
 
-run_log="$build_dir/soak/$name.out"
-status=0
-bash "$root/tools/run-plugin-scenario.sh" "$build_dir" "$scenario" >"$run_log" 2>&1 || status=$?
-work="$build_dir/scenario-runs/$name"
+run_soak_scenario
 
 # One line per cycle: cycle, ms to the registration, ms to the mode announcement (-1: none).
 for i in $(seq 1 "$cycles"); do
@@ -65,7 +60,6 @@ for i in $(seq 1 "$cycles"); do
     }' "$journal"
 done >"$build_dir/soak/$name.times"
 
-failures=0
 while read -r cycle reg mode; do
   if [ "$reg" -lt 0 ]; then
     echo "$name: cycle $cycle: the plug-in did not register again" >&2
@@ -92,10 +86,4 @@ distribution() {
 echo "daemon killed and started again $cycles times under a running plug-in:"
 cut -d' ' -f2 "$build_dir/soak/$name.times" | distribution "  daemon's return to registration"
 cut -d' ' -f3 "$build_dir/soak/$name.times" | distribution "  daemon's return to mode announcement"
-if [ $status -ne 0 ]; then
-  echo "$name: the scenario run failed (exit code $status):" >&2
-  grep -v '^  ' "$run_log" | tail -n 30 >&2
-  failures=$((failures + 1))
-fi
-[ $failures -eq 0 ] || exit 1
-echo "$name: passed"
+finish_soak

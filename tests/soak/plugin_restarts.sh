@@ -18,9 +18,7 @@ handle_slack=8
 export KX_SCENARIO_LIMIT_S=$((120 + cycles * 10))
 
 name=plugin_restarts
-scenario="$build_dir/soak/$name.scn"
-mkdir -p "$(dirname "$scenario")"
-cp "$root/tests/plugin/plugin_e2e.cfg" "$(dirname "$scenario")/"
+source "$here/soak_common.sh"
 connected() {
   echo "wait-until daemon within 15000 ev=register app=xtopCreo"
   echo "wait-until daemon within 10000 ev=mode application=Creo mode=Default"
@@ -40,10 +38,7 @@ connected() {
   echo "daemon quit"
 } >"$scenario"
 
-run_log="$build_dir/soak/$name.out"
-status=0
-bash "$root/tools/run-plugin-scenario.sh" "$build_dir" "$scenario" >"$run_log" 2>&1 || status=$?
-work="$build_dir/scenario-runs/$name"
+run_soak_scenario
 
 # One line per count: threads, handles, where the handle count came from, handles per type.
 grep '"ev":"process_counts"' "$work/journal.jsonl" |
@@ -62,7 +57,6 @@ types_gained() {
   }'
 }
 
-failures=0
 taken=$(wc -l <"$build_dir/soak/$name.counts")
 echo "plug-in stopped and started $cycles times in one host process:"
 if [ "$taken" -ne $((cycles + 1)) ]; then
@@ -86,10 +80,4 @@ if [ "$taken" -gt 0 ]; then
     failures=$((failures + 1))
   fi
 fi
-if [ $status -ne 0 ]; then
-  echo "$name: the scenario run failed (exit code $status):" >&2
-  grep -v '^  ' "$run_log" | tail -n 30 >&2
-  failures=$((failures + 1))
-fi
-[ $failures -eq 0 ] || exit 1
-echo "$name: passed"
+finish_soak
