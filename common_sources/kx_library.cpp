@@ -66,7 +66,6 @@ void KxLibrary::install(const KxApi& table) {
   if (library.mModule) FreeLibrary(static_cast<HMODULE>(library.mModule));
   library.mModule = nullptr;
   library.mApi = table;
-  library.mIsLoaded = true;
   library.mIsInstalled = true;
   sIsLoadTried = true;
 }
@@ -76,7 +75,6 @@ void KxLibrary::release() {
   KxLibrary& library = instance();
   if (library.mIsInstalled) return;
   library.mApi = KxApi();
-  library.mIsLoaded = false;
   if (library.mModule) FreeLibrary(static_cast<HMODULE>(library.mModule));
   library.mModule = nullptr;
   sIsLoadTried = false;
@@ -104,7 +102,6 @@ void KxLibrary::load() {
   bind(module, KX_ORD_SET_PARAMETER, mApi.setParameter);
   bind(module, KX_ORD_SET_DLL_LOG_FLAGS, mApi.setDllLogFlags);
   bind(module, KX_ORD_SET_APPL_MODE, mApi.setApplMode);
-  mIsLoaded = true;
 }
 
 int32_t KxLibrary::connect(int32_t reserved, const char* applName) {

@@ -35,15 +35,12 @@ class KxLibrary {
                          const char* fileToLog);
   int32_t setApplMode(const char* application, const char* modeName);
 
-  bool isLoaded() const { return mIsLoaded; }
-
  private:
   KxLibrary() = default;
   static KxLibrary& instance();
   void load();
 
   KxApi mApi;
-  bool mIsLoaded = false;
   bool mIsInstalled = false;
   void* mModule = nullptr;  // HMODULE of the loaded file
 };
