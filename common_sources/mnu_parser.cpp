@@ -1,6 +1,7 @@
 #include "mnu_parser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -98,40 +99,47 @@ bool containsMarker(std::string_view line, std::string_view marker) {
   return false;
 }
 
-using Lines = std::vector<std::pair<std::string_view, bool>>;
-
-MNUCommand parseCommandLines(std::string_view all, bool isEnglish, Lines& lines) {
+// The marker's line and the line `offset` lines below it, as a line-by-line read gives them: LF
+// removed, a CR before it kept. Only lines holding a "]" can hold a marker, so the text is searched
+// for "]" and line ends are looked for around it, rather than splitting every line.
+MNUCommand parseCommandLines(std::string_view all, bool isEnglish) {
   MNUCommand command;
   const size_t offset = isEnglish ? 1 : 2;
-  // Lines as a line-by-line read gives them: LF removed, a CR before it kept, and whether each
-  // holds a "]": a line without one cannot hold a marker.
-  lines.clear();
   const char* const data = all.data();
-  size_t start = 0;
-  bool hasBracket = false;
-  for (size_t i = 0; i < all.size(); ++i) {
-    if (data[i] == '\n') {
-      lines.push_back({all.substr(start, i - start), hasBracket});
-      start = i + 1;
-      hasBracket = false;
-    } else if (data[i] == ']') {
-      hasBracket = true;
+  const size_t size = all.size();
+  auto lineEnd = [&](size_t from) {
+    const void* found = std::memchr(data + from, '\n', size - from);
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - data) : size;
+  };
+  size_t next = 0;  // first byte of the next line to search
+  while (next < size) {
+    const void* bracket = std::memchr(data + next, ']', size - next);
+    if (!bracket) break;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(bracket) - data);
+    const size_t end = lineEnd(at);
+    if (end == size) break;  // the last line has no line below it
+    // The follower exists if that many more lines start before the end of the text.
+    size_t followerStart = end + 1;
+    size_t followerEnd = size;
+    for (size_t k = 1; k <= offset && followerStart < size; ++k) {
+      followerEnd = lineEnd(followerStart);
+      if (k < offset) followerStart = followerEnd + 1;
     }
-  }
-  if (start < all.size()) lines.push_back({all.substr(start), hasBracket});
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (!lines[i].second || i + offset >= lines.size()) continue;
-    const std::string_view follower = lines[i + offset].first;
-    if (containsMarker(lines[i].first, "] COMMAND.LABEL")) {
-      command.label.clear();
-      command.label.reserve(follower.size());
-      for (char c : follower) {
-        if (c != '&') command.label.push_back(c);
+    if (followerStart < size) {
+      // From the line's first "]" on: every marker starts with one.
+      const std::string_view line = all.substr(at, end - at);
+      const std::string_view follower = all.substr(followerStart, followerEnd - followerStart);
+      if (containsMarker(line, "] COMMAND.LABEL")) {
+        command.label.clear();
+        command.label.reserve(follower.size());
+        for (char c : follower) {
+          if (c != '&') command.label.push_back(c);
+        }
+      } else if (containsMarker(line, "] COMMAND.HELPTEXT")) {
+        command.helpText = std::string(follower);
       }
-      continue;
     }
-    if (containsMarker(lines[i].first, "] COMMAND.HELPTEXT"))
-      command.helpText = std::string(follower);
+    next = end + 1;
   }
   return command;
 }
@@ -143,6 +151,46 @@ std::string toUpperAscii(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
+}
+
+bool convertUtf8ByTable(std::string_view text, const unsigned char* table, std::vector<char>* out) {
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  out->resize(size);  // never longer than the UTF-8 text
+  char* o = out->data();
+  size_t i = 0;
+  while (i < size) {
+    // Runs of ASCII, which the texts mostly are, eight bytes at a time.
+    uint64_t word;
+    if (size - i >= 8 && (std::memcpy(&word, in + i, 8), (word & 0x8080808080808080ull) == 0)) {
+      std::memcpy(o, in + i, 8);
+      o += 8;
+      i += 8;
+      continue;
+    }
+    const unsigned c = in[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    unsigned codePoint;
+    if (c >= 0xC2 && c <= 0xDF && size - i >= 2 && (in[i + 1] & 0xC0) == 0x80) {
+      codePoint = ((c & 0x1Fu) << 6) | (in[i + 1] & 0x3Fu);
+      i += 2;
+    } else if (c >= 0xE0 && c <= 0xEF && size - i >= 3 && (in[i + 1] & 0xC0) == 0x80 &&
+               (in[i + 2] & 0xC0) == 0x80) {
+      codePoint = ((c & 0x0Fu) << 12) | ((in[i + 1] & 0x3Fu) << 6) | (in[i + 2] & 0x3Fu);
+      // Overlong forms and surrogates are not well-formed.
+      if (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return false;
+      i += 3;
+    } else {
+      return false;
+    }
+    *o++ = static_cast<char>(table[codePoint]);
+  }
+  out->resize(static_cast<size_t>(o - out->data()));
+  return true;
 }
 
 MNUParser::MNUParser() {
@@ -192,7 +240,7 @@ void MNUParser::AddPaneResource(const std::string& upperName, const std::string&
 }
 
 void MNUParser::AddCommandResource(const std::string& upperName, std::string_view convertedText) {
-  MNUCommand command = parseCommandLines(convertedText, mIsEnglish, mLines);
+  MNUCommand command = parseCommandLines(convertedText, mIsEnglish);
   if (!command.label.empty()) {
     command.key = upperName.substr(0, upperName.size() - 4);
     AddCommand(std::move(command));
@@ -201,8 +249,7 @@ void MNUParser::AddCommandResource(const std::string& upperName, std::string_vie
 }
 
 MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
-  Lines lines;
-  return parseCommandLines(text, mIsEnglish, lines);
+  return parseCommandLines(text, mIsEnglish);
 }
 
 void MNUParser::buildIndex() {
@@ -374,7 +421,5 @@ bool MNUParser::WriteMNUFile(std::string path) {
 }
 
 MNUCommand parseCommandTextBytes(const uint8_t* data, size_t size, bool isEnglish) {
-  Lines lines;
-  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish,
-                           lines);
+  return parseCommandLines(std::string_view(reinterpret_cast<const char*>(data), size), isEnglish);
 }

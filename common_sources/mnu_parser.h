@@ -71,6 +71,8 @@ class MNUParser {
   void AddCommandResource(const std::string& upperName, std::string_view convertedText);
   // A command text in the system's ANSI code page (Windows only).
   std::string_view ConvertToAnsi(const char* data, size_t size);
+  // The same through the system's two conversion calls, which ConvertToAnsi saves where it can.
+  std::string_view ConvertToAnsiBySystem(const char* data, size_t size);
   // The whole menu file's bytes as WriteMNUFile writes them; advances the progress per pane.
   std::string ComposeMNUText();
   void AdvanceProgress(double step, double ceiling);
@@ -108,16 +110,23 @@ class MNUParser {
   std::vector<std::vector<MNUCommand>*> mPaneLists;  // their lists, once they have one
   std::vector<std::pair<size_t, size_t>> mHits;      // pane index, position
   // Buffers kept from resource to resource.
-  std::vector<std::pair<std::string_view, bool>> mLines;  // line, whether it holds a "]"
   std::string mUpperName;
-  std::string mUtf8Text;
   std::vector<wchar_t> mWideText;
   std::vector<char> mAnsiText;
+  // The ANSI byte of every code point below 0x10000, when the ANSI code page has one byte per
+  // character; empty otherwise.
+  std::vector<unsigned char> mAnsiOfCodePoint;
+  bool mIsAnsiTableTried = false;
   bool mIsIndexValid = false;
 };
 
 // The fuzzable entry of the command-text parser: one command text as raw bytes.
 MNUCommand parseCommandTextBytes(const uint8_t* data, size_t size, bool isEnglish);
+
+// UTF-8 to a one-byte-per-character code page by the code page's table of the code points below
+// 0x10000 (65536 entries). False, with `out` unspecified, for anything but well-formed UTF-8 of
+// those code points: the system's conversion decides such texts.
+bool convertUtf8ByTable(std::string_view text, const unsigned char* table, std::vector<char>* out);
 
 // ASCII letters upper-cased, every other byte as it is.
 std::string toUpperAscii(std::string text);

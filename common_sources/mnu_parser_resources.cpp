@@ -30,18 +30,42 @@ MNUResourceCalls MNUParser::sResourceCalls = MNUParser::kWin32ResourceCalls;
 // UTF-8 to the system's ANSI code page; a character without an ANSI form becomes a NUL byte. The
 // result lives in the parser's buffer until the next text.
 std::string_view MNUParser::ConvertToAnsi(const char* data, size_t size) {
-  const int length = static_cast<int>(size) + 1;
-  // The text with its terminating NUL, and both buffers holding its length plus one.
-  mUtf8Text.assign(data, size);
-  if (mWideText.size() < static_cast<size_t>(length)) mWideText.resize(length);
-  if (mAnsiText.size() < static_cast<size_t>(length)) mAnsiText.resize(length);
-  const int wideLength =
-      MultiByteToWideChar(CP_UTF8, 0, mUtf8Text.c_str(), length, mWideText.data(), length);
+  // With one byte per character, converting is a lookup per character: the code page's table,
+  // taken once from the system, gives the very bytes the system's conversion would.
+  if (!mIsAnsiTableTried) {
+    mIsAnsiTableTried = true;
+    CPINFO info;
+    if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1) {
+      std::vector<wchar_t> all(0x10000);
+      for (size_t c = 0; c < all.size(); ++c) {
+        all[c] = (c >= 0xD800 && c <= 0xDFFF) ? 0 : static_cast<wchar_t>(c);
+      }
+      mAnsiOfCodePoint.resize(all.size());
+      const int length = static_cast<int>(all.size());
+      if (WideCharToMultiByte(CP_ACP, 0, all.data(), length,
+                              reinterpret_cast<char*>(mAnsiOfCodePoint.data()), length, "",
+                              nullptr) != length) {
+        mAnsiOfCodePoint.clear();
+      }
+    }
+  }
+  if (!mAnsiOfCodePoint.empty() &&
+      convertUtf8ByTable(std::string_view(data, size), mAnsiOfCodePoint.data(), &mAnsiText)) {
+    return std::string_view(mAnsiText.data(), mAnsiText.size());
+  }
+  return ConvertToAnsiBySystem(data, size);
+}
+
+std::string_view MNUParser::ConvertToAnsiBySystem(const char* data, size_t size) {
+  const int length = static_cast<int>(size);
+  if (mWideText.size() < size) mWideText.resize(size);
+  if (mAnsiText.size() < size) mAnsiText.resize(size);
+  const int wideLength = MultiByteToWideChar(CP_UTF8, 0, data, length, mWideText.data(), length);
   if (wideLength <= 0) return std::string_view();
   const int ansiLength = WideCharToMultiByte(CP_ACP, 0, mWideText.data(), wideLength,
                                              mAnsiText.data(), length, "", nullptr);
   if (ansiLength <= 0) return std::string_view();
-  return std::string_view(mAnsiText.data(), static_cast<size_t>(ansiLength) - 1);
+  return std::string_view(mAnsiText.data(), static_cast<size_t>(ansiLength));
 }
 
 bool MNUParser::CreateMNU(std::string mnuPath, std::string resourceDir, std::string language,

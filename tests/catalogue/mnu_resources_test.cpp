@@ -8,6 +8,7 @@
 #include <new>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "config_test_util.h"
 #include "logging.h"
@@ -242,6 +243,56 @@ TEST_F(CatalogueLog, HostileCommandTextsStillGiveAFile) {
       std::string::npos);
   EXPECT_NE(written.find("\r\n1Riesig"), std::string::npos);
   EXPECT_EQ(written.substr(written.size() - 3), "\r\n ");
+}
+
+// The catalogue converts texts by a table of the ANSI code page where it can; it must give the
+// bytes the system's conversion gives, and leave anything else to the system.
+TEST(AnsiConversion, TableAgreesWithTheSystem) {
+  auto utf8 = [](unsigned codePoint) {
+    std::string text = "x";
+    if (codePoint < 0x80) {
+      text += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+      text += static_cast<char>(0xC0 | (codePoint >> 6));
+      text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+      text += static_cast<char>(0xE0 | (codePoint >> 12));
+      text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return text + "y";
+  };
+  std::vector<std::string> rows = {
+      "B\xC3\xA4ta \xE2\x82\xAC und \xC3\x9F\r\nzweite Zeile",  // umlaut, euro sign, sharp s
+      "\xE4\xB8\xAD",                                           // no ANSI form
+      "\xC4\x80 best fit",                                      // may become a plain letter
+      "\xC3",                                                   // cut off at the end
+      "\xE2\x82",                                               // cut off at the end
+      "\xC0\x80 overlong",                                      // overlong forms
+      "\xE0\x80\x80 overlong",                                  //
+      "\xC1\xBF \xE0\x9F\xBF",                                  // the longest overlong forms
+      "\xED\xA0\x80 surrogate",                                 // an encoded surrogate
+      "\xF0\x9F\x98\x80 four",                                  // beyond 0xFFFF
+      "\x80 lone continuation",                                 //
+      "\xFF\xFE bytes",                                         // never UTF-8
+      std::string("NUL\0inside", 10),
+      "exactly eight bytes then \xC3\xA4 after 24 ASCII bytes",
+  };
+  for (unsigned c = 1; c < 0x10000; ++c) {
+    if (c < 0xD800 || c > 0xDFFF) rows.push_back(utf8(c));
+  }
+  MNUParser parser;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string converted(parser.ConvertToAnsi(rows[i].data(), rows[i].size()));
+    const std::string bySystem(parser.ConvertToAnsiBySystem(rows[i].data(), rows[i].size()));
+    ASSERT_EQ(converted, bySystem) << "row " << i;
+  }
+  // The table's answer for a text the system could convert otherwise is never used.
+  std::vector<char> out;
+  const unsigned char table[0x10000] = {};
+  for (const char* text : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF0\x9F\x98\x80", "\xFF"}) {
+    EXPECT_FALSE(convertUtf8ByTable(text, table, &out)) << text;
+  }
 }
 
 }  // namespace
