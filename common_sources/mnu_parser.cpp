@@ -255,19 +255,24 @@ MNUCommand MNUParser::ParseCommandText(const std::string& text) const {
 void MNUParser::buildIndex() {
   mIndex.clear();
   mPaneOrder.clear();
+  const std::string_view prefix(kIndexPrefix, kIndexPrefixLength);
   for (const auto& pane : mPanes) {
     const size_t paneIndex = mPaneOrder.size();
     mPaneOrder.push_back(&pane);
     const std::string_view text(pane.second.second);
-    for (size_t p = 0; p + kIndexPrefixLength <= text.size(); ++p) {
-      if (text[p] == 'P' && startsWith(text.substr(p), kIndexPrefix)) {
-        mIndex.push_back({text.substr(p), paneIndex, p});
+    for (size_t p = text.find(prefix); p != std::string_view::npos; p = text.find(prefix, p + 1)) {
+      uint64_t head = 0;
+      for (size_t k = 0; k < 8; ++k) {
+        const size_t at = p + kIndexPrefixLength + k;
+        head = (head << 8) | (at < text.size() ? static_cast<unsigned char>(text[at]) : 0u);
       }
+      mIndex.push_back({text.substr(p), head, paneIndex, p});
     }
   }
   mPaneLists.assign(mPaneOrder.size(), nullptr);
-  // Every entry starts with the prefix, so the comparison starts behind it.
+  // Most entries differ within the eight bytes after the prefix, which compare as one number.
   std::sort(mIndex.begin(), mIndex.end(), [](const Occurrence& a, const Occurrence& b) {
+    if (a.head != b.head) return a.head < b.head;
     const int order =
         compareBytes(a.rest.substr(kIndexPrefixLength), b.rest.substr(kIndexPrefixLength));
     return order < 0 || (order == 0 && a.pane < b.pane);

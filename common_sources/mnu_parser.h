@@ -96,6 +96,7 @@ class MNUParser {
   // all upper-case pane texts, sorted by the text that follows them. Rebuilt after panes change.
   struct Occurrence {
     std::string_view rest;  // upper-case pane text from the position on
+    uint64_t head;          // the eight bytes after the prefix, big-endian, zeros past the end
     size_t pane;            // index of the pane in mPanes' order
     size_t position;
   };
