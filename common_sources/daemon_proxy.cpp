@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "creo_proxy.h"
+#include "detached_thread.h"
 #include "kx_addin.h"
 #include "kx_library.h"
 #include "logging.h"
@@ -21,10 +22,8 @@ DaemonProxy::DaemonProxy(CKxAddin* addinP)
   mIsConnected = connect();
   // Raised before the thread exists so the destructor always waits for it.
   mIsReading = true;
-  if (pthread_create(&mReadThread, nullptr, &DaemonProxy::readThread, this) != 0) {
+  if (startDetachedThread(&mReadThread, &DaemonProxy::readThread, this) != 0) {
     mIsReading = false;
-  } else {
-    pthread_detach(mReadThread);
   }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }

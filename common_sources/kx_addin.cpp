@@ -2,6 +2,7 @@
 
 #include "creo_proxy.h"
 #include "daemon_proxy.h"
+#include "detached_thread.h"
 #include "kx_library.h"
 #include "logging.h"
 #include "sleep_ms.h"
@@ -49,12 +50,9 @@ CKxAddin::CKxAddin()
   // Raised before the thread exists, so a destructor that comes before the thread's first step
   // still waits for it instead of freeing what the thread is about to read.
   mIsWatching = true;
-  if (pthread_create(&mWatchThread, nullptr, &CKxAddin::watchConnection, this) != 0) {
+  if (startDetachedThread(&mWatchThread, &CKxAddin::watchConnection, this) != 0) {
     mIsWatching = false;
     KXLOG(LOG_ERR) << "Error creating reading thread!" << LOG_END;
-  } else {
-    // Its running flag says when it is done; detached, its record goes with it.
-    pthread_detach(mWatchThread);
   }
   KXLOG(LOG_CRT) << "Constructed." << LOG_END;
 }
