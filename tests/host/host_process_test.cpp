@@ -7,6 +7,8 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -384,6 +386,36 @@ TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
   sender.join();
   SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
   EXPECT_EQ(r.exitCode, 0) << r.errors;
+}
+
+TEST(HostProcessTest, ScreenshotWithAMenuShowsItOpenAndLeavesItClosed) {
+  HostProcess h("menushot");
+  std::string open = h.folder() + "\\open.png", closed = h.folder() + "\\closed.png";
+  HostRun r = h.runScenario(
+      "open part p1\n"
+      "foreground main\n"
+      "screenshot " +
+      open +
+      " Help\n"
+      "screenshot " +
+      closed +
+      "\n"
+      "expect-count 1 ev=screenshot menu=Help\n"
+      "expect-none ev=menu_click\n");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::string withMenu = bytes(open), without = bytes(closed);
+  EXPECT_FALSE(withMenu.empty()) << "no screenshot of the open menu";
+  EXPECT_FALSE(without.empty()) << "no screenshot after it";
+  // The same window with and without the open menu: the pictures differ.
+  EXPECT_NE(withMenu, without);
+
+  HostRun unknown = h.runScenario("screenshot " + open + " Nowhere\n");
+  EXPECT_EQ(unknown.exitCode, 3) << unknown.errors;
+  EXPECT_NE(unknown.errors.find("no menu \"Nowhere\""), std::string::npos) << unknown.errors;
 }
 
 TEST(HostProcessTest, WindowTreePointerAndSummary) {
