@@ -98,6 +98,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.screenshot);
     else if (a == "--commands")
       ok = value(&o.commands);
+    else if (a == "--capture-window")
+      ok = value(&o.captureWindow);
     else if (a == "--max-ms") {
       ok = value(&ms);
       o.maxMs = ok ? std::atoi(ms.c_str()) : 0;
