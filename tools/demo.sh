@@ -166,10 +166,10 @@ evidence "$journal" '"ev":"menu_add".*"Korvex"' "the menu" &&
   evidence "$journal" '"ev":"menu_state".*"Toggle Scroll Mode".*"checked":true' "Toggle Scroll Mode, on" &&
   picture 02-korvex-menu.png
 
-step "The user switches the log on (logToFile and the entry types) in $ini"
+step "The user switches the log on in the settings file"
 sed -i -E 's/^(\t(logToFile|creation|info|trace) += )off( *)/\1on \3/' "$ini"
 if grep -q -E $'^\tlogToFile +=  *on' "$ini"; then
-  echo "  logToFile, creation, info, trace: on"
+  echo "  $ini: logToFile, creation, info, trace = on"
 else
   fail_step "the settings file has no logToFile line"
 fi
@@ -196,6 +196,8 @@ evidence "$journal" '"ev":"scroll","control":"tree","msg":"vscroll"' "the tree s
 
 step "The cap moves a selected component in the assembly (move mode on)"
 evidence "$journal" '"ev":"placement_set","model":"engine.asm","component":6' "the component placed" &&
+  echo "  its last placement (translation row): $(grep '"ev":"placement_set"' "$journal" | tail -1 |
+    grep -o '\[[^][]*,1\]\]' | tr -d '[]')" &&
   picture 07-component-before-move.png && picture 08-component-moved.png
 
 step "The daemon is killed and started again; the plug-in comes back"
