@@ -45,6 +45,15 @@ block() {
 }
 installed_files=(KorvexCreo.dll text/usascii/Korvex.txt LICENSE.txt)
 
+# 0. The package's text files have Windows line ends on every line.
+for file in install.cmd uninstall.cmd INSTALL.txt LICENSE.txt protk.dat.template Creo_plugin.ini.default; do
+  if [ ! -s "$package/$file" ] || grep -q -v $'\r$' "$package/$file"; then
+    fail "case 0: $file is missing or has a line without CR LF"
+  fi
+done
+grep -q -F "$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")" \
+  "$package/INSTALL.txt" || fail "case 0: INSTALL.txt does not name the package's version"
+
 # 1. No host installation at the folder given: refused, nothing written.
 setup install "$package" "$tmp/nowhere" "$target"
 expect_code 2 "case 1"
@@ -84,6 +93,8 @@ grep -q '"ev":"label","key":"Korvex".*"source":"message_file"' "$tmp/work/journa
   fail "case 4: the menu's label did not come from the installed message file"
 settings="$product/Applications/Creo_plugin.ini"
 [ -f "$settings" ] || fail "case 4: the plug-in wrote no settings file"
+cmp -s "$settings" "$package/Creo_plugin.ini.default" ||
+  fail "case 4: the package's Creo_plugin.ini.default differs from the default file the plug-in wrote"
 echo "kept" >"$product/Creo_plugin_log.txt"
 cp "$settings" "$tmp/settings.before"
 
