@@ -177,6 +177,8 @@ fi
 step "Start the host again and work with the controller"
 run_host at_work
 daemon_journal="$out/work/daemon-1.jsonl"
+evidence "$journal" '"ev":"plugin_started"' "the plug-in started" &&
+  evidence "$daemon_journal" '"ev":"mode".*"Part"' "the daemon learnt the mode"
 [ $host_status -eq 0 ] || fail_step "the host ended with $host_status ($out/work/at_work.out)"
 
 step "A button runs a host command; the undo history is kept"

@@ -77,19 +77,40 @@ done
 cmp -s <(block) "$registry" || fail "case 3: protk.dat differs: $(cat -A "$registry")"
 [ ! -e "$backup" ] || fail "case 3: a copy was kept of a file that did not exist"
 
-# 4. The host started from its installation finds the registry file and loads the plug-in.
+# 4. The host started from its installation finds the registry file and loads the plug-in; while
+# it runs, the plug-in's file is in use and neither install nor uninstall changes anything.
 source "$root/tools/profile-folders.sh"
 mkdir -p "$tmp/work"
-printf 'expect ev=plugin_started name=KorvexCreo\r\n' >"$tmp/work/start.scn"
+journal="$tmp/work/journal.jsonl"
+(cd "$tmp/work" && exec "$wine" "$host/bin/creo_host.exe" --journal journal.jsonl --max-ms 120000 \
+  >"$tmp/work/host.out" 2>&1) &
+host_pid=$!
+for _ in $(seq 1 600); do
+  grep -q '"ev":"plugin_started"' "$journal" 2>/dev/null && break
+  kill -0 $host_pid 2>/dev/null || break
+  sleep 0.1
+done
+grep -q '"ev":"plugin_started","name":"KorvexCreo"' "$journal" || fail "case 4: the host started no plug-in"
+cp "$registry" "$tmp/registry.running"
+setup uninstall "$package" "$host" "$target"
+expect_code 5 "case 4, uninstall"
+expect_output "close it first" "case 4, uninstall"
+setup install "$package" "$host" "$target"
+expect_code 5 "case 4, install"
+cmp -s "$registry" "$tmp/registry.running" || fail "case 4: protk.dat changed while the host ran"
+for file in "${installed_files[@]}"; do
+  [ -f "$target/$file" ] || fail "case 4: $file went while the host ran"
+done
+# The user closes the host's window.
+"$wine" taskkill /im creo_host.exe >/dev/null 2>&1 || true
 set +e
-(cd "$tmp/work" && "$wine" "$host/bin/creo_host.exe" --scenario start.scn --journal journal.jsonl \
-  >"$tmp/work/host.out" 2>&1)
+wait $host_pid
 host_code=$?
 set -e
 [ $host_code -eq 0 ] || fail "case 4: the host ended with $host_code: $(cat "$tmp/work/host.out")"
-grep -q '"ev":"plugin_loaded".*KorvexCreo.dll' "$tmp/work/journal.jsonl" ||
-  fail "case 4: the host loaded no plug-in"
-grep -q '"ev":"label","key":"Korvex".*"source":"message_file"' "$tmp/work/journal.jsonl" ||
+grep -q '"ev":"plugin_stopped","name":"KorvexCreo"' "$journal" || fail "case 4: the plug-in was not stopped"
+grep -q '"ev":"plugin_loaded".*KorvexCreo.dll' "$journal" || fail "case 4: the host loaded no plug-in"
+grep -q '"ev":"label","key":"Korvex".*"source":"message_file"' "$journal" ||
   fail "case 4: the menu's label did not come from the installed message file"
 settings="$product/Applications/Creo_plugin.ini"
 [ -f "$settings" ] || fail "case 4: the plug-in wrote no settings file"
