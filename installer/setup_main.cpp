@@ -172,15 +172,21 @@ int install(const Paths& p) {
 }
 
 int uninstall(const Paths& p) {
-  // The plug-in first: while Creo runs it, the file is in use, and nothing else is touched.
+  std::string current;
+  bool exists = isFile(p.registry);
+  if (exists && !readFile(p.registry, &current)) {
+    fprintf(stderr, "uninstall: cannot read %s: %s\n", q(p.registry).c_str(),
+            windowsError(GetLastError()).c_str());
+    return kFileError;
+  }
+  // The plug-in next: while Creo runs it, the file is in use, and nothing else is touched.
   std::wstring dll = p.target + L"\\" + kFiles[0];
   if (isFile(dll) && !DeleteFileW(dll.c_str())) {
     fprintf(stderr, "uninstall: cannot remove %s: %s (if Creo is running, close it first)\n",
             q(dll).c_str(), windowsError(GetLastError()).c_str());
     return kFileError;
   }
-  std::string current;
-  if (isFile(p.registry) && readFile(p.registry, &current) && registry_text::hasBlock(current)) {
+  if (exists && registry_text::hasBlock(current)) {
     std::string installed;
     bool unchanged = readFile(p.installedCopy, &installed) && installed == current;
     bool kept = isFile(p.backup);
