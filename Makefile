@@ -9,7 +9,7 @@ NATIVE_DIR := build/$(NATIVE_PRESET)
 # Seconds each fuzz target runs in `make fuzz` (the test suite runs each for a few seconds).
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup configure build test demo bench soak format check-format clean native-build native-test fuzz
+.PHONY: all setup configure build package test demo bench soak format check-format clean native-build native-test fuzz
 
 all: build
 
@@ -23,6 +23,10 @@ configure: setup $(BUILD_DIR)/build.ninja
 
 build: configure
 	cmake --build --preset $(PRESET)
+
+# The zip a user installs from, with its SHA-256 beside it: $(BUILD_DIR)/package/.
+package: build
+	cd $(BUILD_DIR) && cpack --config CPackConfig.cmake
 
 check-format: setup
 	tools/check-format.sh

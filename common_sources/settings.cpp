@@ -176,7 +176,7 @@ int Settings::writeSettingsFile(const std::string& path) try {
 
 void Settings::setDefaults() {
   mName = "CreoPlugin";
-  mVersion = "2.9.0";
+  mVersion = KX_VERSION;
   mTraSensBase = 40000;
   mRotSensBase = 10000;
   mMinThreshold = 0;

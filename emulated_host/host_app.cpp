@@ -13,6 +13,7 @@
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "screen_capture.h"
+#include "window_watch.h"
 
 namespace {
 HostApp* sApp = nullptr;
@@ -182,6 +183,13 @@ int HostApp::run(const HostOptions& options) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
+  std::string watchClass, watchPath;
+  if (!options.captureWindow.empty() &&
+      !WindowWatch::parseOption(options.captureWindow, &watchClass, &watchPath)) {
+    fprintf(stderr, "creo_host: --capture-window takes <class>=<file.png>, not '%s'\n",
+            options.captureWindow.c_str());
+    return 3;
+  }
   mWindows.reset(new HostWindows(this));
   if (!mWindows->create(&error)) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
@@ -195,6 +203,8 @@ int HostApp::run(const HostOptions& options) {
   else
     mJournal.write(JsonLine("nav_listen").num("port", navPort));
 
+  std::unique_ptr<WindowWatch> watch;
+  if (!watchClass.empty()) watch.reset(new WindowWatch(&mJournal, watchClass, watchPath));
   mLoader.reset(new PluginLoader(this));
   mLoader->setEntries(registry.entries());
   int result = 0;
@@ -240,6 +250,7 @@ int HostApp::run(const HostOptions& options) {
     else
       fprintf(stderr, "creo_host: %s\n", error.c_str());
   }
+  watch.reset();
   mLoader->stopAll();
   mNav->stop();
   // Macros queued by the plug-in's last callbacks still run, as the host would.

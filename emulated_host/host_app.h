@@ -34,6 +34,7 @@ struct HostOptions {
   std::string language = "usascii";
   std::string screenshot;
   std::string commands;
+  std::string captureWindow;  // "<class>=<file.png>"
   bool stayOpen = false;
   int maxMs = 600000;
 };

@@ -20,6 +20,24 @@ LRESULT CALLBACK otherProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(w, msg, wp, lp);
 }
 
+// The registry file an installer leaves in the installation's own text folder, one level above
+// the folder of the host's programs; empty when there is none.
+std::string installedRegistryFile() {
+  wchar_t exe[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "";
+  std::wstring path(exe, n);
+  for (int up = 0; up < 2; ++up) {
+    size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return "";
+    path.resize(cut);
+  }
+  path += L"\\text\\protk.dat";
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return "";
+  return toUtf8(path);
+}
+
 }  // namespace
 
 extern "C" int kxh_Summary(const char* journalPath) {
@@ -80,6 +98,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.screenshot);
     else if (a == "--commands")
       ok = value(&o.commands);
+    else if (a == "--capture-window")
+      ok = value(&o.captureWindow);
     else if (a == "--max-ms") {
       ok = value(&ms);
       o.maxMs = ok ? std::atoi(ms.c_str()) : 0;
@@ -112,6 +132,7 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
   if (other) return kxh_OtherApp();
   if (o.registry.empty() && GetFileAttributesW(L"protk.dat") != INVALID_FILE_ATTRIBUTES)
     o.registry = "protk.dat";
+  if (o.registry.empty()) o.registry = installedRegistryFile();
   HostApp app;
   return app.run(o);
 }

@@ -7,6 +7,7 @@
 
 #include "host_app.h"
 #include "json_line.h"
+#include "screen_capture.h"
 #include "view_math.h"
 
 namespace {
@@ -254,6 +255,65 @@ void HostWindows::openMenu(int menuIndex, const std::string& why) {
                               .flag("visible", visible)
                               .flag("checked", checked));
   }
+}
+
+namespace {
+
+// The open menu's screenshot, taken from a timer inside the menu's own modal loop.
+struct MenuCapture {
+  HWND frame, dialog;
+  std::string path, error;
+  int width = 0, height = 0;
+  bool taken = false, ok = false;
+};
+MenuCapture* sMenuCapture = nullptr;
+
+void CALLBACK captureMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  MenuCapture* c = sMenuCapture;
+  if (!c || c->taken) return;
+  c->taken = true;
+  c->ok = ScreenCapture::capture(c->frame, c->dialog, c->path, &c->width, &c->height, &c->error);
+  EndMenu();
+}
+
+}  // namespace
+
+bool HostWindows::captureOpenMenu(int menuIndex, const std::string& path, int* width, int* height,
+                                  std::string* error) {
+  if (menuIndex < 0 || menuIndex >= static_cast<int>(mPopups.size())) {
+    *error = "no such menu";
+    return false;
+  }
+  openMenu(menuIndex, "menu_open");
+  RECT item = {};
+  if (!GetMenuItemRect(mFrame, mBar, static_cast<UINT>(menuIndex), &item)) {
+    *error = "the menu bar has no item at position " + std::to_string(menuIndex);
+    return false;
+  }
+  MenuCapture capture;
+  capture.frame = mFrame;
+  capture.dialog = mDialog;
+  capture.path = path;
+  sMenuCapture = &capture;
+  // The menu's window is drawn by then; the timer runs inside the menu's modal loop.
+  UINT_PTR timer = SetTimer(nullptr, 0, 500, captureMenuTimer);
+  SetForegroundWindow(mFrame);
+  TrackPopupMenu(mPopups[menuIndex], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY,
+                 item.left, item.bottom, 0, mFrame, nullptr);
+  KillTimer(nullptr, timer);
+  sMenuCapture = nullptr;
+  if (!capture.taken) {
+    *error = "the menu did not open";
+    return false;
+  }
+  if (!capture.ok) {
+    *error = capture.error;
+    return false;
+  }
+  *width = capture.width;
+  *height = capture.height;
+  return true;
 }
 
 bool HostWindows::clickItem(int menuIndex, int itemIndex, std::string* error) {

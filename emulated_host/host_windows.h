@@ -22,6 +22,10 @@ class HostWindows {
   void openMenu(int menuIndex, const std::string& why);
   // Clicks an item like the user: the menu opens first; false when the item is not enabled.
   bool clickItem(int menuIndex, int itemIndex, std::string* error);
+  // Opens the menu on the screen as a user's click on the menu bar does, writes a screenshot of
+  // it open (as the scenario step "screenshot" does) and closes it again without choosing an item.
+  bool captureOpenMenu(int menuIndex, const std::string& path, int* width, int* height,
+                       std::string* error);
   void repaint();
   void updateTitle();
 

@@ -22,7 +22,7 @@ const std::map<std::string, Arity>& verbs() {
       {"keys", {1, 1}},          {"popup", {1, 1}},        {"command", {1, 2}},
       {"edit", {1, 1}},          {"nav", {6, 6}},          {"wait", {1, 1}},
       {"wait-until", {1, -1}},   {"expect", {1, -1}},      {"expect-none", {1, -1}},
-      {"expect-count", {2, -1}}, {"screenshot", {1, 1}},   {"daemon-start", {0, -1}},
+      {"expect-count", {2, -1}}, {"screenshot", {1, 2}},   {"daemon-start", {0, -1}},
       {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},      {"plugin-stop", {1, 1}},
       {"plugin-start", {1, 1}},  {"scroll-state", {0, 0}}, {"process-counts", {0, 0}},
   };

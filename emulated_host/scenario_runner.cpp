@@ -302,6 +302,21 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   if (v == "screenshot") {
     pump(100);
     int width = 0, height = 0;
+    if (a.size() == 2) {
+      // The named menu open on the screen, as a click on the menu bar leaves it.
+      int m = mApp->menus().findMenu(a[1]);
+      if (m < 0) {
+        *error = "no menu \"" + a[1] + "\"";
+        return false;
+      }
+      if (!w.captureOpenMenu(m, a[0], &width, &height, error)) return false;
+      j.write(JsonLine("screenshot")
+                  .str("file", a[0])
+                  .str("menu", a[1])
+                  .num("width", width)
+                  .num("height", height));
+      return true;
+    }
     if (!ScreenCapture::capture(w.frame(), w.dialog(), a[0], &width, &height, error)) return false;
     j.write(JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
     return true;

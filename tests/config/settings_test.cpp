@@ -78,7 +78,8 @@ class SettingsTest : public kxtest::LogTest {
 
 const char* const kDefaultDump =
     "      (Creo-Plug-in) mName: CreoPlugin\n"
-    "                  mVersion: 2.9.0\n"
+    "                  mVersion: " KX_VERSION
+    "\n"
     "              mTraSensBase: 40000\n"
     "              mRotSensBase: 10000\n"
     "             mMinThreshold: 0\n"

@@ -7,6 +7,8 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -384,6 +386,68 @@ TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
   sender.join();
   SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
   EXPECT_EQ(r.exitCode, 0) << r.errors;
+}
+
+TEST(HostProcessTest, ScreenshotWithAMenuShowsItOpenAndLeavesItClosed) {
+  HostProcess h("menushot");
+  std::string open = h.folder() + "\\open.png", closed = h.folder() + "\\closed.png";
+  HostRun r = h.runScenario(
+      "open part p1\n"
+      "foreground main\n"
+      "screenshot " +
+      open +
+      " Help\n"
+      "screenshot " +
+      closed +
+      "\n"
+      "expect-count 1 ev=screenshot menu=Help\n"
+      "expect-none ev=menu_click\n");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::string withMenu = bytes(open), without = bytes(closed);
+  EXPECT_FALSE(withMenu.empty()) << "no screenshot of the open menu";
+  EXPECT_FALSE(without.empty()) << "no screenshot after it";
+  // The same window with and without the open menu: the pictures differ.
+  EXPECT_NE(withMenu, without);
+
+  HostRun unknown = h.runScenario("screenshot " + open + " Nowhere\n");
+  EXPECT_EQ(unknown.exitCode, 3) << unknown.errors;
+  EXPECT_NE(unknown.errors.find("no menu \"Nowhere\""), std::string::npos) << unknown.errors;
+}
+
+TEST(HostProcessTest, CaptureWindowTakesAWindowOfTheHostProcessOnlyOnce) {
+  HostProcess h("watch");
+  // The floating dialog is a window of the host's own; the other application's window lies in
+  // another process and is never taken.
+  std::string scenario =
+      h.write("s.scn", "open part p1\nforeground other\nforeground main\nwait 300\n");
+  struct Row {
+    const char* className;
+    bool taken;
+  };
+  const Row rows[] = {{"KxFloatingDialog", true}, {"KxOtherApp", false}, {"NoSuchClass", false}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string shot = h.folder() + "\\watch" + std::to_string(i) + ".png";
+    DeleteFileA(shot.c_str());
+    HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scenario,
+                       "--capture-window", std::string(rows[i].className) + "=" + shot});
+    EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
+    std::string cls = std::string("class=") + rows[i].className;
+    EXPECT_EQ(r.count("ev=window_seen " + cls), rows[i].taken ? 1 : 0) << "row " << i;
+    EXPECT_EQ(r.count("ev=screenshot window=" + std::string(rows[i].className)),
+              rows[i].taken ? 1 : 0)
+        << "row " << i;
+    EXPECT_EQ(GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES, rows[i].taken)
+        << "row " << i;
+  }
+  HostRun bad = h.run({"--capture-window", "KxFloatingDialog"});
+  EXPECT_EQ(bad.exitCode, 3) << bad.errors;
+  EXPECT_NE(bad.errors.find("--capture-window takes <class>=<file.png>"), std::string::npos)
+      << bad.errors;
+  EXPECT_EQ(bad.find("ev=windows"), -1) << "windows were made before the option was checked";
 }
 
 TEST(HostProcessTest, WindowTreePointerAndSummary) {

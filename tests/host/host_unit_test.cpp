@@ -278,6 +278,7 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"daemon-start --journal\n", "s.scn:1: daemon-start takes one --journal with a file name"},
       {"daemon-start --journal a --journal b\n", "s.scn:1: daemon-start takes one --journal"},
       {"process-counts now\n", "s.scn:1: \"process-counts\" takes 0 argument(s), got 1"},
+      {"screenshot a.png Korvex x\n", "s.scn:1: \"screenshot\" takes 1 or more argument(s), got 3"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     Scenario s;

@@ -1,0 +1,104 @@
+// The setup tool's changes to a host registry file: the user's text stays byte for byte.
+#include "registry_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace registry_text;
+
+const std::string kBlock =
+    entryBlock("C:\\Program Files (x86)\\Kx\\KorvexCreo.dll", "C:\\Program Files (x86)\\Kx\\text");
+
+TEST(RegistryTextTest, BlockIsTheMarkerAndACompleteEntryWithCrLfLines) {
+  EXPECT_EQ(std::string(kMarker) +
+                "\r\n"
+                "name        KorvexCreo\r\n"
+                "startup     dll\r\n"
+                "exec_file   C:\\Program Files (x86)\\Kx\\KorvexCreo.dll\r\n"
+                "text_dir    C:\\Program Files (x86)\\Kx\\text\r\n"
+                "allow_stop  TRUE\r\n"
+                "end\r\n",
+            kBlock);
+}
+
+TEST(RegistryTextTest, AddingAndTakingOutGivesTheUsersTextBack) {
+  struct Row {
+    std::string text;      // the user's file
+    std::string expected;  // withBlock, then withoutBlock
+  };
+  const Row rows[] = {
+      {"", ""},
+      {"name other\r\nstartup dll\r\nexec_file C:\\o.dll\r\nend\r\n",
+       "name other\r\nstartup dll\r\nexec_file C:\\o.dll\r\nend\r\n"},
+      {"name other\nstartup dll\nexec_file C:\\o.dll\nend\n",
+       "name other\nstartup dll\nexec_file C:\\o.dll\nend\n"},
+      // No line end at the end: withBlock supplies one, which stays.
+      {"name other\r\nend", "name other\r\nend\r\n"},
+      {"# only a comment\r\n\r\n", "# only a comment\r\n\r\n"},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string added = withBlock(rows[i].text, kBlock);
+    EXPECT_EQ(rows[i].expected + kBlock, added) << "row " << i;
+    EXPECT_TRUE(hasBlock(added)) << "row " << i;
+    EXPECT_FALSE(hasBlock(rows[i].text)) << "row " << i;
+    EXPECT_EQ(rows[i].expected, withoutBlock(added)) << "row " << i;
+  }
+}
+
+TEST(RegistryTextTest, AddingAgainReplacesTheBlockAndKeepsWhatTheUserAddedMeanwhile) {
+  std::string first =
+      withBlock("name a\r\nend\r\n", entryBlock("C:\\old\\KorvexCreo.dll", "C:\\old\\text"));
+  std::string edited = first + "name b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n";
+  std::string second = withBlock(edited, kBlock);
+  EXPECT_EQ("name a\r\nend\r\nname b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n" + kBlock,
+            second);
+  EXPECT_EQ(std::string::npos, second.find("C:\\old"));
+  EXPECT_EQ("name a\r\nend\r\nname b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n",
+            withoutBlock(second));
+}
+
+TEST(RegistryTextTest, AnEntryNamedLikeThePluginOutsideTheBlockIsFoundByItsLine) {
+  struct Row {
+    std::string text;
+    int line;
+  };
+  const Row rows[] = {
+      {"", 0},
+      {"name other\r\nend\r\n", 0},
+      {"name other\r\nend\r\nname KorvexCreo\r\nend\r\n", 3},
+      {"  NAME\tkorvexcreo  \r\nend\r\n", 1},
+      {"# name KorvexCreo\r\n// name KorvexCreo\r\n", 0},
+      {"name KorvexCreoX\r\nend\r\n", 0},
+      {"exec_file C:\\KorvexCreo\\KorvexCreo.dll\r\n", 0},
+      // The installer's own entry does not count; one the user added beside it does.
+      {withBlock("", kBlock), 0},
+      {withBlock("name KorvexCreo\nend\n", kBlock), 1},
+      {withBlock("", kBlock) + "name KorvexCreo\r\nend\r\n", 8},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(rows[i].line, lineNamingApplication(rows[i].text, kAppName)) << "row " << i;
+}
+
+TEST(RegistryTextTest, ABlockWithoutItsEndRunsToTheEndOfTheText) {
+  std::string text = "name a\r\nend\r\n" + std::string(kMarker) + "\r\nname KorvexCreo\r\n";
+  EXPECT_TRUE(hasBlock(text));
+  EXPECT_EQ("name a\r\nend\r\n", withoutBlock(text));
+}
+
+TEST(RegistryTextTest, EmptyMeansOnlyBlanksAndComments) {
+  struct Row {
+    std::string text;
+    bool empty;
+  };
+  const Row rows[] = {
+      {"", true},       {"\r\n  \r\n\t\n", true}, {"# a\r\n// b\r\n", true}, {"name a\r\n", false},
+      {"  end", false},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(rows[i].empty, isEmpty(rows[i].text)) << "row " << i;
+}
+
+}  // namespace
