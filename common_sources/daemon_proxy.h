@@ -9,6 +9,7 @@
 #include <string>
 
 class CKxAddin;
+class ProgressWindow;
 
 class DaemonProxy {
  public:
@@ -38,9 +39,11 @@ class DaemonProxy {
   static constexpr int kFailedReadPauseMs = 20;
   static constexpr int kCataloguePollMs = 50;
   static constexpr int kStopPollMs = 200;
+  static constexpr int kWindowStopWaitMs = 3000;
 
  private:
   static void* readThread(void* proxyP);
-  void waitForCatalogue();
+  void waitForCatalogue(ProgressWindow& window);
+  void waitForProgressWindow(const ProgressWindow& window);
   void announceMode(std::string& lastModeSent);
 };
