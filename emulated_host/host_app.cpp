@@ -1,5 +1,6 @@
 #include "host_app.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,9 +14,14 @@
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "screen_capture.h"
+#include "window_watch.h"
 
 namespace {
 HostApp* sApp = nullptr;
+// Read by the window watch's thread while the user-interface thread dispatches.
+std::atomic<int> sDispatchDepth{0};
+std::atomic<ULONGLONG> sDispatchStart{0};
+std::atomic<ULONGLONG> sBlockedEnd{0};
 }  // namespace
 
 std::string toUtf8(const std::wstring& w) {
@@ -77,7 +83,30 @@ void HostApp::dispatch(const MSG& msg) {
   // The graphics window reads raw key messages; translating them would type every key twice.
   HostApp* app = sApp;
   if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
+  const bool outermost = sDispatchDepth++ == 0;
+  if (outermost) sDispatchStart = GetTickCount64();
   DispatchMessageW(&msg);
+  if (!outermost) {
+    --sDispatchDepth;
+    return;
+  }
+  const ULONGLONG end = GetTickCount64();
+  const ULONGLONG took = end - sDispatchStart;
+  if (took >= static_cast<ULONGLONG>(kBlockedMs)) {
+    sBlockedEnd = end;
+    if (app) app->mJournal.write(JsonLine("ui_blocked").num("ms", took).num("msg", msg.message));
+  }
+  --sDispatchDepth;
+}
+
+long long HostApp::uiBusyMs() {
+  if (sDispatchDepth == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sDispatchStart);
+}
+
+long long HostApp::sinceBlockedMs() {
+  if (sDispatchDepth != 0 || sBlockedEnd == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sBlockedEnd);
 }
 
 void HostApp::scheduleMacros() {
@@ -187,6 +216,11 @@ int HostApp::run(const HostOptions& options) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
+  mWatch.reset(new WindowWatch(this, options.windowShot));
+  if (!mWatch->start(&error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
   const char* navEnv = std::getenv("KX_HOST_NAV_PORT");
   int navPort = navEnv && std::atoi(navEnv) > 0 ? std::atoi(navEnv) : 47011;
   mNav.reset(new NavListener(&mJournal, mWindows->frame()));
@@ -241,6 +275,7 @@ int HostApp::run(const HostOptions& options) {
       fprintf(stderr, "creo_host: %s\n", error.c_str());
   }
   mLoader->stopAll();
+  mWatch->stop();
   mNav->stop();
   // Macros queued by the plug-in's last callbacks still run, as the host would.
   mMacros.runQueued();

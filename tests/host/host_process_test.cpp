@@ -626,6 +626,35 @@ TEST(HostProcessTest, ProcessCountsFollowAnApplicationsThreadsAndHandles) {
   }
 }
 
+// The window watch sees windows of other threads and of the host's thread; it asks those of other
+// threads to close and tells whether they stayed.
+TEST(HostProcessTest, WindowWatchSeesWindowsAndAsksThemToClose) {
+  HostProcess h("window_watch");
+  HostRun r = h.runScenario(
+      "wait-until ev=window_gone class=KxtThreadWindow\n"
+      "wait 400\n",
+      "window_thread window_ui");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  const struct {
+    const char* condition;
+    int count;
+  } rows[] = {
+      {"ev=window_shown class=KxtThreadWindow ui_thread=false title=Kxt width=120 height=60 "
+       "style=0x14CF0000",
+       1},
+      {"ev=window_shown class=KxtUiWindow ui_thread=true", 1},
+      {"ev=window_close_request class=KxtThreadWindow survived=false", 1},
+      {"ev=window_close_request class=KxtUiWindow", 0},
+      {"ev=window_gone class=KxtThreadWindow", 1},
+      // Destroyed by the application's stop, after the scenario.
+      {"ev=window_gone class=KxtUiWindow", 1},
+      {"ev=fault", 0},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(r.count(rows[i].condition), rows[i].count)
+        << "row " << i << ": " << rows[i].condition;
+}
+
 TEST(HostProcessTest, DaemonJournalNamedByTheScenario) {
   HostProcess h("daemon_journal");
   if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
