@@ -20,6 +20,7 @@
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
 #   #set-ini: <key> = <value>  the profile's settings file gives the key this value
+#   #host-option: <option> [<value>]  one more option on the host's command line
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
@@ -96,6 +97,12 @@ export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$
 commands=()
 [ -f "$build_dir/text/host_commands.txt" ] &&
   commands=(--commands "$(windows_path "$build_dir/text/host_commands.txt")")
+# A window of another thread the plug-in shows is photographed into the run's folder.
+host_options=(--window-shot "$(windows_path "$work/thread_window.png")")
+while IFS= read -r line; do
+  read -r -a words <<<"${line#"#host-option: "}"
+  host_options+=("${words[@]}")
+done < <(grep '^#host-option: ' "$scenario" || true)
 environment=()
 while IFS= read -r line; do
   setting=${line#"#env: "}
@@ -110,7 +117,7 @@ limit=${KX_SCENARIO_LIMIT_S:-300}
 set +e
 (cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}")
+  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}")
 status=$?
 set -e
 
