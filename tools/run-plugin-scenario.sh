@@ -24,6 +24,8 @@
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
+# Before the host starts, the runner leaves a stale "korvex-trail.txt" in the temporary folder, with
+# a command the host does not know, so a replay of a trail file the run did not write shows.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
 # files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
 # build folder (a Unix path).
@@ -63,6 +65,13 @@ if ! grep -q -x -F '#menu-file: none' "$scenario"; then
   sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
 fi
 log="$product/Creo_plugin_log.txt"
+# A trail file left by an earlier run, with a command the host does not know: a plug-in that
+# replayed the file without writing it first would run that and fail the scenario.
+temp_unix="$profile_unix/Temp"
+if [ -d "$temp_unix" ]; then
+  printf '!trail file version No. 1500\r\n~ Command `ProCmdStaleTrailOfAnEarlierRun`;\r\n' \
+    >"$temp_unix/korvex-trail.txt"
+fi
 
 host_bin="$build_dir/bin"
 copy_dir=""
