@@ -38,7 +38,16 @@ std::string className(HWND window) {
   return text;
 }
 
-HWND findProgressWindow() { return FindWindowA("MNUDlgClass", "Korvex"); }
+// This process's window only: tests of other processes may show theirs on the same display.
+HWND findProgressWindow() {
+  for (HWND w = FindWindowExA(nullptr, nullptr, "MNUDlgClass", "Korvex"); w;
+       w = FindWindowExA(nullptr, w, "MNUDlgClass", "Korvex")) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) return w;
+  }
+  return nullptr;
+}
 
 class ProgressWindowTest : public ::testing::Test {
  protected:
