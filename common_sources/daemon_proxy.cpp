@@ -141,8 +141,8 @@ void DaemonProxy::waitForCatalogue(ProgressWindow& window) {
 }
 
 void DaemonProxy::waitForProgressWindow(const ProgressWindow& window) {
-  // Its loop sees the cleared flag within one pass; a window thread stuck in a failure message
-  // box is not waited for without end, since the host's thread waits behind this one.
+  // Its loop sees the cleared flag within one pass; it must be gone before this module may be
+  // unloaded. The host's thread waits behind this one, so the wait has a bound.
   for (int waited = 0; window.isRunning() && waited < kWindowStopWaitMs;
        waited += kCataloguePollMs) {
     sleepMs(kCataloguePollMs);

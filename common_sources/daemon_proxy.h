@@ -39,7 +39,9 @@ class DaemonProxy {
   static constexpr int kFailedReadPauseMs = 20;
   static constexpr int kCataloguePollMs = 50;
   static constexpr int kStopPollMs = 200;
-  static constexpr int kWindowStopWaitMs = 3000;
+  // Hiding the window can take seconds (a window manager that does not answer); a window thread
+  // held by a failure message box is not waited for longer.
+  static constexpr int kWindowStopWaitMs = 10000;
 
  private:
   static void* readThread(void* proxyP);
