@@ -175,6 +175,45 @@ TEST_F(ProgressWindowTest, RefusesToCloseAndGoesWhenToldSo) {
       << "class left registered";
 }
 
+// The class is taken already (another window of this process registered it): the window thread
+// tells the user in a message box and gives up without a window.
+TEST_F(ProgressWindowTest, ClassTakenShowsTheFailureAndNoWindow) {
+  WNDCLASSEXA taken = {};
+  taken.cbSize = sizeof(taken);
+  taken.lpfnWndProc = DefWindowProcA;
+  taken.lpszClassName = "MNUDlgClass";
+  ASSERT_TRUE(RegisterClassExA(&taken));
+  mBlock.mIsToShow = true;
+  mThread = std::thread([this] { mResult = ProgressWindow::showProgressWindow(&mBlock); });
+  HWND box = nullptr;
+  EXPECT_TRUE(waitFor(
+      [&box] {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", "Error!"); w;
+             w = FindWindowExA(nullptr, w, "#32770", "Error!")) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid == GetCurrentProcessId()) box = w;
+        }
+        return box != nullptr;
+      },
+      10000));
+  if (box) {
+    char text[128] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    EXPECT_STREQ(text, "Window Registration Failed!");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+  mThread.join();
+  EXPECT_EQ(mResult, 0);
+  EXPECT_EQ(mBlock.mWndHandle.load(), nullptr);
+  EXPECT_EQ(ProgressWindow::sProgressBarHandle.load(), nullptr);
+  // The failed registration took nothing away from the one that holds the class.
+  WNDCLASSEXA still = {};
+  still.cbSize = sizeof(still);
+  EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "MNUDlgClass", &still));
+  UnregisterClassA("MNUDlgClass", GetModuleHandleA(nullptr));
+}
+
 // The reading thread during a first start, with the fake client library: the window while the
 // catalogue is built, no event read before the step is over, the window gone afterwards.
 TEST(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
