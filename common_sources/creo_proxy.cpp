@@ -178,6 +178,8 @@ uiCmdAccessState CreoProxy::moveModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_UNAVAILABLE;
   try {
+    // The host may have rebuilt its windows since the last look.
+    proxy->validateWindows();
     return proxy->checkMode(true) == kAssemblyMode ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
   } catch (...) {
     KXLOG(LOG_ERR) << "Error moveModeAccess()" << LOG_END;
@@ -189,6 +191,7 @@ uiCmdAccessState CreoProxy::scrollModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_AVAILABLE;
   try {
+    proxy->validateWindows();
     proxy->checkMode(true);
   } catch (...) {
     KXLOG(LOG_ERR) << "Error scrollModeAccess()" << LOG_END;

@@ -7,6 +7,8 @@
 #include "kx_addin.h"
 #include "kx_library.h"
 #include "logging.h"
+#include "progress_watch.h"
+#include "progress_window.h"
 #include "sleep_ms.h"
 
 DaemonProxy::DaemonProxy(CKxAddin* addinP)
@@ -126,9 +128,24 @@ void* DaemonProxy::readThread(void* proxyP) {
   return nullptr;
 }
 
-void DaemonProxy::waitForCatalogue() {
+void DaemonProxy::waitForCatalogue(ProgressWindow& window) {
   CreoProxy* creoProxy = mAddinP->mCreoProxyP;
-  while (mIsToRead && creoProxy && creoProxy->mMnuProgress < 1.0) sleepMs(kCataloguePollMs);
+  ProgressWatch watch;
+  watch.mReadProgress = [creoProxy] { return creoProxy ? creoProxy->mMnuProgress.load() : 1.0; };
+  watch.mIsToRead = [this] { return mIsToRead.load(); };
+  watch.mStartWindow = [&window] { window.start(); };
+  watch.mUpdateWindow = &ProgressWindow::updateProgressWindow;
+  watch.mSleep = &sleepMs;
+  watch.watch(window.mIsToShow);
+}
+
+void DaemonProxy::waitForProgressWindow(const ProgressWindow& window) {
+  // Its loop sees the cleared flag within one pass; it must be gone before this module may be
+  // unloaded. The host's thread waits behind this one, so the wait has a bound.
+  for (int waited = 0; window.isRunning() && waited < kWindowStopWaitMs;
+       waited += kCataloguePollMs) {
+    sleepMs(kCataloguePollMs);
+  }
 }
 
 void DaemonProxy::announceMode(std::string& lastModeSent) {
@@ -142,7 +159,9 @@ void DaemonProxy::announceMode(std::string& lastModeSent) {
 
 void DaemonProxy::readMouseEvents() {
   mIsReading = true;
-  waitForCatalogue();
+  // Kept for as long as this thread runs: the window thread reads it until its loop ends.
+  ProgressWindow window;
+  waitForCatalogue(window);
   KxLibrary& library = KxLibrary::api();
   std::string lastModeSent;
   while (mIsToRead) {
@@ -165,5 +184,6 @@ void DaemonProxy::readMouseEvents() {
     }
     announceMode(lastModeSent);
   }
+  waitForProgressWindow(window);
   mIsReading = false;
 }

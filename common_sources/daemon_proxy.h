@@ -9,6 +9,7 @@
 #include <string>
 
 class CKxAddin;
+class ProgressWindow;
 
 class DaemonProxy {
  public:
@@ -38,9 +39,13 @@ class DaemonProxy {
   static constexpr int kFailedReadPauseMs = 20;
   static constexpr int kCataloguePollMs = 50;
   static constexpr int kStopPollMs = 200;
+  // Hiding the window can take seconds (a window manager that does not answer); a window thread
+  // held by a failure message box is not waited for longer.
+  static constexpr int kWindowStopWaitMs = 10000;
 
  private:
   static void* readThread(void* proxyP);
-  void waitForCatalogue();
+  void waitForCatalogue(ProgressWindow& window);
+  void waitForProgressWindow(const ProgressWindow& window);
   void announceMode(std::string& lastModeSent);
 };

@@ -1,5 +1,6 @@
 #include "host_app.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,6 +18,10 @@
 
 namespace {
 HostApp* sApp = nullptr;
+// Read by the window watch's thread while the user-interface thread dispatches.
+std::atomic<int> sDispatchDepth{0};
+std::atomic<ULONGLONG> sDispatchStart{0};
+std::atomic<ULONGLONG> sBlockedEnd{0};
 }  // namespace
 
 std::string toUtf8(const std::wstring& w) {
@@ -78,7 +83,30 @@ void HostApp::dispatch(const MSG& msg) {
   // The graphics window reads raw key messages; translating them would type every key twice.
   HostApp* app = sApp;
   if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
+  const bool outermost = sDispatchDepth++ == 0;
+  if (outermost) sDispatchStart = GetTickCount64();
   DispatchMessageW(&msg);
+  if (!outermost) {
+    --sDispatchDepth;
+    return;
+  }
+  const ULONGLONG end = GetTickCount64();
+  const ULONGLONG took = end - sDispatchStart;
+  if (took >= static_cast<ULONGLONG>(kBlockedMs)) {
+    sBlockedEnd = end;
+    if (app) app->mJournal.write(JsonLine("ui_blocked").num("ms", took).num("msg", msg.message));
+  }
+  --sDispatchDepth;
+}
+
+long long HostApp::uiBusyMs() {
+  if (sDispatchDepth == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sDispatchStart);
+}
+
+long long HostApp::sinceBlockedMs() {
+  if (sDispatchDepth != 0 || sBlockedEnd == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sBlockedEnd);
 }
 
 void HostApp::scheduleMacros() {
@@ -183,15 +211,13 @@ int HostApp::run(const HostOptions& options) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
-  std::string watchClass, watchPath;
-  if (!options.captureWindow.empty() &&
-      !WindowWatch::parseOption(options.captureWindow, &watchClass, &watchPath)) {
-    fprintf(stderr, "creo_host: --capture-window takes <class>=<file.png>, not '%s'\n",
-            options.captureWindow.c_str());
-    return 3;
-  }
   mWindows.reset(new HostWindows(this));
   if (!mWindows->create(&error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  mWatch.reset(new WindowWatch(this, options.windowShot));
+  if (!mWatch->start(&error)) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
@@ -203,8 +229,6 @@ int HostApp::run(const HostOptions& options) {
   else
     mJournal.write(JsonLine("nav_listen").num("port", navPort));
 
-  std::unique_ptr<WindowWatch> watch;
-  if (!watchClass.empty()) watch.reset(new WindowWatch(&mJournal, watchClass, watchPath));
   mLoader.reset(new PluginLoader(this));
   mLoader->setEntries(registry.entries());
   int result = 0;
@@ -250,8 +274,8 @@ int HostApp::run(const HostOptions& options) {
     else
       fprintf(stderr, "creo_host: %s\n", error.c_str());
   }
-  watch.reset();
   mLoader->stopAll();
+  mWatch->stop();
   mNav->stop();
   // Macros queued by the plug-in's last callbacks still run, as the host would.
   mMacros.runQueued();

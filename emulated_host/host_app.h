@@ -19,6 +19,7 @@ class HostWindows;
 class PluginLoader;
 class NavListener;
 class DaemonLink;
+class WindowWatch;
 
 // Messages the host posts to its own main frame.
 constexpr UINT WM_KXH_RUN_MACROS = WM_APP + 1;
@@ -34,9 +35,12 @@ struct HostOptions {
   std::string language = "usascii";
   std::string screenshot;
   std::string commands;
-  std::string captureWindow;  // "<class>=<file.png>"
   bool stayOpen = false;
   int maxMs = 600000;
+  // A screenshot of the first window of another thread whose bar is half full.
+  std::string windowShot;
+  // Extra time each resource load of an application takes (a slow installation).
+  int slowResourcesUs = 0;
 };
 
 class HostApp {
@@ -52,6 +56,13 @@ class HostApp {
   int run(const HostOptions& options);
   // One message of the host's message loop.
   static void dispatch(const MSG& msg);
+  // Milliseconds since the message the user-interface thread is handling began, -1 when it is
+  // not handling one; and since the last message that blocked it (ui_blocked) was done, -1
+  // while it handles one or when none blocked it yet.
+  static long long uiBusyMs();
+  static long long sinceBlockedMs();
+  // A single message that keeps the user-interface thread this long is journaled (ui_blocked).
+  static constexpr int kBlockedMs = 500;
 
   HostJournal& journal() { return mJournal; }
   HostSession& session() { return mSession; }
@@ -61,6 +72,7 @@ class HostApp {
   HostWindows& windows() { return *mWindows; }
   DaemonLink& daemon() { return *mDaemon; }
   PluginLoader& loader() { return *mLoader; }
+  WindowWatch* watch() { return mWatch.get(); }
   const HostOptions& options() const { return mOptions; }
 
   // After ProMacroLoad: the queue runs once control is back in the message loop.
@@ -92,6 +104,7 @@ class HostApp {
   std::unique_ptr<PluginLoader> mLoader;
   std::unique_ptr<NavListener> mNav;
   std::unique_ptr<DaemonLink> mDaemon;
+  std::unique_ptr<WindowWatch> mWatch;
   DWORD mUiThread = 0;
   bool mMacrosPosted = false;
   std::string mTextDir;

@@ -29,7 +29,7 @@ const char* typeName(ProMode t) {
     case PRO_MODE_DRAWING:
       return "drawing";
     default:
-      return "unknown";
+      return "mode";
   }
 }
 
@@ -85,8 +85,13 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
                  : type == "assembly" ? PRO_MODE_ASSEMBLY
                  : type == "drawing"  ? PRO_MODE_DRAWING
                                       : PRO_MODE_UNUSED;
+  // Any other mode the host knows, and codes beyond them, by number: such a model is otherwise a
+  // part without components.
+  int code = -1;
+  if (mode == PRO_MODE_UNUSED && modeCode(type, &code)) mode = static_cast<ProMode>(code);
   if (mode == PRO_MODE_UNUSED) {
-    *error = "unknown model type '" + type + "' (part, assembly or drawing)";
+    *error = "unknown model type '" + type + "' (part, assembly, drawing or a mode code 0 to " +
+             std::to_string(kMaxModeCode) + ")";
     return -1;
   }
   if (name.empty()) {
@@ -119,6 +124,7 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
   mJournal->write(JsonLine("model_open")
                       .str("name", name)
                       .str("type", typeName(mode))
+                      .num("mode", static_cast<int>(mode))
                       .num("window", w->id)
                       .flag("created", created));
   return w->id;
@@ -524,4 +530,12 @@ void HostSession::fire(ProNotifyType type, const std::string& reason) {
   mJournal->write(JsonLine("notify").num("type", type).str("reason", reason).flag("handled", true));
   ProError result = fn();
   mJournal->write(JsonLine("notify_done").num("type", type).num("result", result));
+}
+
+bool HostSession::modeCode(const std::string& text, int* code) {
+  if (text.empty() || text.size() > 3) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  *code = std::stoi(text);
+  return *code <= kMaxModeCode;
 }

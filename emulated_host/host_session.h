@@ -50,7 +50,8 @@ class HostSession {
   explicit HostSession(HostJournal* journal);
   ~HostSession();
 
-  // Type is "part", "assembly" or "drawing". Returns the new window's id, or -1 and an error.
+  // Type is "part", "assembly", "drawing" or a mode code (0 sketcher, 7 manufacture, ... and codes
+  // beyond the known modes). Returns the new window's id, or -1 and an error.
   int openModel(const std::string& type, const std::string& name, bool created, std::string* error);
   bool activateWindow(int id, std::string* error);
   bool closeWindow(int id, std::string* error);
@@ -68,6 +69,9 @@ class HostSession {
   int unfreedArrays() const { return static_cast<int>(mArrays.size()); }
 
   ProError modeCurrent(ProMode* mode);
+  // A model type written as a mode code, 0 to kMaxModeCode.
+  static bool modeCode(const std::string& text, int* code);
+  static constexpr int kMaxModeCode = 99;
   ProError sectionActive(ProBoolean* active);
   ProError windowCurrent(int* id);
   ProError modelCurrent(ProMdl* model);

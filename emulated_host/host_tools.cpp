@@ -98,9 +98,18 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.screenshot);
     else if (a == "--commands")
       ok = value(&o.commands);
-    else if (a == "--capture-window")
-      ok = value(&o.captureWindow);
-    else if (a == "--max-ms") {
+    else if (a == "--window-shot")
+      ok = value(&o.windowShot);
+    else if (a == "--slow-resources") {
+      ok = value(&ms);
+      o.slowResourcesUs = ok ? std::atoi(ms.c_str()) : 0;
+      if (ok && o.slowResourcesUs <= 0) {
+        fprintf(stderr,
+                "creo_host: bad value '%s' for --slow-resources (microseconds, more than 0)\n",
+                ms.c_str());
+        return 3;
+      }
+    } else if (a == "--max-ms") {
       ok = value(&ms);
       o.maxMs = ok ? std::atoi(ms.c_str()) : 0;
       if (ok && o.maxMs <= 0) {

@@ -194,6 +194,20 @@ void HostWindows::layout() {
   MoveWindow(mPgl, 0, 0, rc.right - 272, h - 12, TRUE);
 }
 
+void HostWindows::replaceGraphics() {
+  HWND old = mPgl;
+  // The new window exists before the old one goes, so it cannot get the old one's handle back.
+  mPgl = CreateWindowExW(0, kPglClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, mView, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+  DestroyWindow(old);
+  layout();
+  repaint();
+  mApp->journal().write(
+      JsonLine("graphics_replaced")
+          .num("old_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(old)))
+          .num("graphics_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(mPgl))));
+}
+
 void HostWindows::rebuildMenuBar() {
   if (!mFrame) return;
   HMENU bar = CreateMenu();

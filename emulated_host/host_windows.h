@@ -28,6 +28,8 @@ class HostWindows {
                        std::string* error);
   void repaint();
   void updateTitle();
+  // A new graphics window in place of the old one, as the host makes when it rebuilds a view.
+  void replaceGraphics();
 
   HWND frame() const { return mFrame; }
   HWND dialog() const { return mDialog; }

@@ -191,9 +191,13 @@ void MacroEngine::replayTrail(const std::string& file, int depth) {
     mJournal->write(JsonLine("trail_error").str("file", file).str("error", error));
     return;
   }
+  // What the file held, so a test sees a stale file from an earlier run for what it is.
+  std::string content;
+  for (const MacroStep& step : trail.steps()) content += step.text + ";";
   mJournal->write(JsonLine("trail_replay")
                       .str("file", TrailFile::normalizePath(file))
                       .num("version", trail.version())
-                      .num("steps", trail.steps().size()));
+                      .num("steps", trail.steps().size())
+                      .str("content", content));
   runSteps(trail.steps(), "trail", depth + 1);
 }

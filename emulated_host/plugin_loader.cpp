@@ -2,6 +2,8 @@
 
 #include "host_app.h"
 #include "json_line.h"
+#include "slow_resources.h"
+#include "window_watch.h"
 
 namespace {
 
@@ -47,6 +49,12 @@ bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
     return false;
   }
   j.write(JsonLine("plugin_loaded").str("name", entry.name).str("file", entry.execFile));
+  if (mApp->options().slowResourcesUs > 0) {
+    j.write(JsonLine("slow_resources")
+                .str("name", entry.name)
+                .num("us_per_load", mApp->options().slowResourcesUs)
+                .num("patched", SlowResources::patch(module, mApp->options().slowResourcesUs)));
+  }
   mApp->setTextDir(entry.textDir);
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
@@ -140,6 +148,8 @@ void PluginLoader::stopOne(const Loaded& l) {
     mApp->journal().write(
         JsonLine("commands_detached").str("name", l.entry.name).num("count", detached));
   }
+  // A window whose procedure lies in the DLL would call into nothing once it is freed.
+  if (mApp->watch()) mApp->watch()->countWindowsIn(inModule);
   FreeLibrary(l.module);
   std::string apps;
   for (const Loaded& running : mLoaded) apps += (apps.empty() ? "" : ", ") + running.entry.name;

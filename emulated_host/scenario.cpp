@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "host_session.h"
 #include "text_file.h"
 
 namespace {
@@ -15,16 +16,22 @@ struct Arity {
 
 const std::map<std::string, Arity>& verbs() {
   static const std::map<std::string, Arity> kVerbs = {
-      {"open", {2, 2}},          {"new", {2, 2}},          {"window", {1, 1}},
-      {"close-window", {1, 1}},  {"sketch", {1, 1}},       {"select", {1, 1}},
-      {"select-item", {1, 1}},   {"select-clear", {0, 0}}, {"pointer", {1, 1}},
-      {"foreground", {1, 1}},    {"menu", {2, 2}},         {"menu-open", {1, 1}},
-      {"keys", {1, 1}},          {"popup", {1, 1}},        {"command", {1, 2}},
-      {"edit", {1, 1}},          {"nav", {6, 6}},          {"wait", {1, 1}},
-      {"wait-until", {1, -1}},   {"expect", {1, -1}},      {"expect-none", {1, -1}},
-      {"expect-count", {2, -1}}, {"screenshot", {1, 2}},   {"daemon-start", {0, -1}},
-      {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},      {"plugin-stop", {1, 1}},
-      {"plugin-start", {1, 1}},  {"scroll-state", {0, 0}}, {"process-counts", {0, 0}},
+      {"open", {2, 2}},          {"new", {2, 2}},
+      {"window", {1, 1}},        {"close-window", {1, 1}},
+      {"sketch", {1, 1}},        {"select", {1, 1}},
+      {"select-item", {1, 1}},   {"select-clear", {0, 0}},
+      {"pointer", {1, 1}},       {"foreground", {1, 1}},
+      {"menu", {2, 2}},          {"menu-open", {1, 1}},
+      {"keys", {1, 1}},          {"popup", {1, 1}},
+      {"command", {1, 2}},       {"edit", {1, 1}},
+      {"nav", {6, 6}},           {"wait", {1, 1}},
+      {"wait-until", {1, -1}},   {"expect", {1, -1}},
+      {"expect-none", {1, -1}},  {"expect-count", {2, -1}},
+      {"screenshot", {1, 2}},    {"daemon-start", {0, -1}},
+      {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},
+      {"plugin-stop", {1, 1}},   {"plugin-start", {1, 1}},
+      {"scroll-state", {0, 0}},  {"process-counts", {0, 0}},
+      {"window-silent", {1, 1}}, {"replace-graphics", {0, 0}},
   };
   return kVerbs;
 }
@@ -140,11 +147,14 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
   }
   const std::vector<std::string>& a = s->args;
   int v = 0;
-  if ((s->verb == "open" || s->verb == "new") && !oneOf(a[0], {"part", "assembly", "drawing"})) {
-    *error = "model type must be part, assembly or drawing, got \"" + a[0] + "\"";
+  if ((s->verb == "open" || s->verb == "new") && !oneOf(a[0], {"part", "assembly", "drawing"}) &&
+      !HostSession::modeCode(a[0], &v)) {
+    *error = "model type must be part, assembly, drawing or a mode code 0 to " +
+             std::to_string(HostSession::kMaxModeCode) + ", got \"" + a[0] + "\"";
     return false;
   }
-  if ((s->verb == "window" || s->verb == "close-window") && !toInt(a[0], &v)) {
+  if ((s->verb == "window" || s->verb == "close-window" || s->verb == "window-silent") &&
+      !toInt(a[0], &v)) {
     *error = "window id must be a number, got \"" + a[0] + "\"";
     return false;
   }

@@ -161,6 +161,18 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   }
   if (v == "open" || v == "new") return mApp->openModel(a[0], a[1], v == "new", error);
   if (v == "window") return mApp->activateWindow(std::stoi(a[0]), error);
+  if (v == "window-silent") {
+    // Some host dialogs make another window current without the window-change notification; the
+    // user interface is brought up to date all the same.
+    if (!mApp->session().activateWindow(std::stoi(a[0]), error)) return false;
+    w.repaint();
+    mApp->commands().updateAll("window_silent");
+    return true;
+  }
+  if (v == "replace-graphics") {
+    w.replaceGraphics();
+    return true;
+  }
   if (v == "close-window") {
     if (!mApp->session().closeWindow(std::stoi(a[0]), error)) return false;
     mApp->session().fire(PRO_WINDOW_CHANGE_POST, "window closed");

@@ -20,9 +20,12 @@
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
 #   #set-ini: <key> = <value>  the profile's settings file gives the key this value
+#   #host-option: <option> [<value>]  one more option on the host's command line
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
+# Before the host starts, the runner leaves a stale "korvex-trail.txt" in the temporary folder, with
+# a command the host does not know, so a replay of a trail file the run did not write shows.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
 # files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
 # build folder (a Unix path).
@@ -62,6 +65,13 @@ if ! grep -q -x -F '#menu-file: none' "$scenario"; then
   sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
 fi
 log="$product/Creo_plugin_log.txt"
+# A trail file left by an earlier run, with a command the host does not know: a plug-in that
+# replayed the file without writing it first would run that and fail the scenario.
+temp_unix="$profile_unix/Temp"
+if [ -d "$temp_unix" ]; then
+  printf '!trail file version No. 1500\r\n~ Command `ProCmdStaleTrailOfAnEarlierRun`;\r\n' \
+    >"$temp_unix/korvex-trail.txt"
+fi
 
 host_bin="$build_dir/bin"
 copy_dir=""
@@ -96,6 +106,12 @@ export KX_HOST_NAV_PORT=$base KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$
 commands=()
 [ -f "$build_dir/text/host_commands.txt" ] &&
   commands=(--commands "$(windows_path "$build_dir/text/host_commands.txt")")
+# A window of another thread the plug-in shows is photographed into the run's folder.
+host_options=(--window-shot "$(windows_path "$work/thread_window.png")")
+while IFS= read -r line; do
+  read -r -a words <<<"${line#"#host-option: "}"
+  host_options+=("${words[@]}")
+done < <(grep '^#host-option: ' "$scenario" || true)
 environment=()
 while IFS= read -r line; do
   setting=${line#"#env: "}
@@ -110,7 +126,7 @@ limit=${KX_SCENARIO_LIMIT_S:-300}
 set +e
 (cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
   --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}")
+  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}")
 status=$?
 set -e
 

@@ -418,38 +418,6 @@ TEST(HostProcessTest, ScreenshotWithAMenuShowsItOpenAndLeavesItClosed) {
   EXPECT_NE(unknown.errors.find("no menu \"Nowhere\""), std::string::npos) << unknown.errors;
 }
 
-TEST(HostProcessTest, CaptureWindowTakesAWindowOfTheHostProcessOnlyOnce) {
-  HostProcess h("watch");
-  // The floating dialog is a window of the host's own; the other application's window lies in
-  // another process and is never taken.
-  std::string scenario =
-      h.write("s.scn", "open part p1\nforeground other\nforeground main\nwait 300\n");
-  struct Row {
-    const char* className;
-    bool taken;
-  };
-  const Row rows[] = {{"KxFloatingDialog", true}, {"KxOtherApp", false}, {"NoSuchClass", false}};
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    std::string shot = h.folder() + "\\watch" + std::to_string(i) + ".png";
-    DeleteFileA(shot.c_str());
-    HostRun r = h.run({"--registry", h.registryForTestPlugin(), "--scenario", scenario,
-                       "--capture-window", std::string(rows[i].className) + "=" + shot});
-    EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
-    std::string cls = std::string("class=") + rows[i].className;
-    EXPECT_EQ(r.count("ev=window_seen " + cls), rows[i].taken ? 1 : 0) << "row " << i;
-    EXPECT_EQ(r.count("ev=screenshot window=" + std::string(rows[i].className)),
-              rows[i].taken ? 1 : 0)
-        << "row " << i;
-    EXPECT_EQ(GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES, rows[i].taken)
-        << "row " << i;
-  }
-  HostRun bad = h.run({"--capture-window", "KxFloatingDialog"});
-  EXPECT_EQ(bad.exitCode, 3) << bad.errors;
-  EXPECT_NE(bad.errors.find("--capture-window takes <class>=<file.png>"), std::string::npos)
-      << bad.errors;
-  EXPECT_EQ(bad.find("ev=windows"), -1) << "windows were made before the option was checked";
-}
-
 TEST(HostProcessTest, WindowTreePointerAndSummary) {
   HostProcess h("tree");
   std::string shot = h.folder() + "\\shot.png";
@@ -688,6 +656,35 @@ TEST(HostProcessTest, ProcessCountsFollowAnApplicationsThreadsAndHandles) {
     EXPECT_EQ(at(2, "handles") - at(0, "handles"), rows[i].handlesGained) << "row " << i;
     EXPECT_EQ(typesGained(types(0), types(2)), rows[i].typesGained) << "row " << i;
   }
+}
+
+// The window watch sees windows of other threads and of the host's thread; it asks those of other
+// threads to close and tells whether they stayed.
+TEST(HostProcessTest, WindowWatchSeesWindowsAndAsksThemToClose) {
+  HostProcess h("window_watch");
+  HostRun r = h.runScenario(
+      "wait-until ev=window_gone class=KxtThreadWindow\n"
+      "wait 400\n",
+      "window_thread window_ui");
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  const struct {
+    const char* condition;
+    int count;
+  } rows[] = {
+      {"ev=window_shown class=KxtThreadWindow ui_thread=false title=Kxt width=120 height=60 "
+       "style=0x14CF0000",
+       1},
+      {"ev=window_shown class=KxtUiWindow ui_thread=true", 1},
+      {"ev=window_close_request class=KxtThreadWindow survived=false", 1},
+      {"ev=window_close_request class=KxtUiWindow", 0},
+      {"ev=window_gone class=KxtThreadWindow", 1},
+      // Destroyed by the application's stop, after the scenario.
+      {"ev=window_gone class=KxtUiWindow", 1},
+      {"ev=fault", 0},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(r.count(rows[i].condition), rows[i].count)
+        << "row " << i << ": " << rows[i].condition;
 }
 
 TEST(HostProcessTest, DaemonJournalNamedByTheScenario) {

@@ -94,6 +94,36 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
   EXPECT_EQ(none, nullptr);
 }
 
+TEST(HostSessionTest, ModesByTypeOrCode) {
+  const struct {
+    const char* type;
+    int window;  // -1: refused
+    int mode;
+  } rows[] = {
+      {"part", 1, 1},    {"assembly", 2, 5}, {"drawing", 3, 6}, {"0", 4, 0},    {"7", 5, 7},
+      {"22", 6, 22},     {"23", 7, 23},      {"99", 8, 99},     {"100", -1, 0}, {"-1", -1, 0},
+      {"sketch", -1, 0}, {"", -1, 0},        {"07", 9, 7},
+  };
+  HostJournal j;
+  HostSession s(&j);
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::string error;
+    int window = s.openModel(rows[i].type, "m" + std::to_string(i), false, &error);
+    EXPECT_EQ(window, rows[i].window) << "row " << i << ": " << error;
+    if (window < 0) {
+      EXPECT_NE(error.find("mode code 0 to 99"), std::string::npos) << "row " << i << ": " << error;
+      continue;
+    }
+    ProMode mode = PRO_MODE_UNUSED;
+    EXPECT_EQ(s.modeCurrent(&mode), PRO_TK_NO_ERROR) << "row " << i;
+    EXPECT_EQ(mode, rows[i].mode) << "row " << i;
+    ProBoolean section = PRO_B_TRUE;
+    EXPECT_EQ(s.sectionActive(&section), PRO_TK_NO_ERROR) << "row " << i;
+    EXPECT_EQ(section, PRO_B_FALSE) << "row " << i << ": a sketcher model is not an open sketch";
+  }
+  EXPECT_EQ(countEvents(j, "model_open", "mode", "99"), 1);
+}
+
 TEST(HostSessionTest, ViewsPerWindow) {
   HostJournal j;
   HostSession s(&j);

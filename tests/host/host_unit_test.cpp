@@ -260,7 +260,12 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
   };
   const Row rows[] = {
       {"\xEF\xBB\xBF# c\nopen part p\nfly away\n", "s.scn:3: unknown step \"fly\""},
-      {"# c\n\nopen cube p\n", "s.scn:3: model type must be part, assembly or drawing"},
+      {"# c\n\nopen cube p\n", "s.scn:3: model type must be part, assembly, drawing or a mode"},
+      {"open 100 p\n",
+       "s.scn:1: model type must be part, assembly, drawing or a mode code 0 to 99"},
+      {"new -1 p\n", "s.scn:1: model type must be part, assembly, drawing or a mode code"},
+      {"window-silent one\n", "s.scn:1: window id must be a number"},
+      {"replace-graphics now\n", "s.scn:1: \"replace-graphics\" takes 0 argument(s), got 1"},
       {"open part\n", "s.scn:1: \"open\" takes 2 argument(s), got 1"},
       {"window one\n", "s.scn:1: window id must be a number"},
       {"sketch maybe\n", "s.scn:1: sketch takes on or off"},

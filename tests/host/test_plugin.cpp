@@ -288,7 +288,40 @@ DWORD WINAPI workerMain(LPVOID) {
   return 0;
 }
 
+// Case "window_thread": a visible window of a thread of its own that closes when asked, as a
+// careless application's would. Case "window_ui": a visible window of the host's thread.
+HANDLE gWindowThread = nullptr;
+HWND gUiWindow = nullptr;
+
+LRESULT CALLBACK plainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+HWND createTestWindow(const char* cls) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = plainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, cls, "Kxt", WS_OVERLAPPEDWINDOW, 10, 10, 120, 60, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(w, SW_SHOWNOACTIVATE);
+  return w;
+}
+
+DWORD WINAPI windowThreadMain(LPVOID) {
+  createTestWindow("KxtThreadWindow");
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+  UnregisterClassA("KxtThreadWindow", GetModuleHandleA(nullptr));
+  return 0;
+}
+
 void startResources() {
+  if (isCase("window_thread"))
+    gWindowThread = CreateThread(nullptr, 0, windowThreadMain, nullptr, 0, nullptr);
+  if (isCase("window_ui")) gUiWindow = createTestWindow("KxtUiWindow");
   if (isCase("worker")) {
     gWorkerStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     gWorker = CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
@@ -297,6 +330,17 @@ void startResources() {
 }
 
 void stopResources() {
+  if (gUiWindow) {
+    DestroyWindow(gUiWindow);
+    UnregisterClassA("KxtUiWindow", GetModuleHandleA(nullptr));
+    gUiWindow = nullptr;
+  }
+  if (gWindowThread) {
+    // Closed by the host's request long before; the thread has ended with its window.
+    WaitForSingleObject(gWindowThread, 5000);
+    CloseHandle(gWindowThread);
+    gWindowThread = nullptr;
+  }
   if (!gWorker) return;
   SetEvent(gWorkerStop);
   WaitForSingleObject(gWorker, INFINITE);
