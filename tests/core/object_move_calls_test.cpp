@@ -143,9 +143,10 @@ std::vector<double> placementAt(double x, double y, double z) {
 }
 
 // Leaves not-a-number behind on the stack, where the next call's locals will lie.
-__attribute__((noinline)) void poisonStack() {
+__attribute__((noinline)) double poisonStack() {
   volatile double junk[2048];
   for (int i = 0; i < 2048; ++i) junk[i] = std::nan("");
+  return junk[0];
 }
 
 class ObjectMoveCallsTest : public ::testing::Test {
@@ -207,7 +208,7 @@ TEST_F(ObjectMoveCallsTest, ViewAxes) {
       for (int i = 0; i < 16; ++i) mHost.mView[i / 4][i % 4] = turned[i / 4][i % 4];
     }
     double axes[3][3];
-    poisonStack();
+    (void)poisonStack();
     sAddin->mCreoProxyP->getViewAxes(axes[0], axes[1], axes[2]);
     for (int a = 0; a < 3; ++a)
       for (int c = 0; c < 3; ++c)
