@@ -310,7 +310,10 @@ LRESULT CALLBACK CreoProxy::wakeWndProc(HWND window, UINT message, WPARAM wParam
     return 0;
   }
   if (!proxy->mIsPumpArmed || !proxy->mIsTimerOn) return 0;
-  KXLOG(LOG_INF) << "Timer woken" << LOG_END;
+  try {
+    KXLOG(LOG_INF) << "Timer woken" << LOG_END;
+  } catch (...) {
+  }
   TimerProc(toWindow(proxy->mTimerWndHandle), WM_TIMER, kTimerId, GetTickCount());
   return 0;
 }
