@@ -25,6 +25,14 @@
 CreoProxy* CreoProxy::sInstanceP = nullptr;
 bool CreoProxy::sIsCapMoving = false;
 
+const ObjectMoveCalls CreoProxy::kHostMoveCalls = {
+    ProWindowCurrentGet,   ProMdlCurrentGet,      ProSelbufferSelectionsGet,  ProAssemblyDynPosSet,
+    ProArraySizeGet,       ProArrayFree,          ProSelectionAsmcomppathGet, ProFeatureInit,
+    ProAsmcompPositionGet, ProAsmcompPositionSet, ProAsmcompRegenerate,       ProWindowRefresh,
+    ProViewMatrixGet,      ProVectorTrfEval,
+};
+ObjectMoveCalls CreoProxy::sMoveCalls = CreoProxy::kHostMoveCalls;
+
 namespace {
 
 // Handles are kept as 32-bit values, as the host hands them around; widen with the sign.
@@ -56,10 +64,16 @@ CreoProxy::CreoProxy(CKxAddin* addinP)
       mObjectMoveMode(false),
       mModeNames(std::make_shared<const std::vector<std::string>>()),
       mLastWindowId(PRO_VALUE_UNUSED),
-      mUseMapkey(false) {
+      mUseMapkey(false),
+      mWakeWndHandle(nullptr),
+      mIsWakePosted(false),
+      mIsInTick(false),
+      mIsWakeDeferred(false),
+      mIsPumpArmed(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   sInstanceP = this;
   discoverWindows();
+  createWakeWindow();
   registerMenu();
   if (mAddinP->mSettings.mUseMapkeyForCommands) defineMapkey();
   KXLOG(LOG_CRT) << "CreoProxy constructed." << LOG_END;
@@ -69,6 +83,8 @@ CreoProxy::~CreoProxy() {
   KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
   mIsTimerOn = false;
   if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
+  mIsPumpArmed = false;
+  destroyWakeWindow();
   // The host would call into a freed module the next time one of them fires.
   for (ProNotifyType type : kWindowNotifications) ProNotificationUnset(type);
   for (ProNotifyType type : kModeNotifications) ProNotificationUnset(type);
@@ -227,7 +243,82 @@ void CreoProxy::discoverWindows() {
 }
 
 void CreoProxy::armTimer(UINT intervalMs) {
-  SetTimer(toWindow(mTimerWndHandle), kTimerId, intervalMs, &CreoProxy::TimerProc);
+  mIsPumpArmed =
+      SetTimer(toWindow(mTimerWndHandle), kTimerId, intervalMs, &CreoProxy::TimerProc) != 0;
+}
+
+namespace {
+
+HINSTANCE ownModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&CreoProxy::wakeWndProc), &module);
+  return module;
+}
+
+}  // namespace
+
+void CreoProxy::createWakeWindow() {
+  // Off only to measure the timer's own pace beside it.
+  const char* setting = std::getenv("KX_PUMP_WAKE");
+  if (setting && std::strcmp(setting, "off") == 0) return;
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = &CreoProxy::wakeWndProc;
+  windowClass.hInstance = ownModule();
+  windowClass.lpszClassName = kWakeClassName;
+  // A class left behind by an earlier copy of the module would call into wherever that copy was.
+  if (!RegisterClassExW(&windowClass)) {
+    UnregisterClassW(kWakeClassName, windowClass.hInstance);
+    if (!RegisterClassExW(&windowClass)) {
+      KXLOG(LOG_ERR) << "Cannot register the timer's wake-up window class, error "
+                     << static_cast<int64_t>(GetLastError()) << LOG_END;
+      return;
+    }
+  }
+  const HWND window = CreateWindowExW(0, kWakeClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      windowClass.hInstance, nullptr);
+  if (!window) {
+    KXLOG(LOG_ERR) << "Cannot create the timer's wake-up window, error "
+                   << static_cast<int64_t>(GetLastError()) << LOG_END;
+    UnregisterClassW(kWakeClassName, windowClass.hInstance);
+    return;
+  }
+  mWakeWndHandle = window;
+}
+
+void CreoProxy::destroyWakeWindow() {
+  const HWND window = mWakeWndHandle.exchange(nullptr);
+  if (!window) return;
+  DestroyWindow(window);
+  // The class points into this module, which the host may unload next.
+  UnregisterClassW(kWakeClassName, ownModule());
+}
+
+void CreoProxy::wakePump() {
+  const HWND window = mWakeWndHandle;
+  if (!window || mIsWakePosted.exchange(true)) return;
+  if (!PostMessageW(window, kWakeMessage, 0, 0)) mIsWakePosted = false;
+}
+
+LRESULT CALLBACK CreoProxy::wakeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kWakeMessage) return DefWindowProcW(window, message, wParam, lParam);
+  CreoProxy* proxy = sInstanceP;
+  if (!proxy) return 0;
+  // Cleared first: what the reading thread stores from now on wakes the pump again.
+  proxy->mIsWakePosted = false;
+  if (proxy->mIsInTick) {
+    proxy->mIsWakeDeferred = true;
+    return 0;
+  }
+  if (!proxy->mIsPumpArmed || !proxy->mIsTimerOn) return 0;
+  try {
+    KXLOG(LOG_INF) << "Timer woken" << LOG_END;
+  } catch (...) {
+  }
+  TimerProc(toWindow(proxy->mTimerWndHandle), WM_TIMER, kTimerId, GetTickCount());
+  return 0;
 }
 
 BOOL CALLBACK CreoProxy::MyEnumThreadWndProc(HWND window, LPARAM) {
@@ -272,9 +363,11 @@ void CreoProxy::validateWindows() {
 VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return;
+  proxy->mIsInTick = true;
   try {
     KXLOG(LOG_INF) << "Timer Callback start" << LOG_END;
     KillTimer(toWindow(proxy->mTimerWndHandle), kTimerId);
+    proxy->mIsPumpArmed = false;
     if (proxy->mAddinP->mSettings.mIsModeToRead) proxy->checkMode(false);
     if (proxy->mMnuProgress != 1.0) proxy->loadMenufile();
     proxy->doTransform();
@@ -286,6 +379,11 @@ VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
     KXLOG(LOG_INF) << "Timer Callback end" << LOG_END;
   } catch (...) {
     KXLOG(LOG_ERR) << "Error TimerProc()" << LOG_END;
+  }
+  proxy->mIsInTick = false;
+  if (proxy->mIsWakeDeferred) {
+    proxy->mIsWakeDeferred = false;
+    proxy->wakePump();
   }
 }
 
@@ -371,14 +469,20 @@ bool CreoProxy::doTransform() {
 }
 
 void CreoProxy::getViewAxes(double x[3], double y[3], double z[3]) {
-  ProMatrix view;
-  ProViewMatrixGet(nullptr, nullptr, view);
+  // Without a view the host leaves the matrix as it was: the screen's axes are then the model's.
+  ProMatrix view = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  sMoveCalls.viewMatrixGet(nullptr, nullptr, view);
   ProMatrix axes;
   viewAxesMatrix(view, axes);
   ProVector unit[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  ProVectorTrfEval(unit[0], axes, x);
-  ProVectorTrfEval(unit[1], axes, y);
-  ProVectorTrfEval(unit[2], axes, z);
+  for (int i = 0; i < 3; ++i) {
+    x[i] = unit[0][i];
+    y[i] = unit[1][i];
+    z[i] = unit[2][i];
+  }
+  sMoveCalls.vectorTrfEval(unit[0], axes, x);
+  sMoveCalls.vectorTrfEval(unit[1], axes, y);
+  sMoveCalls.vectorTrfEval(unit[2], axes, z);
   normalize(x);
   normalize(y);
   normalize(z);
@@ -484,24 +588,27 @@ void CreoProxy::execSpecialApplFunction(int32_t code) {
 
 bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, double ry, double rz,
                                    const double x[3], const double y[3], const double z[3]) {
+  const ObjectMoveCalls& host = sMoveCalls;
+  ProMdl model = nullptr;
+  ProSelection* selections = nullptr;
+  bool isDynPosOn = false;
   try {
     int windowId = 0;
-    ProMdl model = nullptr;
-    ProSelection* selections = nullptr;
-    ProWindowCurrentGet(&windowId);
-    ProMdlCurrentGet(&model);
-    ProSelbufferSelectionsGet(&selections);
+    host.windowCurrentGet(&windowId);
+    host.mdlCurrentGet(&model);
+    host.selbufferSelectionsGet(&selections);
     if (!selections) return false;
-    ProAssemblyDynPosSet(model, PRO_B_TRUE);
+    isDynPosOn = true;
+    host.assemblyDynPosSet(model, PRO_B_TRUE);
     int count = 0;
-    ProArraySizeGet(selections, &count);
+    host.arraySizeGet(selections, &count);
     // The component at the top level of the assembly holding each selected item.
     auto component = [&](int index, ProAsmcomppath* path, ProAsmcomp* handle) {
       *path = ProAsmcomppath();
-      ProSelectionAsmcomppathGet(selections[index], path);
+      host.selectionAsmcomppathGet(selections[index], path);
       if (path->table_num < 1) return false;
       *handle = ProAsmcomp();
-      ProFeatureInit(path->owner, path->comp_id_table[0], handle);
+      host.featureInit(path->owner, path->comp_id_table[0], handle);
       return true;
     };
     OriginBox box;
@@ -510,7 +617,7 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProAsmcomp handle;
       if (!component(i, &path, &handle)) continue;
       ProMatrix placement = {};
-      ProAsmcompPositionGet(&handle, placement);
+      host.asmcompPositionGet(&handle, placement);
       box.add(placement[3]);
     }
     double g[3];
@@ -522,19 +629,30 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProAsmcomp handle;
       if (!component(i, &path, &handle)) continue;
       ProMatrix placement = {};
-      ProAsmcompPositionGet(&handle, placement);
+      host.asmcompPositionGet(&handle, placement);
       ProMatrix moved;
       movedPlacement(placement, g, shift, angles, x, y, z, moved);
-      ProAsmcompPositionSet(&path, &handle, moved);
-      ProAsmcompRegenerate(&handle, PRO_B_TRUE);
+      host.asmcompPositionSet(&path, &handle, moved);
+      host.asmcompRegenerate(&handle, PRO_B_TRUE);
     }
-    ProAssemblyDynPosSet(model, PRO_B_FALSE);
-    ProWindowRefresh(windowId);
+    isDynPosOn = false;
+    host.assemblyDynPosSet(model, PRO_B_FALSE);
+    host.windowRefresh(windowId);
     // The buffer hands out a fresh array every time; give it back.
-    ProArrayFree(reinterpret_cast<ProArray*>(&selections));
+    host.arrayFree(reinterpret_cast<ProArray*>(&selections));
     return true;
   } catch (...) {
     KXLOG(LOG_ERR) << "Error transformSelection()" << LOG_END;
+  }
+  // What was moved stays moved, but the host is not left dragging: dynamic positioning goes off
+  // again and the array goes back. Each is tried once more at most.
+  try {
+    if (isDynPosOn) host.assemblyDynPosSet(model, PRO_B_FALSE);
+  } catch (...) {
+  }
+  try {
+    if (selections) host.arrayFree(reinterpret_cast<ProArray*>(&selections));
+  } catch (...) {
   }
   return false;
 }

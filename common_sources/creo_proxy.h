@@ -14,6 +14,25 @@
 
 class CKxAddin;
 
+// The host calls of an object move and of reading the view's axes. They default to the host's own;
+// tests swap in recording ones.
+struct ObjectMoveCalls {
+  ProError (*windowCurrentGet)(int* windowId);
+  ProError (*mdlCurrentGet)(ProMdl* model);
+  ProError (*selbufferSelectionsGet)(ProSelection** selections);
+  ProError (*assemblyDynPosSet)(ProAssembly assembly, ProBoolean on);
+  ProError (*arraySizeGet)(ProArray array, int* size);
+  ProError (*arrayFree)(ProArray* array);
+  ProError (*selectionAsmcomppathGet)(ProSelection selection, ProAsmcomppath* path);
+  ProError (*featureInit)(ProSolid owner, int id, ProFeature* feature);
+  ProError (*asmcompPositionGet)(ProAsmcomp* component, ProMatrix position);
+  ProError (*asmcompPositionSet)(ProAsmcomppath* path, ProAsmcomp* component, ProMatrix position);
+  ProError (*asmcompRegenerate)(ProAsmcomp* component, ProBoolean updateSoft);
+  ProError (*windowRefresh)(int windowId);
+  ProError (*viewMatrixGet)(ProMdl model, ProView view, ProMatrix matrix);
+  ProError (*vectorTrfEval)(ProVector in, ProMatrix matrix, ProVector out);
+};
+
 class CreoProxy {
  public:
   explicit CreoProxy(CKxAddin* addinP);
@@ -80,9 +99,29 @@ class CreoProxy {
   static constexpr UINT kIntervalMovingMs = 10;
   static constexpr int kAssemblyMode = 5;
 
+  // The reading thread's wake-up of the pump: a button or the cap leaving rest runs the tick now
+  // rather than at the timer's next expiry. Callable from any thread; at most one wake-up waits.
+  void wakePump();
+  static LRESULT CALLBACK wakeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static constexpr UINT kWakeMessage = WM_APP + 99;
+  static constexpr const wchar_t* kWakeClassName = L"KorvexPumpWake";
+  // A message-only window of the user-interface thread; none while the wake-up is off.
+  std::atomic<HWND> mWakeWndHandle;
+  std::atomic<bool> mIsWakePosted;
+  // Set while a tick runs, so a wake-up dispatched inside one waits for its end.
+  bool mIsInTick;
+  bool mIsWakeDeferred;
+  // Set while the timer is set; a stopped or unarmed pump is not started by a wake-up.
+  bool mIsPumpArmed;
+
+  static ObjectMoveCalls sMoveCalls;
+  static const ObjectMoveCalls kHostMoveCalls;
+
  private:
   void registerMenu();
   void defineMapkey();
   void discoverWindows();
   void armTimer(UINT intervalMs);
+  void createWakeWindow();
+  void destroyWakeWindow();
 };

@@ -164,6 +164,8 @@ void DaemonProxy::readMouseEvents() {
   waitForCatalogue(window);
   KxLibrary& library = KxLibrary::api();
   std::string lastModeSent;
+  const int16_t threshold = static_cast<int16_t>(mAddinP->mSettings.mMinThreshold & 0xFFFF);
+  bool wasAtRest = true;
   while (mIsToRead) {
     int16_t motion[6] = {0, 0, 0, 0, 0, 0};
     int32_t eventCode = 0;
@@ -179,6 +181,10 @@ void DaemonProxy::readMouseEvents() {
         lastModeSent.clear();
       }
       mAddinP->storeMotion(motion);
+      const bool isAtRest = isCapAtRest(motion, threshold);
+      CreoProxy* creoProxy = mAddinP->mCreoProxyP;
+      if (creoProxy && isPumpToWake(action, wasAtRest, isAtRest)) creoProxy->wakePump();
+      wasAtRest = isAtRest;
     } else {
       sleepMs(kFailedReadPauseMs);
     }

@@ -26,3 +26,19 @@ constexpr EventAction classifyEventCode(int32_t code) {
   if (code == KX_EV_RESEND_MODE) return EventAction::kResendMode;
   return EventAction::kNone;
 }
+
+// The cap counts as at rest while no axis is beyond the threshold.
+constexpr bool isCapAtRest(const int16_t motion[6], int16_t threshold) {
+  for (int axis = 0; axis < 6; ++axis) {
+    const int value = motion[axis] < 0 ? -motion[axis] : motion[axis];
+    if (value > threshold) return false;
+  }
+  return true;
+}
+
+// A read after which the user-interface thread has something to start at once: a button's function
+// or command, or the cap leaving rest. Motion that goes on is left to the timer's own pace.
+constexpr bool isPumpToWake(EventAction action, bool wasAtRest, bool isAtRest) {
+  return action == EventAction::kSpecialCommand || action == EventAction::kApplFunction ||
+         (wasAtRest && !isAtRest);
+}

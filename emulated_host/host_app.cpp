@@ -287,6 +287,7 @@ int HostApp::run(const HostOptions& options) {
   mJournal.write(JsonLine("host_exit")
                      .num("exit_code", result)
                      .num("faults", faults)
-                     .num("unfreed_arrays", mSession.unfreedArrays()));
+                     .num("unfreed_arrays", mSession.unfreedArrays())
+                     .num("folded_selection_gets", mSession.foldedSelectionGets()));
   return result;
 }

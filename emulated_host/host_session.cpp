@@ -33,13 +33,15 @@ const char* typeName(ProMode t) {
   }
 }
 
+// A component turned by the angle (degrees) about the axis, its origin at (x, y, z).
 void addComponent(pro_model_handle* owner, int id, pro_model_handle* model, double x, double y,
-                  double z) {
+                  double z, const double axis[3] = nullptr, double degrees = 0) {
   HostComponent c;
   c.id = id;
   c.name = model->name;
   c.model = model;
   view_math::identity(c.placement);
+  if (axis) view_math::rotation(axis, degrees * std::acos(-1.0) / 180, c.placement);
   c.placement[3][0] = x;
   c.placement[3][1] = y;
   c.placement[3][2] = z;
@@ -55,6 +57,10 @@ bool finite(const double m[4][4]) {
       if (!std::isfinite(m[r][k])) return false;
   return true;
 }
+
+// A placement counts as a rigid transform within this; a move of thousands of steps stays far
+// below.
+constexpr double kRigidTolerance = 1e-9;
 
 std::string pathText(const std::vector<int>& path) {
   std::string s;
@@ -107,12 +113,17 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
     pro_model_handle* sub = newModel("sub.asm", PRO_MODE_ASSEMBLY);
     pro_model_handle* pin = newModel("pin.prt", PRO_MODE_PART);
     pro_model_handle* washer = newModel("washer.prt", PRO_MODE_PART);
-    addComponent(sub, 11, pin, 5, 0, 0);
+    // Placed as a designer leaves them: most turned, so a move that treats a placement as a bare
+    // translation shows.
+    const double kX[3] = {1, 0, 0};
+    const double kZ[3] = {0, 0, 1};
+    const double kDiagonal[3] = {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), 1 / std::sqrt(3.0)};
+    addComponent(sub, 11, pin, 5, 0, 0, kX, 30);
     addComponent(sub, 12, washer, 0, 0, 5);
     sub->features = {{1, "ASM_RIGHT"}};
     addComponent(m, 5, bracket, 0, 0, 0);
-    addComponent(m, 6, bolt, 50, 0, 0);
-    addComponent(m, 7, sub, 0, 40, 0);
+    addComponent(m, 6, bolt, 50, 0, 0, kZ, 90);
+    addComponent(m, 7, sub, 0, 40, 0, kDiagonal, 120);
   }
   mWindows.push_back(std::make_unique<HostWindow>());
   HostWindow* w = mWindows.back().get();
@@ -121,6 +132,7 @@ int HostSession::openModel(const std::string& type, const std::string& name, boo
   view_math::identity(w->view);
   mCurrent = w;
   mSelected.clear();
+  selectionChanged();
   mJournal->write(JsonLine("model_open")
                       .str("name", name)
                       .str("type", typeName(mode))
@@ -135,6 +147,7 @@ bool HostSession::activateWindow(int id, std::string* error) {
     if (w->id == id) {
       if (mCurrent != w.get()) mSelected.clear();
       mCurrent = w.get();
+      selectionChanged();
       mJournal->write(JsonLine("window_activate").num("window", id).str("model", w->model->name));
       return true;
     }
@@ -152,6 +165,7 @@ bool HostSession::closeWindow(int id, std::string* error) {
     }
     mWindows.erase(it);
     if (!mCurrent && !mWindows.empty()) mCurrent = mWindows.back().get();
+    selectionChanged();
     mJournal->write(JsonLine("window_close").num("window", id).num("current", currentWindowId()));
     return true;
   }
@@ -223,6 +237,7 @@ bool HostSession::select(const std::string& path, std::string* error) {
   s->owner = mCurrent->model;
   s->path = ids;
   mSelected.push_back(s);
+  selectionChanged();
   mJournal->write(JsonLine("select").str("path", pathText(ids)).num("count", mSelected.size()));
   return true;
 }
@@ -238,12 +253,14 @@ bool HostSession::selectItem(const std::string& item, std::string* error) {
   s->owner = mCurrent->model;
   s->item = item;
   mSelected.push_back(s);
+  selectionChanged();
   mJournal->write(JsonLine("select").str("item", item).num("count", mSelected.size()));
   return true;
 }
 
 void HostSession::clearSelection() {
   mSelected.clear();
+  selectionChanged();
   mJournal->write(JsonLine("select_clear"));
 }
 
@@ -294,11 +311,27 @@ ProError HostSession::modelCurrent(ProMdl* model) {
   return PRO_TK_NO_ERROR;
 }
 
+// Journals a probe unless it found what the last journaled one found; the journaled one tells how
+// many were folded since the one before it.
+void HostSession::journalSelectionGet(size_t count) {
+  const std::string found = std::to_string(count) + "/" + std::to_string(mArrays.size());
+  if (found == mLastSelectionGet) {
+    ++mFoldedSelectionGets;
+    ++mFoldedSinceJournaled;
+    return;
+  }
+  mLastSelectionGet = found;
+  mJournal->write(JsonLine("selection_get")
+                      .num("count", count)
+                      .num("unfreed_arrays", mArrays.size())
+                      .num("folded", mFoldedSinceJournaled));
+  mFoldedSinceJournaled = 0;
+}
+
 ProError HostSession::selectionsGet(ProSelection** out) {
   if (!out) return PRO_TK_BAD_INPUTS;
   if (mSelected.empty()) {
-    mJournal->write(
-        JsonLine("selection_get").num("count", 0).num("unfreed_arrays", mArrays.size()));
+    journalSelectionGet(0);
     return PRO_TK_E_NOT_FOUND;
   }
   size_t n = mSelected.size();
@@ -312,7 +345,7 @@ ProError HostSession::selectionsGet(ProSelection** out) {
   for (size_t i = 0; i < n; ++i) items[i] = mSelected[i];
   mArrays.insert(block);
   *out = items;
-  mJournal->write(JsonLine("selection_get").num("count", n).num("unfreed_arrays", mArrays.size()));
+  journalSelectionGet(n);
   return PRO_TK_NO_ERROR;
 }
 
@@ -330,6 +363,10 @@ ProError HostSession::arrayFree(ProArray* array) {
   if (!mArrays.erase(block)) return PRO_TK_BAD_INPUTS;
   std::free(block);
   *array = nullptr;
+  // A probe's array given back at once leaves the count where the folded probe found it.
+  const std::string left = std::to_string(mArrays.size());
+  if (left == mLastArrayFree) return PRO_TK_NO_ERROR;
+  mLastArrayFree = left;
   mJournal->write(JsonLine("array_free").num("unfreed_arrays", mArrays.size()));
   return PRO_TK_NO_ERROR;
 }
@@ -411,6 +448,8 @@ ProError HostSession::positionSet(ProAsmcomppath* path, ProAsmcomp* comp, ProMat
                       .str("path", pathStr)
                       .flag("dynpos", mDynPos[comp->owner])
                       .real("ortho_error", view_math::orthoError(m))
+                      .real("scale_error", view_math::scaleError(m))
+                      .flag("rigid", view_math::isRigid(m, kRigidTolerance))
                       .matrix("matrix", m));
   return PRO_TK_NO_ERROR;
 }
@@ -538,4 +577,67 @@ bool HostSession::modeCode(const std::string& text, int* code) {
     if (c < '0' || c > '9') return false;
   *code = std::stoi(text);
   return *code <= kMaxModeCode;
+}
+
+bool HostSession::componentChain(const std::string& path, std::vector<HostComponent*>* chain,
+                                 std::string* error) {
+  chain->clear();
+  if (!mCurrent || mCurrent->model->type != PRO_MODE_ASSEMBLY) {
+    *error = "no assembly in the current window";
+    return false;
+  }
+  pro_model_handle* level = mCurrent->model;
+  std::stringstream ss(path);
+  std::string part;
+  while (std::getline(ss, part, '/')) {
+    char* end = nullptr;
+    long id = std::strtol(part.c_str(), &end, 10);
+    HostComponent* found = nullptr;
+    if (level && !part.empty() && !*end)
+      for (HostComponent& c : level->components)
+        if (c.id == id) found = &c;
+    if (!found) {
+      *error = "no component " + part + " on path '" + path + "'";
+      return false;
+    }
+    chain->push_back(found);
+    level = found->model && found->model->type == PRO_MODE_ASSEMBLY ? found->model : nullptr;
+  }
+  if (chain->empty() || path.back() == '/') {
+    *error = "bad component path '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+bool HostSession::placeComponent(const std::string& path, const double m[4][4],
+                                 std::string* error) {
+  std::vector<HostComponent*> chain;
+  if (!componentChain(path, &chain, error)) return false;
+  HostComponent* c = chain.back();
+  view_math::copy(m, c->placement);
+  view_math::copy(m, c->shown);
+  c->regenerated = true;
+  mJournal->write(JsonLine("scenario_placement").str("path", path).matrix("matrix", m));
+  return true;
+}
+
+bool HostSession::setCurrentView(const double m[4][4], std::string* error) {
+  if (!mCurrent) {
+    *error = "no current window to set the view of";
+    return false;
+  }
+  view_math::copy(m, mCurrent->view);
+  mJournal->write(JsonLine("scenario_view").num("window", mCurrent->id).matrix("matrix", m));
+  return true;
+}
+
+bool HostSession::placementInAssembly(const std::string& path, double out[4][4],
+                                      std::string* error) {
+  std::vector<HostComponent*> chain;
+  if (!componentChain(path, &chain, error)) return false;
+  // Row vectors: a point of the lowest component maps through its placement, then each one above.
+  view_math::copy(chain.back()->placement, out);
+  for (size_t i = chain.size() - 1; i-- > 0;) view_math::multiply(out, chain[i]->placement, out);
+  return true;
 }

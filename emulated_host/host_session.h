@@ -67,6 +67,15 @@ class HostSession {
   // The host's own navigation, from six raw axis values.
   void navigate(const int axes[6], const std::string& source);
   int unfreedArrays() const { return static_cast<int>(mArrays.size()); }
+  // Scenario steps on components and views. A path of ids such as "7/11" leads from the current
+  // assembly down to a component; each step refuses with an error what the host could not do.
+  bool placeComponent(const std::string& path, const double m[4][4], std::string* error);
+  bool setCurrentView(const double m[4][4], std::string* error);
+  // A component's placement in the current assembly's coordinates: its own, carried through the
+  // placements of the subassemblies above it.
+  bool placementInAssembly(const std::string& path, double out[4][4], std::string* error);
+  // Calls of ProSelbufferSelectionsGet that were not journaled, being the same as the previous one.
+  int foldedSelectionGets() const { return mFoldedSelectionGets; }
 
   ProError modeCurrent(ProMode* mode);
   // A model type written as a mode code, 0 to kMaxModeCode.
@@ -101,6 +110,15 @@ class HostSession {
   HostComponent* component(ProAsmcomp* comp, ProError* err);
   HostWindow* windowFor(ProMdl model, ProView view, ProError* err);
   pro_model_handle* newModel(const std::string& name, ProMode type);
+  // The components along a path in the current assembly, top level first.
+  bool componentChain(const std::string& path, std::vector<HostComponent*>* chain,
+                      std::string* error);
+  // A selection change or a new window: the next selection probe is journaled again.
+  void selectionChanged() {
+    mLastSelectionGet.clear();
+    mLastArrayFree.clear();
+  }
+  void journalSelectionGet(size_t count);
 
   HostJournal* mJournal;
   std::deque<std::unique_ptr<pro_model_handle>> mModels;
@@ -112,6 +130,12 @@ class HostSession {
   std::set<void*> mArrays;
   std::map<int, ProFunction> mNotifications;
   std::map<const pro_model_handle*, bool> mDynPos;
+  // The plug-in probes the selection on every tick: a probe that finds what the journaled one
+  // found is counted, not journaled.
+  std::string mLastSelectionGet;
+  std::string mLastArrayFree;
+  int mFoldedSelectionGets = 0;
+  int mFoldedSinceJournaled = 0;
 };
 
 #endif

@@ -1,5 +1,7 @@
 // A condition on journal events as scenarios write it: key=value, key!=value, key~text (contains),
-// key>number, key<number. An event matches when every condition holds.
+// key>number, key<number. An event matches when every condition holds. A key may pick one entry of
+// an array value, such as matrix[3][0]; key=number+-tolerance holds for a number within the
+// tolerance, key!=number+-tolerance for anything else.
 #ifndef KX_EMULATED_HOST_JOURNAL_CONDITION_H
 #define KX_EMULATED_HOST_JOURNAL_CONDITION_H
 
@@ -22,6 +24,10 @@ class JournalCondition {
     std::string key;
     std::string op;
     std::string value;
+    std::vector<int> indices;  // into the key's array value, outermost first
+    bool hasTolerance = false;
+    double number = 0;
+    double tolerance = 0;
   };
   std::vector<Term> mTerms;
 };

@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -16,22 +17,42 @@ struct Arity {
 
 const std::map<std::string, Arity>& verbs() {
   static const std::map<std::string, Arity> kVerbs = {
-      {"open", {2, 2}},          {"new", {2, 2}},
-      {"window", {1, 1}},        {"close-window", {1, 1}},
-      {"sketch", {1, 1}},        {"select", {1, 1}},
-      {"select-item", {1, 1}},   {"select-clear", {0, 0}},
-      {"pointer", {1, 1}},       {"foreground", {1, 1}},
-      {"menu", {2, 2}},          {"menu-open", {1, 1}},
-      {"keys", {1, 1}},          {"popup", {1, 1}},
-      {"command", {1, 2}},       {"edit", {1, 1}},
-      {"nav", {6, 6}},           {"wait", {1, 1}},
-      {"wait-until", {1, -1}},   {"expect", {1, -1}},
-      {"expect-none", {1, -1}},  {"expect-count", {2, -1}},
-      {"screenshot", {1, 2}},    {"daemon-start", {0, -1}},
-      {"daemon-kill", {0, 0}},   {"daemon", {1, -1}},
-      {"plugin-stop", {1, 1}},   {"plugin-start", {1, 1}},
-      {"scroll-state", {0, 0}},  {"process-counts", {0, 0}},
-      {"window-silent", {1, 1}}, {"replace-graphics", {0, 0}},
+      {"open", {2, 2}},
+      {"new", {2, 2}},
+      {"window", {1, 1}},
+      {"close-window", {1, 1}},
+      {"sketch", {1, 1}},
+      {"select", {1, 1}},
+      {"select-item", {1, 1}},
+      {"select-clear", {0, 0}},
+      {"pointer", {1, 1}},
+      {"foreground", {1, 1}},
+      {"menu", {2, 2}},
+      {"menu-open", {1, 1}},
+      {"keys", {1, 1}},
+      {"popup", {1, 1}},
+      {"command", {1, 2}},
+      {"edit", {1, 1}},
+      {"nav", {6, 6}},
+      {"wait", {1, 1}},
+      {"wait-until", {1, -1}},
+      {"expect", {1, -1}},
+      {"expect-none", {1, -1}},
+      {"expect-count", {2, -1}},
+      {"screenshot", {1, 2}},
+      {"daemon-start", {0, -1}},
+      {"daemon-kill", {0, 0}},
+      {"daemon", {1, -1}},
+      {"plugin-stop", {1, 1}},
+      {"plugin-start", {1, 1}},
+      {"scroll-state", {0, 0}},
+      {"process-counts", {0, 0}},
+      {"window-silent", {1, 1}},
+      {"replace-graphics", {0, 0}},
+      {"placement", {8, 8}},
+      {"view", {4, 4}},
+      {"expect-distance", {4, 4}},
+      {"expect-still", {2, 2}},
   };
   return kVerbs;
 }
@@ -41,6 +62,14 @@ bool toInt(const std::string& s, int* out) {
   long v = std::strtol(s.c_str(), &end, 10);
   if (s.empty() || *end) return false;
   *out = static_cast<int>(v);
+  return true;
+}
+
+bool toReal(const std::string& s, double* out) {
+  char* end = nullptr;
+  double v = std::strtod(s.c_str(), &end);
+  if (s.empty() || *end || !std::isfinite(v)) return false;
+  *out = v;
   return true;
 }
 
@@ -196,6 +225,36 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
   if (s->verb == "wait" && (!toInt(a[0], &s->limitMs) || s->limitMs < 0)) {
     *error = "wait takes milliseconds, got \"" + a[0] + "\"";
     return false;
+  }
+  // Numbers: an axis and an angle in degrees, then a point (placement); an axis and an angle
+  // (view); a distance and a tolerance (expect-distance); milliseconds (expect-still).
+  if (s->verb == "placement" || s->verb == "view" || s->verb == "expect-distance") {
+    size_t first = s->verb == "view" ? 0 : s->verb == "placement" ? 1 : 2;
+    double x = 0;
+    for (size_t i = first; i < a.size(); ++i)
+      if (!toReal(a[i], &x)) {
+        *error = s->verb + " takes numbers here, got \"" + a[i] + "\"";
+        return false;
+      }
+    if (s->verb != "expect-distance") {
+      double len = 0;
+      for (size_t i = first; i < first + 3; ++i) len += std::stod(a[i]) * std::stod(a[i]);
+      if (len == 0) {
+        *error = s->verb + " needs an axis of some length, got 0 0 0";
+        return false;
+      }
+    } else if (std::stod(a[3]) < 0) {
+      *error = "expect-distance needs a tolerance of 0 or more, got \"" + a[3] + "\"";
+      return false;
+    }
+    return true;
+  }
+  if (s->verb == "expect-still") {
+    if (!toInt(a[1], &s->limitMs) || s->limitMs <= 0) {
+      *error = "expect-still takes milliseconds, got \"" + a[1] + "\"";
+      return false;
+    }
+    return true;
   }
   if (s->verb == "wait-until" || s->verb.compare(0, 6, "expect") == 0) {
     std::vector<std::string> terms = a;

@@ -1,5 +1,7 @@
 #include "scenario_runner.h"
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 
 #include "daemon_link.h"
@@ -9,6 +11,7 @@
 #include "plugin_loader.h"
 #include "process_counts.h"
 #include "screen_capture.h"
+#include "view_math.h"
 
 namespace {
 bool sQuit = false;
@@ -397,6 +400,74 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     j.write(JsonLine("daemon_command").str("command", s.rest).str("reply", reply).flag("ok", ok));
     return ok;
   }
+  if (v == "placement" || v == "view") return placeOrView(s, error);
+  if (v == "expect-distance" || v == "expect-still") {
+    std::string why;
+    if (!measure(s, &why, error)) return false;
+    if (!why.empty()) {
+      ++mFailed;
+      j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
+      fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
+    }
+    return true;
+  }
   *error = "step \"" + v + "\" is not implemented";
   return false;
+}
+
+bool ScenarioRunner::placeOrView(const ScenarioStep& s, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  const size_t first = s.verb == "view" ? 0 : 1;
+  double axis[3];
+  double length = 0;
+  for (int i = 0; i < 3; ++i) {
+    axis[i] = std::stod(a[first + i]);
+    length += axis[i] * axis[i];
+  }
+  for (double& x : axis) x /= std::sqrt(length);
+  double m[4][4];
+  view_math::rotation(axis, std::stod(a[first + 3]) * std::acos(-1.0) / 180, m);
+  if (s.verb == "view") {
+    if (!mApp->session().setCurrentView(m, error)) return false;
+  } else {
+    for (int i = 0; i < 3; ++i) m[3][i] = std::stod(a[5 + i]);
+    if (!mApp->session().placeComponent(a[0], m, error)) return false;
+  }
+  mApp->windows().repaint();
+  return true;
+}
+
+bool ScenarioRunner::measure(const ScenarioStep& s, std::string* why, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  HostSession& session = mApp->session();
+  double first[4][4];
+  if (!session.placementInAssembly(a[0], first, error)) return false;
+  if (s.verb == "expect-distance") {
+    double second[4][4];
+    if (!session.placementInAssembly(a[1], second, error)) return false;
+    double sum = 0;
+    for (int i = 0; i < 3; ++i) sum += (first[3][i] - second[3][i]) * (first[3][i] - second[3][i]);
+    const double distance = std::sqrt(sum);
+    char text[160];
+    std::snprintf(text, sizeof text, "%.17g", distance);
+    mApp->journal().write(
+        JsonLine("distance").str("from", a[0]).str("to", a[1]).str("distance", text));
+    if (std::fabs(distance - std::stod(a[2])) > std::stod(a[3])) {
+      *why = "expect-distance " + a[0] + " " + a[1] + ": " + text + " instead of " + a[2] +
+             " within " + a[3];
+    }
+    return true;
+  }
+  // The placement must not change at all while the host runs for that long.
+  pump(s.limitMs);
+  double later[4][4];
+  if (!session.placementInAssembly(a[0], later, error)) return false;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c)
+      if (later[r][c] != first[r][c]) {
+        *why = "expect-still " + a[0] + ": entry " + std::to_string(r) + "," + std::to_string(c) +
+               " moved within " + a[1] + " ms";
+        return true;
+      }
+  return true;
 }

@@ -24,6 +24,10 @@ class ScenarioRunner {
  private:
   bool step(const ScenarioStep& s, std::string* error);
   bool check(const ScenarioStep& s, std::string* why);
+  // The placement and view steps.
+  bool placeOrView(const ScenarioStep& s, std::string* error);
+  // expect-distance and expect-still: *why says what failed; false for a step that cannot run.
+  bool measure(const ScenarioStep& s, std::string* why, std::string* error);
   std::vector<std::string> journalLines(const ScenarioStep& s, size_t from);
   std::string where(const ScenarioStep& s) const;
   HWND otherWindow() const;

@@ -90,4 +90,24 @@ double orthoError(const double m[4][4]) {
   return worst;
 }
 
+double scaleError(const double m[4][4]) {
+  double worst = 0;
+  for (int r = 0; r < 3; ++r) {
+    double n = std::sqrt(m[r][0] * m[r][0] + m[r][1] * m[r][1] + m[r][2] * m[r][2]);
+    if (std::fabs(n - 1) > worst) worst = std::fabs(n - 1);
+  }
+  return worst;
+}
+
+double determinant3(const double m[4][4]) {
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+bool isRigid(const double m[4][4], double tolerance) {
+  if (m[0][3] != 0 || m[1][3] != 0 || m[2][3] != 0 || m[3][3] != 1) return false;
+  return orthoError(m) <= tolerance && scaleError(m) <= tolerance && determinant3(m) > 0;
+}
+
 }  // namespace view_math

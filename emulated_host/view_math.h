@@ -17,6 +17,12 @@ void rotation(const double axis[3], double angle, double out[4][4]);
 void navigate(double view[4][4], int tx, int ty, int tz, int rx, int ry, int rz);
 // Largest deviation of the upper-left 3x3, each row scaled to unit length, from orthonormality.
 double orthoError(const double m[4][4]);
+// Largest deviation of a row length of the upper-left 3x3 from 1.
+double scaleError(const double m[4][4]);
+double determinant3(const double m[4][4]);
+// A turn and a shift, nothing else: orthonormal rows (within the tolerance), no mirroring, and the
+// last column (0, 0, 0, 1).
+bool isRigid(const double m[4][4], double tolerance);
 
 }  // namespace view_math
 

@@ -87,6 +87,22 @@ TEST(ObjectMoveTest, PlacementTurnsAboutTheCentreAndShiftsAlongTheViewAxes) {
        {0, 0, kPi},
        false,
        {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
+      // A component turned a quarter about Z before the move turns about its own origin: a
+      // quarter turn more about Z makes a half turn.
+      {{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}},
+       {50, 0, 0},
+       {0, 0, 0},
+       {0, 0, kHalfPi},
+       false,
+       {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}}},
+      // The same component turned a quarter about X and shifted toward the viewer: its x axis
+      // (model +Y) goes to +Z, its y axis (model -X) stays, its z axis goes to -Y.
+      {{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}},
+       {50, 0, 0},
+       {0, 0, 3},
+       {kHalfPi, 0, 0},
+       false,
+       {{0, 0, 1, 0}, {-1, 0, 0, 0}, {0, -1, 0, 0}, {50, 0, 3, 1}}},
       // Turns go about the view's axes: a view turn about its X is a model turn about +Y.
       {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 4, 1}},
        {0, 0, 0},

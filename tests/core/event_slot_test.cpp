@@ -122,6 +122,43 @@ TEST_F(EventSlotTest, ClassificationTable) {
   }
 }
 
+// A read wakes the timer for a button's function or command and when the cap leaves rest, never for
+// motion that goes on, a cap coming to rest or codes of no concern to the user-interface thread.
+TEST_F(EventSlotTest, WakeUpTable) {
+  const struct {
+    int32_t mCode;
+    int16_t mPrevious[6];
+    int16_t mMotion[6];
+    int16_t mThreshold;
+    bool mIsToWake;
+  } rows[] = {
+      {-1, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, false},
+      {-1, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 1}, 0, true},
+      {-1, {0, 0, 0, 0, 0, 0}, {-1, 0, 0, 0, 0, 0}, 0, true},
+      {-1, {0, 0, 0, 0, 0, 0}, {0, 0, -1, 0, 0, 0}, 1, false},
+      {-1, {0, 0, 0, 0, 0, 0}, {0, 0, -2, 0, 0, 0}, 1, true},
+      {-1, {0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0}, 0, false},
+      {-1, {0, 0, 9, 0, 0, 0}, {0, 0, 9, 0, 0, 3}, 0, false},
+      {-1, {0, 0, 1, 0, 0, 0}, {0, 5, 0, 0, 0, 0}, 1, true},
+      {-1, {0, 0, 0, 0, 0, 0}, {-32768, 0, 0, 0, 0, 0}, 32767, true},
+      {0x20009, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, true},
+      {0x20018, {0, 7, 0, 0, 0, 0}, {0, 7, 0, 0, 0, 0}, 0, true},
+      {0x20020, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, true},
+      {0x20025, {1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, 0, true},
+      {0x20001, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, false},
+      {0x20013, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, false},
+      {0x20013, {0, 0, 0, 0, 0, 0}, {3, 0, 0, 0, 0, 0}, 0, true},
+      {0x2001F, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, false},
+  };
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    const bool wasAtRest = isCapAtRest(rows[row].mPrevious, rows[row].mThreshold);
+    const bool isAtRest = isCapAtRest(rows[row].mMotion, rows[row].mThreshold);
+    EXPECT_EQ(isPumpToWake(classifyEventCode(rows[row].mCode), wasAtRest, isAtRest),
+              rows[row].mIsToWake)
+        << "row " << row;
+  }
+}
+
 // A value the reading thread stores while the user-interface thread takes must be either taken or
 // replaced by a newer one; the newest of every burst must always arrive.
 TEST_F(EventSlotTest, AValueStoredDuringATakeIsNeverLost) {

@@ -96,9 +96,12 @@ int initialize(const Plugin& plugin) {
 
 // Twice in one process: the DLL exports only its two entry points, undecorated; the settings land
 // in the test's own profile; the controller library is the copy beside the plug-in, loaded at start
-// and given back at stop; and FreeLibrary unloads the plug-in. In the second round a stop comes
-// before the start and twice after it, and the plug-in starts again after the double stop.
+// and given back at stop; the timer's wake-up window (message-only, of the starting thread) and its
+// class live from the start to the stop; and FreeLibrary unloads the plug-in. In the second round a
+// stop comes before the start and twice after it, and the plug-in starts again after the double
+// stop.
 TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
+  const wchar_t kWakeClass[] = L"KorvexPumpWake";
   const std::string settings = testProfile() + "\\Korvexpad\\Applications\\Creo_plugin.ini";
   std::filesystem::remove(settings);
   for (int round = 0; round < 2; ++round) {
@@ -110,10 +113,20 @@ TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
     EXPECT_EQ(GetProcAddress(plugin.mModule, "_user_initialize"), nullptr) << "round " << round;
     if (round == 1) plugin.mTerminate();
     ASSERT_EQ(initialize(plugin), 0) << "round " << round;
+    const HWND wakeWindow = FindWindowExW(HWND_MESSAGE, nullptr, kWakeClass, nullptr);
+    ASSERT_NE(wakeWindow, nullptr) << "round " << round << ": no wake-up window after the start";
+    EXPECT_EQ(GetWindowThreadProcessId(wakeWindow, nullptr), GetCurrentThreadId()) << round;
+    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, wakeWindow, kWakeClass, nullptr), nullptr)
+        << "round " << round << ": a second wake-up window";
     const HMODULE library = GetModuleHandleA("kvx_ctrlr_64.dll");
     ASSERT_NE(library, nullptr) << "round " << round << ": the controller library was not loaded";
     EXPECT_EQ(modulePath(library), binFolder() + "kvx_ctrlr_64.dll") << "round " << round;
     plugin.mTerminate();
+    EXPECT_FALSE(IsWindow(wakeWindow)) << "round " << round << ": the window outlived the stop";
+    WNDCLASSEXW info = {};
+    info.cbSize = sizeof(info);
+    EXPECT_FALSE(GetClassInfoExW(plugin.mModule, kWakeClass, &info))
+        << "round " << round << ": the window class outlived the stop";
     EXPECT_EQ(GetModuleHandleA("kvx_ctrlr_64.dll"), nullptr)
         << "round " << round << ": the controller library stayed loaded after the stop";
     if (round == 1) {

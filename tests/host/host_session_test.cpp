@@ -124,6 +124,103 @@ TEST(HostSessionTest, ModesByTypeOrCode) {
   EXPECT_EQ(countEvents(j, "model_open", "mode", "99"), 1);
 }
 
+// The fixed assembly starts with turned components; scenario steps place a component and set the
+// view; a placement's position in the assembly goes through the subassemblies above it; and every
+// placement set through the API is journaled as rigid or not.
+TEST(HostSessionTest, TurnedComponentsScenarioPlacementsAndRigidity) {
+  HostJournal j;
+  HostSession s(&j);
+  std::string error;
+  double m[4][4];
+  const double kCos30 = std::sqrt(0.75);
+  EXPECT_FALSE(s.placementInAssembly("6", m, &error)) << "no assembly yet";
+  s.openModel("assembly", "a1", false, &error);
+  const struct {
+    const char* path;
+    double expected[4][4];
+  } rows[] = {
+      {"5", {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
+      // A quarter turn about Z.
+      {"6", {{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}}},
+      // A third of a turn about the diagonal: x to y, y to z, z to x.
+      {"7", {{0, 1, 0, 0}, {0, 0, 1, 0}, {1, 0, 0, 0}, {0, 40, 0, 1}}},
+      // 30 degrees about X inside the subassembly, then the subassembly's own turn and shift: its
+      // origin (5, 0, 0) lands at (0, 45, 0).
+      {"7/11", {{0, 1, 0, 0}, {0.5, 0, kCos30, 0}, {kCos30, 0, -0.5, 0}, {0, 45, 0, 1}}},
+      {"7/12", {{0, 1, 0, 0}, {0, 0, 1, 0}, {1, 0, 0, 0}, {5, 40, 0, 1}}},
+  };
+  for (size_t row = 0; row < sizeof rows / sizeof rows[0]; ++row) {
+    ASSERT_TRUE(s.placementInAssembly(rows[row].path, m, &error)) << "row " << row << ": " << error;
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c)
+        EXPECT_NEAR(m[r][c], rows[row].expected[r][c], 1e-12)
+            << "row " << row << " entry " << r << "," << c;
+  }
+  for (const char* bad : {"9", "5/1", "7/", "x", ""})
+    EXPECT_FALSE(s.placementInAssembly(bad, m, &error)) << "path \"" << bad << "\"";
+
+  const double placed[4][4] = {{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {1, 2, 3, 1}};
+  ASSERT_TRUE(s.placeComponent("7/12", placed, &error)) << error;
+  ASSERT_TRUE(s.placementInAssembly("7/12", m, &error));
+  EXPECT_NEAR(m[3][1], 40 + 1, 1e-12) << "(1, 2, 3) through the subassembly's placement";
+  EXPECT_NEAR(m[3][2], 2, 1e-12);
+  EXPECT_FALSE(s.placeComponent("8", placed, &error));
+  EXPECT_EQ(countEvents(j, "scenario_placement", "path", "7/12"), 1);
+  ASSERT_TRUE(s.setCurrentView(placed, &error));
+  ProMatrix view;
+  s.viewGet(nullptr, nullptr, view);
+  EXPECT_EQ(view[0][2], 1);
+  EXPECT_EQ(countEvents(j, "scenario_view", "window", "1"), 1);
+
+  ProMdl current = nullptr;
+  s.modelCurrent(&current);
+  ProAsmcomp comp;
+  ASSERT_EQ(s.featureInit(current, 6, &comp), PRO_TK_NO_ERROR);
+  ProAsmcomppath path = {current, {6}, 1};
+  ProMatrix scaled = {{0, 2, 0, 0}, {-2, 0, 0, 0}, {0, 0, 2, 0}, {50, 0, 0, 1}};
+  ProMatrix mirrored = {{0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}};
+  ProMatrix turned = {{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {50, 3, 0, 1}};
+  EXPECT_EQ(s.positionSet(&path, &comp, scaled), PRO_TK_NO_ERROR);
+  EXPECT_EQ(s.positionSet(&path, &comp, mirrored), PRO_TK_NO_ERROR);
+  EXPECT_EQ(s.positionSet(&path, &comp, turned), PRO_TK_NO_ERROR);
+  EXPECT_EQ(countEvents(j, "placement_set", "rigid", "false"), 2);
+  EXPECT_EQ(countEvents(j, "placement_set", "scale_error", "1"), 1);
+  EXPECT_EQ(countEvents(j, "placement_set", "rigid", "true"), 1);
+}
+
+// The plug-in probes the selection on every tick: a probe that finds what the last journaled one
+// found is only counted, and the next journaled one says how many it stands for. A selection
+// change, or an array not given back, is journaled at once.
+TEST(HostSessionTest, RepeatedSelectionProbesAreFolded) {
+  HostJournal j;
+  HostSession s(&j);
+  std::string error;
+  s.openModel("assembly", "a1", false, &error);
+  ProSelection* none = nullptr;
+  for (int i = 0; i < 5; ++i) s.selectionsGet(&none);
+  EXPECT_EQ(countEvents(j, "selection_get"), 1);
+  ASSERT_TRUE(s.select("6", &error));
+  for (int i = 0; i < 4; ++i) {
+    ProSelection* got = nullptr;
+    ASSERT_EQ(s.selectionsGet(&got), PRO_TK_NO_ERROR);
+    ProArray array = got;
+    ASSERT_EQ(s.arrayFree(&array), PRO_TK_NO_ERROR);
+  }
+  EXPECT_EQ(countEvents(j, "selection_get"), 2);
+  EXPECT_EQ(countEvents(j, "selection_get", "folded", "4"), 1) << "the empty probes folded";
+  EXPECT_EQ(countEvents(j, "array_free"), 1);
+  // The first array kept looks like every probe before it; the next probe finds it still there.
+  ProSelection* kept = nullptr;
+  s.selectionsGet(&kept);
+  s.selectionsGet(&kept);
+  EXPECT_EQ(countEvents(j, "selection_get"), 3) << "an array kept: the count of arrays changed";
+  EXPECT_EQ(countEvents(j, "selection_get", "unfreed_arrays", "2"), 1);
+  s.clearSelection();
+  s.selectionsGet(&none);
+  EXPECT_EQ(countEvents(j, "selection_get", "count", "0"), 2);
+  EXPECT_EQ(s.foldedSelectionGets(), 4 + 3 + 1);
+}
+
 TEST(HostSessionTest, ViewsPerWindow) {
   HostJournal j;
   HostSession s(&j);

@@ -284,6 +284,20 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"daemon-start --journal a --journal b\n", "s.scn:1: daemon-start takes one --journal"},
       {"process-counts now\n", "s.scn:1: \"process-counts\" takes 0 argument(s), got 1"},
       {"screenshot a.png Korvex x\n", "s.scn:1: \"screenshot\" takes 1 or more argument(s), got 3"},
+      {"placement 6 0 0 1 90 50 0\n", "s.scn:1: \"placement\" takes 8 argument(s), got 7"},
+      {"placement 6 0 0 1 ninety 50 0 0\n",
+       "s.scn:1: placement takes numbers here, got \"ninety\""},
+      {"placement 6 0 0 0 90 50 0 0\n", "s.scn:1: placement needs an axis of some length"},
+      {"view 1 0 0 nan\n", "s.scn:1: view takes numbers here, got \"nan\""},
+      {"view 0 0 0 10\n", "s.scn:1: view needs an axis of some length"},
+      {"expect-distance 5 6 50 -1\n", "s.scn:1: expect-distance needs a tolerance of 0 or more"},
+      {"expect-distance 5 6 far 1\n", "s.scn:1: expect-distance takes numbers here, got \"far\""},
+      {"expect-still 6 0\n", "s.scn:1: expect-still takes milliseconds, got \"0\""},
+      {"expect ev=a n=1+-x\n", "s.scn:1: \"n=1+-x\" needs key=number+-tolerance"},
+      {"expect ev=a n<1+-1\n", "s.scn:1: \"n<1+-1\" needs key=number+-tolerance or"},
+      {"expect m[0=1\n", "s.scn:1: bad index in \"m[0=1\""},
+      {"expect m[-1][0]=1\n", "s.scn:1: bad index in \"m[-1][0]=1\""},
+      {"expect [0]=1\n", "s.scn:1: bad index in \"[0]=1\""},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     Scenario s;
@@ -319,6 +333,26 @@ TEST(JournalConditionTest, Operators) {
       {{"m~[0,1]"}, true},
       {{"missing=x"}, false},
       {{"name>3"}, false},
+      // Single entries of arrays, numbers within a tolerance.
+      {{"m[0][0]=1"}, true},
+      {{"m[1][0]=0", "m[1][1]=1"}, true},
+      {{"m[1][1]=1+-0"}, true},
+      {{"m[1][1]=1.5+-0.5"}, true},
+      {{"m[1][1]=1.5+-0.49"}, false},
+      {{"m[0][1]>-0.5", "m[0][1]<0.5"}, true},
+      {{"m[1]=[0,1]"}, true},
+      {{"m[2][0]=1"}, false},
+      {{"m[0][2]=1"}, false},
+      {{"m[2][0]!=1"}, true},
+      {{"m[0][0][0]=1"}, false},
+      {{"name[0]=P"}, false},
+      {{"undo_depth=2.0000001+-0.000001"}, true},
+      {{"undo_depth=3+-0.5"}, false},
+      {{"m[1][1]!=1.05+-0.1"}, false},
+      {{"m[1][1]!=1.2+-0.1"}, true},
+      {{"missing!=1+-0.1"}, true},
+      {{"arg!=1+-0.1"}, true},
+      {{"arg=2+-1"}, false},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     JournalCondition c;
@@ -373,6 +407,29 @@ TEST(ViewMathTest, RotationsAndNavigation) {
   view_math::identity(z);
   view_math::navigate(z, 0, 0, 1000, 0, 0, 0);
   EXPECT_NEAR(z[0][0], 1.1, 1e-12);
+}
+
+// What the host calls a rigid placement: a turn and a shift, nothing scaled, sheared or mirrored.
+TEST(ViewMathTest, RigidPlacements) {
+  const double c = std::cos(0.3), s = std::sin(0.3);
+  const struct {
+    double m[4][4];
+    bool rigid;
+    double scaleError;
+  } rows[] = {
+      {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {5, -6, 7, 1}}, true, 0},
+      {{{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {50, 0, 0, 1}}, true, 0},
+      {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 1}}, false, 1},
+      {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1 + 1e-6, 0}, {0, 0, 0, 1}}, false, 1e-6},
+      {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, 1}}, false, 0},
+      {{{1, 0.1, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, false, 0.00498756},
+      {{{1, 0, 0, 0.5}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, false, 0},
+      {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 2}}, false, 0},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    EXPECT_EQ(view_math::isRigid(rows[i].m, 1e-9), rows[i].rigid) << "row " << i;
+    EXPECT_NEAR(view_math::scaleError(rows[i].m), rows[i].scaleError, 1e-8) << "row " << i;
+  }
 }
 
 TEST(MenuBarTest, InsertionNextToNeighbour) {

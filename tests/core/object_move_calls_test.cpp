@@ -1,0 +1,352 @@
+// Moving selected components and reading the view's axes, seen from the host: the calls made, in
+// order, against a recording stand-in for the host's object-move functions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "creo_proxy.h"
+#include "fake_kx_api.h"
+#include "kx_addin.h"
+
+namespace {
+
+const double kHalfPi = std::acos(0.0);
+
+// A selected item: its component path from the top down; empty for an item that is no component.
+struct FakeSelection {
+  std::vector<int> mPath;
+};
+
+// The host as the object move sees it. Components are those of the top level, by id.
+struct FakeHost {
+  std::vector<FakeSelection> mSelections;
+  bool mIsArrayHandedOut = false;
+  std::map<int, std::vector<double>> mPlacements;  // 16 values, row by row
+  std::vector<std::string> mCalls;
+  // The call (as recorded) that throws instead of returning.
+  std::string mThrowingCall;
+  bool mIsViewMissing = false;
+  bool mIsTrfFailing = false;
+  double mView[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+};
+
+FakeHost* sHost = nullptr;
+ProSelection sArray[8];
+// Stands for the assembly; never looked into.
+pro_model_handle* const kAssembly = reinterpret_cast<pro_model_handle*>(0x5000);
+
+void record(const std::string& call) {
+  sHost->mCalls.push_back(call);
+  if (call == sHost->mThrowingCall) throw std::runtime_error(call);
+}
+
+std::string pathText(const ProAsmcomppath* path) {
+  std::string text;
+  for (int i = 0; i < path->table_num; ++i)
+    text += (i ? "/" : "") + std::to_string(path->comp_id_table[i]);
+  return text;
+}
+
+const ObjectMoveCalls kFakeCalls = {
+    [](int* windowId) -> ProError {
+      record("windowCurrentGet");
+      *windowId = 3;
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProMdl* model) -> ProError {
+      record("mdlCurrentGet");
+      *model = kAssembly;
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProSelection** selections) -> ProError {
+      record("selbufferSelectionsGet");
+      if (sHost->mSelections.empty()) return PRO_TK_E_NOT_FOUND;
+      for (size_t i = 0; i < sHost->mSelections.size(); ++i)
+        sArray[i] = reinterpret_cast<ProSelection>(&sHost->mSelections[i]);
+      sHost->mIsArrayHandedOut = true;
+      *selections = sArray;
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProAssembly assembly, ProBoolean on) -> ProError {
+      record(std::string("assemblyDynPosSet ") + (on ? "on" : "off") +
+             (assembly == kAssembly ? "" : " of another model"));
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProArray array, int* size) -> ProError {
+      record("arraySizeGet");
+      if (array != sArray) return PRO_TK_BAD_INPUTS;
+      *size = static_cast<int>(sHost->mSelections.size());
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProArray* array) -> ProError {
+      record(*array == sArray ? "arrayFree" : "arrayFree of something else");
+      sHost->mIsArrayHandedOut = false;
+      *array = nullptr;
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProSelection selection, ProAsmcomppath* path) -> ProError {
+      record("selectionAsmcomppathGet");
+      const FakeSelection* picked = reinterpret_cast<const FakeSelection*>(selection);
+      path->owner = kAssembly;
+      path->table_num = static_cast<int>(picked->mPath.size());
+      for (size_t i = 0; i < picked->mPath.size(); ++i) path->comp_id_table[i] = picked->mPath[i];
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProSolid owner, int id, ProFeature* feature) -> ProError {
+      record("featureInit " + std::to_string(id));
+      feature->type = PRO_FEATURE;
+      feature->id = id;
+      feature->owner = owner;
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProAsmcomp* component, ProMatrix position) -> ProError {
+      record("asmcompPositionGet " + std::to_string(component->id));
+      const std::vector<double>& m = sHost->mPlacements.at(component->id);
+      for (int i = 0; i < 16; ++i) position[i / 4][i % 4] = m[i];
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProAsmcomppath* path, ProAsmcomp* component, ProMatrix position) -> ProError {
+      record("asmcompPositionSet " + std::to_string(component->id) + " " + pathText(path));
+      std::vector<double>& m = sHost->mPlacements.at(component->id);
+      for (int i = 0; i < 16; ++i) m[i] = position[i / 4][i % 4];
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProAsmcomp* component, ProBoolean soft) -> ProError {
+      record("asmcompRegenerate " + std::to_string(component->id) + (soft ? " soft" : ""));
+      return PRO_TK_NO_ERROR;
+    },
+    [](int windowId) -> ProError {
+      record("windowRefresh " + std::to_string(windowId));
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProMdl, ProView, ProMatrix matrix) -> ProError {
+      record("viewMatrixGet");
+      if (sHost->mIsViewMissing) return PRO_TK_BAD_CONTEXT;
+      for (int i = 0; i < 16; ++i) matrix[i / 4][i % 4] = sHost->mView[i / 4][i % 4];
+      return PRO_TK_NO_ERROR;
+    },
+    [](ProVector in, ProMatrix matrix, ProVector out) -> ProError {
+      record("vectorTrfEval");
+      if (sHost->mIsTrfFailing) return PRO_TK_BAD_CONTEXT;
+      for (int c = 0; c < 3; ++c)
+        out[c] = in[0] * matrix[0][c] + in[1] * matrix[1][c] + in[2] * matrix[2][c];
+      return PRO_TK_NO_ERROR;
+    },
+};
+
+std::vector<double> placementAt(double x, double y, double z) {
+  return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+}
+
+// Leaves not-a-number behind on the stack, where the next call's locals will lie.
+__attribute__((noinline)) double poisonStack() {
+  volatile double junk[2048];
+  for (int i = 0; i < 2048; ++i) junk[i] = std::nan("");
+  return junk[0];
+}
+
+class ObjectMoveCallsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    FakeKxApi::install();
+    sAddin = new CKxAddin();
+  }
+  static void TearDownTestSuite() {
+    delete sAddin;
+    sAddin = nullptr;
+  }
+  void SetUp() override {
+    mHost = FakeHost();
+    mHost.mPlacements[5] = placementAt(0, 0, 0);
+    mHost.mPlacements[6] = placementAt(50, 0, 0);
+    mHost.mPlacements[7] = placementAt(0, 40, 0);
+    sHost = &mHost;
+    CreoProxy::sMoveCalls = kFakeCalls;
+  }
+  void TearDown() override {
+    CreoProxy::sMoveCalls = CreoProxy::kHostMoveCalls;
+    sHost = nullptr;
+  }
+
+  static CKxAddin* sAddin;
+  FakeHost mHost;
+};
+
+CKxAddin* ObjectMoveCallsTest::sAddin = nullptr;
+
+const double kX[3] = {1, 0, 0};
+const double kY[3] = {0, 1, 0};
+const double kZ[3] = {0, 0, 1};
+
+// A host without a view leaves the matrix untouched: the axes are then the model's, never what
+// happened to lie in memory; a host whose vector transform fails as well gives the same.
+TEST_F(ObjectMoveCallsTest, ViewAxes) {
+  const struct {
+    bool mIsViewMissing;
+    bool mIsTrfFailing;
+    // The view: screen right is model +Y, up model +Z, toward the viewer model +X.
+    bool mIsViewTurned;
+    double mAxes[3][3];
+  } rows[] = {
+      {true, false, false, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+      {true, true, false, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+      {false, false, false, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+      {false, false, true, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}},
+  };
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    mHost = FakeHost();
+    mHost.mIsViewMissing = rows[row].mIsViewMissing;
+    mHost.mIsTrfFailing = rows[row].mIsTrfFailing;
+    if (rows[row].mIsViewTurned) {
+      // Rows are the images of the model's axes on the screen: x goes toward the viewer, y right,
+      // z up; zoomed by 2, which the axes do not show.
+      const double turned[4][4] = {{0, 0, 2, 0}, {2, 0, 0, 0}, {0, 2, 0, 0}, {7, 8, 9, 1}};
+      for (int i = 0; i < 16; ++i) mHost.mView[i / 4][i % 4] = turned[i / 4][i % 4];
+    }
+    double axes[3][3];
+    (void)poisonStack();
+    sAddin->mCreoProxyP->getViewAxes(axes[0], axes[1], axes[2]);
+    for (int a = 0; a < 3; ++a)
+      for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(axes[a][c], rows[row].mAxes[a][c], 1e-12) << "row " << row << " axis " << a;
+    const std::vector<std::string> expected = {"viewMatrixGet", "vectorTrfEval", "vectorTrfEval",
+                                               "vectorTrfEval"};
+    EXPECT_EQ(mHost.mCalls, expected) << "row " << row;
+  }
+}
+
+// The calls of one step for various selections, an exception in some call included: after it,
+// dynamic positioning is off again if it was switched on, and the array is given back.
+TEST_F(ObjectMoveCallsTest, CallSequences) {
+  const std::vector<std::string> kHead = {"windowCurrentGet", "mdlCurrentGet",
+                                          "selbufferSelectionsGet"};
+  const struct {
+    std::vector<FakeSelection> mSelections;
+    std::string mThrowingCall;
+    bool mResult;
+    std::vector<std::string> mCalls;  // after kHead
+  } rows[] = {
+      // Nothing selected: no array, nothing switched.
+      {{}, "", false, {}},
+      // An item that is no component: switched on and off, refreshed, nothing placed.
+      {{{{}}},
+       "",
+       true,
+       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet",
+        "selectionAsmcomppathGet", "assemblyDynPosSet off", "windowRefresh 3", "arrayFree"}},
+      // One component deep in a subassembly: the first-level one moves.
+      {{{{7, 11}}},
+       "",
+       true,
+       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 7",
+        "asmcompPositionGet 7", "selectionAsmcomppathGet", "featureInit 7", "asmcompPositionGet 7",
+        "asmcompPositionSet 7 7/11", "asmcompRegenerate 7 soft", "assemblyDynPosSet off",
+        "windowRefresh 3", "arrayFree"}},
+      // Two items of one first-level subassembly: it is placed twice, each time from where the
+      // previous placement left it.
+      {{{{7, 11}}, {{7, 12}}},
+       "",
+       true,
+       {"assemblyDynPosSet on",
+        "arraySizeGet",
+        "selectionAsmcomppathGet",
+        "featureInit 7",
+        "asmcompPositionGet 7",
+        "selectionAsmcomppathGet",
+        "featureInit 7",
+        "asmcompPositionGet 7",
+        "selectionAsmcomppathGet",
+        "featureInit 7",
+        "asmcompPositionGet 7",
+        "asmcompPositionSet 7 7/11",
+        "asmcompRegenerate 7 soft",
+        "selectionAsmcomppathGet",
+        "featureInit 7",
+        "asmcompPositionGet 7",
+        "asmcompPositionSet 7 7/12",
+        "asmcompRegenerate 7 soft",
+        "assemblyDynPosSet off",
+        "windowRefresh 3",
+        "arrayFree"}},
+      // The selection buffer throws: nothing was switched on, there is no array to give back.
+      {{{{5}}}, "selbufferSelectionsGet", false, {}},
+      // A placement throws: the rest of the step is dropped, positioning goes off, the array back.
+      {{{{5}}, {{6}}},
+       "asmcompPositionSet 5 5",
+       false,
+       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 5",
+        "asmcompPositionGet 5", "selectionAsmcomppathGet", "featureInit 6", "asmcompPositionGet 6",
+        "selectionAsmcomppathGet", "featureInit 5", "asmcompPositionGet 5",
+        "asmcompPositionSet 5 5", "assemblyDynPosSet off", "arrayFree"}},
+      // The last regeneration throws: the first component stays moved.
+      {{{{5}}, {{6}}},
+       "asmcompRegenerate 6 soft",
+       false,
+       {"assemblyDynPosSet on",
+        "arraySizeGet",
+        "selectionAsmcomppathGet",
+        "featureInit 5",
+        "asmcompPositionGet 5",
+        "selectionAsmcomppathGet",
+        "featureInit 6",
+        "asmcompPositionGet 6",
+        "selectionAsmcomppathGet",
+        "featureInit 5",
+        "asmcompPositionGet 5",
+        "asmcompPositionSet 5 5",
+        "asmcompRegenerate 5 soft",
+        "selectionAsmcomppathGet",
+        "featureInit 6",
+        "asmcompPositionGet 6",
+        "asmcompPositionSet 6 6",
+        "asmcompRegenerate 6 soft",
+        "assemblyDynPosSet off",
+        "arrayFree"}},
+      // Switching positioning on throws: it is switched off once.
+      {{{{5}}},
+       "assemblyDynPosSet on",
+       false,
+       {"assemblyDynPosSet on", "assemblyDynPosSet off", "arrayFree"}},
+      // Switching it off throws: not tried again, the array still goes back.
+      {{{{5}}},
+       "assemblyDynPosSet off",
+       false,
+       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 5",
+        "asmcompPositionGet 5", "selectionAsmcomppathGet", "featureInit 5", "asmcompPositionGet 5",
+        "asmcompPositionSet 5 5", "asmcompRegenerate 5 soft", "assemblyDynPosSet off",
+        "arrayFree"}},
+  };
+  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
+    SetUp();
+    mHost.mSelections = rows[row].mSelections;
+    mHost.mThrowingCall = rows[row].mThrowingCall;
+    const bool result = sAddin->mCreoProxyP->transformSelection(1, 0, 0, 0, 0, 0.1, kX, kY, kZ);
+    EXPECT_EQ(result, rows[row].mResult) << "row " << row;
+    std::vector<std::string> expected = kHead;
+    expected.insert(expected.end(), rows[row].mCalls.begin(), rows[row].mCalls.end());
+    EXPECT_EQ(mHost.mCalls, expected) << "row " << row;
+    EXPECT_FALSE(mHost.mIsArrayHandedOut) << "row " << row << ": the array was not given back";
+  }
+}
+
+// Worked by hand: two items of the subassembly at (0, 40, 0) turn it twice by an eighth turn about
+// the centre of the step, its origin before the step, and shift it twice. The second placement
+// starts where the first left it: P1 = G + (1, 0, -2), P2 = G + (1, 0, -2) Rot(z) + (1, 0, -2).
+TEST_F(ObjectMoveCallsTest, TwoItemsOfOneSubassemblyMoveItTwice) {
+  mHost.mSelections = {{{7, 11}}, {{7, 12}}};
+  ASSERT_TRUE(sAddin->mCreoProxyP->transformSelection(1, 0, -2, 0, 0, kHalfPi / 2, kX, kY, kZ));
+  const double root = std::sqrt(0.5);
+  const double expected[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 1 + root, 40 + root, -4, 1};
+  for (int i = 0; i < 16; ++i)
+    EXPECT_NEAR(mHost.mPlacements[7][i], expected[i], 1e-12) << "entry " << i / 4 << "," << i % 4;
+  for (int id : {5, 6}) {
+    const std::vector<double> untouched = id == 5 ? placementAt(0, 0, 0) : placementAt(50, 0, 0);
+    EXPECT_EQ(mHost.mPlacements[id], untouched) << "component " << id;
+  }
+}
+
+}  // namespace
