@@ -252,8 +252,9 @@ BOOL CALLBACK CreoProxy::isGraphicsWindow(HWND window, LPARAM) {
     proxy->mPGLWndHandle = toHandle(window);
     return FALSE;
   }
-  EnumChildWindows(window, &CreoProxy::isGraphicsWindow, 0);
-  return proxy->mPGLWndHandle >= 1 ? FALSE : TRUE;
+  // EnumChildWindows already walks the whole subtree depth first; enumerating each child's own
+  // children again would look at a window once per ancestor, exponential in the depth.
+  return TRUE;
 }
 
 void CreoProxy::validateWindows() {
@@ -261,6 +262,9 @@ void CreoProxy::validateWindows() {
       IsWindow(toWindow(mPGLWndHandle))) {
     return;
   }
+  // The discovery arms the timer on the window it finds first; the old one must not tick on beside
+  // it, nor outlive the plug-in on a window the destructor no longer knows.
+  if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
   mTimerWndHandle = 0;
   mPGLWndHandle = 0;
   discoverWindows();
