@@ -13,6 +13,7 @@
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "screen_capture.h"
+#include "scroll_spy.h"
 
 namespace {
 HostApp* sApp = nullptr;
@@ -77,7 +78,11 @@ void HostApp::dispatch(const MSG& msg) {
   // The graphics window reads raw key messages; translating them would type every key twice.
   HostApp* app = sApp;
   if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
+  // The scroll journal tells posted messages from sent ones by it.
+  const MSG* outer = scroll_spy::dispatched();
+  scroll_spy::setDispatched(&msg);
   DispatchMessageW(&msg);
+  scroll_spy::setDispatched(outer);
 }
 
 void HostApp::scheduleMacros() {
