@@ -84,7 +84,7 @@ class WindowDiscoveryTest : public ::testing::Test {
   void SetUp() override { sClassified.clear(); }
   void TearDown() override {
     CreoProxy::sWindowCalls = CreoProxy::kWin32WindowCalls;
-    for (HWND window : windowsWithTimer()) (void)window;
+    windowsWithTimer();  // kills the timers left
     for (HWND window : mTopLevel) DestroyWindow(window);
     proxy()->mTimerWndHandle = 0;
     proxy()->mPGLWndHandle = 0;
