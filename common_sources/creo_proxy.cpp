@@ -341,13 +341,14 @@ BOOL CALLBACK CreoProxy::isGraphicsWindow(HWND window, LPARAM) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return FALSE;
   char className[256] = "";
-  GetClassNameA(window, className, sizeof(className));
+  sWindowCalls.getClassNameA(window, className, sizeof(className));
   if (std::strcmp(className, "PGLWindow") == 0 || std::strcmp(className, "PGL_STD_WN_CLASS") == 0) {
     proxy->mPGLWndHandle = toHandle(window);
     return FALSE;
   }
-  EnumChildWindows(window, &CreoProxy::isGraphicsWindow, 0);
-  return proxy->mPGLWndHandle >= 1 ? FALSE : TRUE;
+  // EnumChildWindows already walks the whole subtree depth first; enumerating each child's own
+  // children again would look at a window once per ancestor, exponential in the depth.
+  return TRUE;
 }
 
 void CreoProxy::validateWindows() {
@@ -355,6 +356,9 @@ void CreoProxy::validateWindows() {
       IsWindow(toWindow(mPGLWndHandle))) {
     return;
   }
+  // The discovery arms the timer on the window it finds first; the old one must not tick on beside
+  // it, nor outlive the plug-in on a window the destructor no longer knows.
+  if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
   mTimerWndHandle = 0;
   mPGLWndHandle = 0;
   discoverWindows();
@@ -418,8 +422,10 @@ bool CreoProxy::doTransform() {
     int32_t pointerX = 0;
     int32_t pointerY = 0;
     HWND target = nullptr;
+    // Decided on every tick, with or without a device link.
+    const bool isCapTaken = findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection;
     if (daemon) {
-      if (findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection) {
+      if (isCapTaken) {
         daemon->stopLegacyCom1();
       } else {
         daemon->resetLegacyCom1();
@@ -661,16 +667,16 @@ int32_t CreoProxy::findScrollTarget(int32_t* x, int32_t* y, HWND* window) {
   try {
     if (!mAddinP->mSettings.mScrollTreeAndList) return kScrollNone;
     POINT point = {0, 0};
-    GetCursorPos(&point);
+    sWindowCalls.getCursorPos(&point);
     *x = point.x;
     *y = point.y;
     *window = windowUnderPoint(point);
     if (!*window) return kScrollNone;
     // Controls of inactive windows and of other applications are left alone.
-    const HWND root = GetAncestor(*window, GA_ROOT);
-    if (root && root != GetForegroundWindow()) return kScrollNone;
+    const HWND root = sWindowCalls.getAncestor(*window, GA_ROOT);
+    if (root && root != sWindowCalls.getForegroundWindow()) return kScrollNone;
     char className[255] = "";
-    GetClassNameA(*window, className, sizeof(className));
+    sWindowCalls.getClassNameA(*window, className, sizeof(className));
     return classifyScrollTarget(className);
   } catch (...) {
   }
@@ -679,29 +685,30 @@ int32_t CreoProxy::findScrollTarget(int32_t* x, int32_t* y, HWND* window) {
 
 HWND CreoProxy::windowUnderPoint(POINT point) {
   // WindowFromPoint alone misses the smaller of overlapping siblings.
-  HWND best = WindowFromPoint(point);
+  const CreoWindowCalls& calls = sWindowCalls;
+  HWND best = calls.windowFromPoint(point);
   if (!best) return nullptr;
-  RECT bestRect;
-  GetWindowRect(best, &bestRect);
-  HWND parent = GetParent(best);
+  RECT bestRect = {};
+  calls.getWindowRect(best, &bestRect);
+  HWND parent = calls.getParent(best);
   if (!parent) return best;
-  HWND candidate = GetWindow(best, GW_HWNDNEXT);
+  HWND candidate = calls.getWindow(best, GW_HWNDNEXT);
   for (;;) {
     bool found = false;
-    for (; candidate; candidate = GetWindow(candidate, GW_HWNDNEXT)) {
-      RECT r;
-      GetWindowRect(candidate, &r);
+    for (; candidate; candidate = calls.getWindow(candidate, GW_HWNDNEXT)) {
+      RECT r = {};
+      calls.getWindowRect(candidate, &r);
       const int32_t area = (r.bottom - r.top) * (r.right - r.left);
       const int32_t bestArea = (bestRect.bottom - bestRect.top) * (bestRect.right - bestRect.left);
-      if (PtInRect(&r, point) && GetParent(candidate) == parent && IsWindowVisible(candidate) &&
-          area < bestArea) {
+      if (PtInRect(&r, point) && calls.getParent(candidate) == parent &&
+          calls.isWindowVisible(candidate) && area < bestArea) {
         best = candidate;
         bestRect = r;
         found = true;
       }
     }
     if (!found) return best;
-    candidate = GetWindow(best, GW_CHILD);
+    candidate = calls.getWindow(best, GW_CHILD);
     if (!candidate) return best;
     parent = best;
   }
@@ -720,27 +727,27 @@ bool CreoProxy::scrollUnderCursor(int32_t tx, int32_t ty, int32_t tz) {
       SCROLLINFO info = {};
       info.cbSize = sizeof(info);
       info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-      GetScrollInfo(window, bar, &info);
+      sWindowCalls.getScrollInfo(window, bar, &info);
       if (!isScrollRangeUsable(info.nMin, info.nMax, info.nPage)) return false;
       const UINT message = motion.mIsVertical ? WM_VSCROLL : WM_HSCROLL;
       // The position is not read again between the steps of one tick.
       const int32_t line = scrollLineCode(motion.mDirection, info.nPos, info.nPage, info.nMax);
       const int32_t steps = scrollBarSteps(info.nMax);
       for (int32_t step = 0; step < steps && line >= 0; ++step) {
-        SendMessageA(window, message, static_cast<WPARAM>(line), 0);
+        sWindowCalls.sendMessageA(window, message, static_cast<WPARAM>(line), 0);
       }
-      sleepMs(scrollWaitMs(motion.mDeflection, true, info.nMax));
+      sWindowCalls.sleep(scrollWaitMs(motion.mDeflection, true, info.nMax));
       return true;
     }
     if (kind == kWheelControl) {
       if (!motion.mIsTie) {
         const LPARAM position = static_cast<LPARAM>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
                                                     static_cast<uint32_t>(x & 0xFFFF));
-        PostMessageA(window, WM_MOUSEWHEEL, wheelWParam(motion.mDirection), position);
-        UpdateWindow(window);
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+        sWindowCalls.postMessageA(window, WM_MOUSEWHEEL, wheelWParam(motion.mDirection), position);
+        sWindowCalls.updateWindow(window);
+        sWindowCalls.redrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
       }
-      sleepMs(scrollWaitMs(motion.mDeflection, false, 0));
+      sWindowCalls.sleep(scrollWaitMs(motion.mDeflection, false, 0));
       return true;
     }
   } catch (...) {

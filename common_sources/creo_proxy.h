@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "creo_window_calls.h"
 #include "pro_toolkit.h"
 
 class CKxAddin;
@@ -93,6 +94,9 @@ class CreoProxy {
 
   static CreoProxy* sInstanceP;
   static bool sIsCapMoving;
+  // The window calls in use, and the system's to go back to.
+  static CreoWindowCalls sWindowCalls;
+  static const CreoWindowCalls kWin32WindowCalls;
 
   static constexpr UINT_PTR kTimerId = 99;
   static constexpr UINT kIntervalAtRestMs = 100;

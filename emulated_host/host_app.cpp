@@ -14,6 +14,7 @@
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "screen_capture.h"
+#include "scroll_spy.h"
 #include "window_watch.h"
 
 namespace {
@@ -85,7 +86,11 @@ void HostApp::dispatch(const MSG& msg) {
   if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
   const bool outermost = sDispatchDepth++ == 0;
   if (outermost) sDispatchStart = GetTickCount64();
+  // The scroll journal tells posted messages from sent ones by it.
+  const MSG* outer = scroll_spy::dispatched();
+  scroll_spy::setDispatched(&msg);
   DispatchMessageW(&msg);
+  scroll_spy::setDispatched(outer);
   if (!outermost) {
     --sDispatchDepth;
     return;

@@ -8,17 +8,13 @@
 #include "host_app.h"
 #include "json_line.h"
 #include "screen_capture.h"
+#include "scroll_spy.h"
 #include "view_math.h"
 
 namespace {
 
 constexpr int kFirstItemId = 0x1000;
 HostWindows* sWindows = nullptr;
-HWND sTree = nullptr;
-WNDPROC sTreeProc = nullptr;
-WNDPROC sListProc = nullptr;
-HWND sToolbar = nullptr;
-WNDPROC sToolbarProc = nullptr;
 
 const wchar_t kFrameClass[] = L"KxCreoFrame";
 const wchar_t kAreaClass[] = L"KxGraphicsArea";
@@ -51,7 +47,10 @@ HostWindows::HostWindows(HostApp* app) : mApp(app) { sWindows = this; }
 
 // The windows are left to the end of the process: destroying them one by one under Wine costs
 // seconds and the host is exiting anyway.
-HostWindows::~HostWindows() { sWindows = nullptr; }
+HostWindows::~HostWindows() {
+  scroll_spy::stop();
+  sWindows = nullptr;
+}
 
 bool HostWindows::create(std::string* error) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -119,6 +118,8 @@ bool HostWindows::create(std::string* error) {
     swprintf(text, 64, L"Layer %03d  (items: %d)", i + 1, (i * 7) % 31);
     SendMessageW(mList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
+  // Wider than the list, so its horizontal bar has a range.
+  SendMessageW(mList, LB_SETHORIZONTALEXTENT, 900, 0);
   mArea = CreateWindowExW(0, kAreaClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
                           0, mFrame, nullptr, inst, nullptr);
   mPane = CreateWindowExW(0, kPaneClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
@@ -140,14 +141,10 @@ bool HostWindows::create(std::string* error) {
     *error = "cannot create the window tree, Windows error " + std::to_string(GetLastError());
     return false;
   }
-  sTree = mTree;
-  sTreeProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(mTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
-  sListProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(mList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
-  sToolbar = mToolbar;
-  sToolbarProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(mToolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scrollSpyProc)));
+  scroll_spy::watch(mTree, "tree", &mApp->journal());
+  scroll_spy::watch(mList, "list", &mApp->journal());
+  scroll_spy::watch(mToolbar, "toolbar", &mApp->journal());
+  if (!mGallery.create(mFrame, &mApp->journal(), error)) return false;
   rebuildMenuBar();
   layout();
   ShowWindow(mFrame, SW_SHOW);
@@ -173,7 +170,7 @@ HWND HostWindows::control(const std::string& name) const {
   if (name == "graphics") return mPgl;
   if (name == "dialog") return mDialog;
   if (name == "menubar") return mFrame;
-  return nullptr;
+  return mGallery.control(name);
 }
 
 void HostWindows::layout() {
@@ -435,33 +432,6 @@ void HostWindows::paintGraphics(HDC dc, const RECT& rc) {
                       toWide(mApp->macros().displayStyle()) +
                       (w->sketch ? L"   (editing sketch)" : L"");
   TextOutW(dc, 12, 12, info.c_str(), static_cast<int>(info.size()));
-}
-
-void HostWindows::spyScroll(HWND w, UINT msg) {
-  SCROLLINFO si = {};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
-  GetScrollInfo(w, SB_VERT, &si);
-  int hpos = GetScrollPos(w, SB_HORZ);
-  const char* kind = msg == WM_VSCROLL ? "vscroll" : msg == WM_HSCROLL ? "hscroll" : "wheel";
-  mApp->journal().write(JsonLine("scroll")
-                            .str("control", w == mTree   ? "tree"
-                                            : w == mList ? "list"
-                                                         : "toolbar")
-                            .str("msg", kind)
-                            .num("pos", si.nPos)
-                            .num("max", si.nMax)
-                            .num("hpos", hpos));
-}
-
-LRESULT CALLBACK HostWindows::scrollSpyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  HostWindows* self = sWindows;
-  // The original procedures outlive this object: the controls still get messages at exit.
-  WNDPROC base = w == sTree ? sTreeProc : w == sToolbar ? sToolbarProc : sListProc;
-  LRESULT r = CallWindowProcW(base, w, msg, wp, lp);
-  if (self && (msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_MOUSEWHEEL))
-    self->spyScroll(w, msg);
-  return r;
 }
 
 LRESULT CALLBACK HostWindows::frameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {

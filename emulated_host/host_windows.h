@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "control_gallery.h"
+
 class HostApp;
 
 class HostWindows {
@@ -40,16 +42,15 @@ class HostWindows {
   static LRESULT CALLBACK frameProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK pglProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK plainProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK scrollSpyProc(HWND, UINT, WPARAM, LPARAM);
   void layout();
   void paintGraphics(HDC dc, const RECT& rc);
   void onCommand(int id);
-  void spyScroll(HWND w, UINT msg);
 
   HostApp* mApp;
   HWND mFrame = nullptr, mToolbar = nullptr, mTree = nullptr, mList = nullptr;
   HWND mArea = nullptr, mPane = nullptr, mView = nullptr, mPgl = nullptr, mDialog = nullptr;
   HMENU mBar = nullptr;
+  ControlGallery mGallery;
   std::vector<HMENU> mPopups;
   struct ItemRef {
     int menu;

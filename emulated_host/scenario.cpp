@@ -25,7 +25,7 @@ const std::map<std::string, Arity>& verbs() {
       {"select", {1, 1}},
       {"select-item", {1, 1}},
       {"select-clear", {0, 0}},
-      {"pointer", {1, 1}},
+      {"pointer", {1, 3}},
       {"foreground", {1, 1}},
       {"menu", {2, 2}},
       {"menu-open", {1, 1}},
@@ -196,13 +196,23 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
     return false;
   }
   if (s->verb == "pointer" &&
-      !oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside"})) {
+      !oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside",
+                    "gallery", "listview", "edit", "treeview", "gxwnd", "drawarea", "toolkit-list",
+                    "toolkit-tree", "browser", "group"})) {
     *error = "unknown control \"" + a[0] +
-             "\" (tree, list, toolbar, graphics, dialog, menubar, outside)";
+             "\" (tree, list, toolbar, graphics, dialog, menubar, outside, gallery, listview, "
+             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, group)";
     return false;
   }
-  if (s->verb == "foreground" && !oneOf(a[0], {"main", "dialog", "other"})) {
-    *error = "foreground takes main, dialog or other, got \"" + a[0] + "\"";
+  // An offset from the control's top-left corner, in pixels.
+  if (s->verb == "pointer" && a.size() != 1 &&
+      (a.size() != 3 || a[0] == "outside" || !toInt(a[1], &v) || v < 0 || !toInt(a[2], &v) ||
+       v < 0)) {
+    *error = "pointer takes a control and optionally an offset of two numbers from 0 up";
+    return false;
+  }
+  if (s->verb == "foreground" && !oneOf(a[0], {"main", "dialog", "other", "gallery"})) {
+    *error = "foreground takes main, dialog, gallery or other, got \"" + a[0] + "\"";
     return false;
   }
   if (s->verb == "nav") {

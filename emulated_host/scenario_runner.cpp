@@ -204,6 +204,15 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
       p = {(r.left + r.right) / 2, a[0] == "menubar" ? r.top + GetSystemMetrics(SM_CYCAPTION) +
                                                            GetSystemMetrics(SM_CYMENU) / 2 + 4
                                                      : (r.top + r.bottom) / 2};
+      if (a.size() == 3) {
+        p = {r.left + std::stoi(a[1]), r.top + std::stoi(a[2])};
+        if (!PtInRect(&r, p)) {
+          *error = "the offset " + a[1] + " " + a[2] + " lies outside the " + a[0] + " (" +
+                   std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) +
+                   ")";
+          return false;
+        }
+      }
     }
     SetCursorPos(p.x, p.y);
     POINT now;
@@ -216,7 +225,10 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
     return true;
   }
   if (v == "foreground") {
-    HWND target = a[0] == "main" ? w.frame() : a[0] == "dialog" ? w.dialog() : nullptr;
+    HWND target = a[0] == "main"      ? w.frame()
+                  : a[0] == "dialog"  ? w.dialog()
+                  : a[0] == "gallery" ? w.control("gallery")
+                                      : nullptr;
     if (a[0] == "other") {
       if (!mOther) {
         std::wstring cmd = L"\"" + toWide(mApp->exeDir() + "\\creo_host.exe") + L"\" --other-app";
@@ -338,7 +350,8 @@ bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
   }
   if (v == "scroll-state") {
     JsonLine state("scroll_state");
-    for (const char* name : {"tree", "list"}) {
+    for (const char* name : {"tree", "list", "listview", "edit", "treeview", "gxwnd", "drawarea",
+                             "toolkit-list", "toolkit-tree", "browser"}) {
       SCROLLINFO si = {};
       si.cbSize = sizeof si;
       si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;

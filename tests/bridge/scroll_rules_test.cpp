@@ -49,6 +49,9 @@ TEST(ScrollRulesTest, DirectionAndDeflection) {
       {30, 0, -30, -30, 30, true, false, 30},
       // ty wins only when strictly larger than tz.
       {0, 25, -25, -25, 25, false, true, -25},
+      // The device's extremes.
+      {-32768, 0, 32767, 32767, 32768, false, false, -32768},
+      {0, -32768, 32767, 32768, 32768, false, true, 32768},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     const ScrollMotion motion = scrollMotion(rows[row].mTx, rows[row].mTy, rows[row].mTz);
@@ -68,13 +71,21 @@ TEST(ScrollRulesTest, ScrollBarRangeStepsAndLines) {
     bool mIsUsable;
     int32_t mSteps, mLine;
   } rows[] = {
-      {0, 250, 20, 10, -40, true, 2, 0}, {0, 250, 20, 0, -40, true, 2, -1},
-      {0, 250, 20, 230, 40, true, 2, 1}, {0, 250, 20, 231, 40, true, 2, -1},
-      {0, 2500, 20, 5, 1, true, 10, 1},  {0, 30, 5, 3, -1, true, 1, 0},
-      {0, 99, 5, 3, 1, true, 1, 1},      {0, 1099, 5, 3, 1, true, 10, 1},
-      {0, 0, 5, 0, 1, false, 1, -1},     {-1, 100, 5, 0, 1, false, 1, 1},
-      {0, -5, 5, 0, 1, false, 1, -1},    {50, 50, 5, 0, 1, false, 1, 1},
+      {0, 250, 20, 10, -40, true, 2, 0},
+      {0, 250, 20, 0, -40, true, 2, -1},
+      {0, 250, 20, 230, 40, true, 2, 1},
+      {0, 250, 20, 231, 40, true, 2, -1},
+      {0, 2500, 20, 5, 1, true, 10, 1},
+      {0, 30, 5, 3, -1, true, 1, 0},
+      {0, 99, 5, 3, 1, true, 1, 1},
+      {0, 1099, 5, 3, 1, true, 10, 1},
+      {0, 0, 5, 0, 1, false, 1, -1},
+      {-1, 100, 5, 0, 1, false, 1, 1},
+      {0, -5, 5, 0, 1, false, 1, -1},
+      {50, 50, 5, 0, 1, false, 1, 1},
       {0, 100, 0, 0, 1, false, 1, 1},
+      // A page beyond any range: no step down, however the sum is formed.
+      {0, 250, 0xFFFFFFFFu, 10, 1, true, 2, -1},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     EXPECT_EQ(isScrollRangeUsable(rows[row].mMin, rows[row].mMax, rows[row].mPage),
@@ -93,9 +104,9 @@ TEST(ScrollRulesTest, WaitAndWheel) {
     bool mIsScrollBar;
     int32_t mMax, mWait;
   } rows[] = {
-      {40, true, 250, 130}, {0, false, 0, 150},  {100, false, 0, 100},
-      {298, false, 0, 1},   {400, true, 250, 1}, {0, true, 30, 170},
-      {0, true, 50, 150},   {297, true, 49, 3},  {40, false, 30, 130},
+      {40, true, 250, 130}, {0, false, 0, 150},   {100, false, 0, 100}, {298, false, 0, 1},
+      {400, true, 250, 1},  {0, true, 30, 170},   {0, true, 50, 150},   {297, true, 49, 3},
+      {40, false, 30, 130}, {32768, true, 0, 51},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     EXPECT_EQ(scrollWaitMs(rows[row].mDeflection, rows[row].mIsScrollBar, rows[row].mMax),

@@ -196,6 +196,41 @@ const ScenarioCase kCases[] = {
      0,
      {},
      {}},
+    // The panel's controls move like the system's, and the journal tells sent line steps from a
+    // posted wheel notch with its delta and position. Over the group frame WindowFromPoint names
+    // the frame, not the control below it.
+    {"gallery",
+     "scroll,wheel",
+     "open part p1\n"
+     "foreground gallery\n"
+     "pointer listview\n"
+     "popup open\n"
+     "pointer edit 20 30\n"
+     "popup open\n"
+     "pointer treeview\n"
+     "popup open\n"
+     "pointer browser 30 40\n"
+     "popup open\n"
+     "pointer gxwnd 20 20\n"
+     "popup open\n"
+     "scroll-state\n"
+     "expect-count 5 ev=scroll control=listview msg=vscroll code=1 delivery=sent\n"
+     "expect-count 1 ev=scroll control=listview msg=vscroll n=5 pos_before=4 pos=5 max=399\n"
+     "expect-count 1 ev=scroll control=listview msg=wheel delivery=posted delta=-120 pos_before=5 "
+     "pos=8\n"
+     "expect-count 1 ev=scroll control=edit msg=vscroll n=5 pos=5 max=300 hmax>0\n"
+     "expect-count 1 ev=scroll control=edit msg=wheel rel_x=20 rel_y=30 delivery=posted\n"
+     "expect-count 1 ev=scroll control=treeview msg=vscroll n=5 pos=5 max=30 page=3\n"
+     "expect-count 1 ev=scroll control=browser msg=wheel delta=-120 rel_x=30 rel_y=40 "
+     "delivery=posted pos_before=5 pos=8 max=2500\n"
+     "expect-count 1 ev=pointer control=gxwnd under=KxGroupFrame\n"
+     "expect ev=note \"text=scrolled KxGroupFrame\"\n"
+     "expect-none ev=scroll control=gxwnd\n"
+     "expect-count 1 ev=scroll_state listview_pos=8 edit_pos=8 treeview_pos=8 browser_pos=8 "
+     "gxwnd_pos=0\n",
+     0,
+     {},
+     {}},
     {"restart",
      "",
      "open assembly a1\n"

@@ -212,6 +212,8 @@ void probeScroll() {
   char cls[256] = {};
   GetClassNameA(w, cls, sizeof cls);
   for (int i = 0; i < 5; ++i) SendMessageA(w, WM_VSCROLL, SB_LINEDOWN, 0);
+  // One wheel notch down through the message queue, at the pointer.
+  if (isCase("wheel")) PostMessageA(w, WM_MOUSEWHEEL, 0xFF880000u, MAKELPARAM(p.x, p.y));
   note("scrolled %s", cls);
 }
 
