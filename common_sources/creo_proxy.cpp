@@ -359,6 +359,8 @@ void CreoProxy::validateWindows() {
   // The discovery arms the timer on the window it finds first; the old one must not tick on beside
   // it, nor outlive the plug-in on a window the destructor no longer knows.
   if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
+  // Armed again only if the discovery finds a window; a wake-up meanwhile must not tick.
+  mIsPumpArmed = false;
   mTimerWndHandle = 0;
   mPGLWndHandle = 0;
   discoverWindows();
