@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "host_journal.h"
-#include "host_session.h"
-#include "journal_condition.h"
+#include "api/host_session.h"
+#include "api/view_math.h"
+#include "journal/host_journal.h"
 #include "json_line.h"
-#include "view_math.h"
+#include "scenarios/journal_condition.h"
 
 namespace {
 

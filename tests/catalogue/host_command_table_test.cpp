@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "api/host_commands.h"
 #include "config_test_util.h"
-#include "host_commands.h"
 #include "menu_file.h"
 
 namespace {

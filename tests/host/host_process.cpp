@@ -7,9 +7,9 @@
 
 #include <stdexcept>
 
-#include "journal_condition.h"
 #include "json_line.h"
-#include "scenario.h"
+#include "scenarios/journal_condition.h"
+#include "scenarios/scenario.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "command_registry.h"
-#include "host_session.h"
+#include "api/command_registry.h"
+#include "api/host_session.h"
+#include "api/macro_engine.h"
+#include "api/view_math.h"
 #include "json_line.h"
-#include "macro_engine.h"
-#include "view_math.h"
 
 namespace {
 

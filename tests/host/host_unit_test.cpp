@@ -6,19 +6,19 @@
 #include <cstring>
 #include <fstream>
 
-#include "host_commands.h"
-#include "journal_condition.h"
-#include "journal_summary.h"
+#include "api/host_commands.h"
+#include "api/macro_text.h"
+#include "api/mapkey_table.h"
+#include "api/menu_bar.h"
+#include "api/message_file.h"
+#include "api/trail_file.h"
+#include "api/view_math.h"
+#include "app/registry_file.h"
+#include "journal/journal_summary.h"
 #include "json_line.h"
-#include "macro_text.h"
-#include "mapkey_table.h"
-#include "menu_bar.h"
-#include "message_file.h"
-#include "png_writer.h"
-#include "registry_file.h"
-#include "scenario.h"
-#include "trail_file.h"
-#include "view_math.h"
+#include "scenarios/journal_condition.h"
+#include "scenarios/scenario.h"
+#include "windows/png_writer.h"
 
 namespace {
 

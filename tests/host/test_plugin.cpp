@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "kx_host_extra.h"
+#include "api/kx_host_extra.h"
 #include "pro_toolkit.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // What the window watch reads from a window's text line and bar.
-#include "window_reading.h"
+#include "windows/window_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,298 @@
+#include "app/host_app.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "api/host_commands.h"
+#include "api/message_file.h"
+#include "app/nav_listener.h"
+#include "app/plugin_loader.h"
+#include "app/registry_file.h"
+#include "scenarios/daemon_link.h"
+#include "scenarios/scenario.h"
+#include "scenarios/scenario_runner.h"
+#include "windows/host_windows.h"
+#include "windows/screen_capture.h"
+#include "windows/scroll_spy.h"
+#include "windows/window_watch.h"
+
+namespace {
+HostApp* sApp = nullptr;
+// Read by the window watch's thread while the user-interface thread dispatches.
+std::atomic<int> sDispatchDepth{0};
+std::atomic<ULONGLONG> sDispatchStart{0};
+std::atomic<ULONGLONG> sBlockedEnd{0};
+}  // namespace
+
+std::string toUtf8(const std::wstring& w) {
+  if (w.empty()) return "";
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
+  s.resize(n - 1);
+  return s;
+}
+
+std::wstring toWide(const std::string& s) {
+  if (s.empty()) return L"";
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], n);
+  w.resize(n - 1);
+  return w;
+}
+
+HostApp::HostApp()
+    : mSession(&mJournal),
+      mCommands(&mJournal),
+      mMenus(&mJournal),
+      mMacros(&mJournal, &mCommands),
+      mDaemon(new DaemonLink) {}
+
+HostApp::~HostApp() {
+  if (sApp == this) sApp = nullptr;
+}
+
+HostApp* HostApp::instance() { return sApp; }
+
+bool HostApp::onUiThread(const char* function) {
+  HostApp* app = sApp;
+  if (!app) return false;
+  DWORD me = GetCurrentThreadId();
+  if (me == app->mUiThread) {
+    ++app->mApiCalls[function];
+    return true;
+  }
+  app->mJournal.write(JsonLine("fault")
+                          .str("what", "foreign_thread")
+                          .str("function", function)
+                          .num("thread", me)
+                          .num("ui_thread", app->mUiThread));
+  return false;
+}
+
+std::string HostApp::exeDir() const {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  size_t slash = p.find_last_of(L"\\/");
+  return toUtf8(slash == std::wstring::npos ? L"." : p.substr(0, slash));
+}
+
+void HostApp::dispatch(const MSG& msg) {
+  // The graphics window reads raw key messages; translating them would type every key twice.
+  HostApp* app = sApp;
+  if (!app || !app->mWindows || msg.hwnd != app->mWindows->graphics()) TranslateMessage(&msg);
+  const bool outermost = sDispatchDepth++ == 0;
+  if (outermost) sDispatchStart = GetTickCount64();
+  // The scroll journal tells posted messages from sent ones by it.
+  const MSG* outer = scroll_spy::dispatched();
+  scroll_spy::setDispatched(&msg);
+  DispatchMessageW(&msg);
+  scroll_spy::setDispatched(outer);
+  if (!outermost) {
+    --sDispatchDepth;
+    return;
+  }
+  const ULONGLONG end = GetTickCount64();
+  const ULONGLONG took = end - sDispatchStart;
+  if (took >= static_cast<ULONGLONG>(kBlockedMs)) {
+    sBlockedEnd = end;
+    if (app) app->mJournal.write(JsonLine("ui_blocked").num("ms", took).num("msg", msg.message));
+  }
+  --sDispatchDepth;
+}
+
+long long HostApp::uiBusyMs() {
+  if (sDispatchDepth == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sDispatchStart);
+}
+
+long long HostApp::sinceBlockedMs() {
+  if (sDispatchDepth != 0 || sBlockedEnd == 0) return -1;
+  return static_cast<long long>(GetTickCount64() - sBlockedEnd);
+}
+
+void HostApp::scheduleMacros() {
+  if (mMacrosPosted || !mWindows || !mWindows->frame()) return;
+  mMacrosPosted = PostMessageW(mWindows->frame(), WM_KXH_RUN_MACROS, 0, 0) != 0;
+}
+
+void HostApp::applyNavigation() {
+  if (!mNav || !mWindows) return;
+  for (const std::array<int, 6>& axes : mNav->take()) mSession.navigate(axes.data(), "udp");
+  mWindows->repaint();
+  // Datagrams that came during this batch are picked up by a timer, not a posted message, so a
+  // steady stream cannot keep every other timer of this thread from firing.
+  if (mNav->endBatch()) SetTimer(mWindows->frame(), kNavDrainTimerId, 1, nullptr);
+}
+
+void HostApp::runMacros() {
+  mMacrosPosted = false;
+  mMacros.runQueued();
+  mWindows->repaint();
+}
+
+bool HostApp::openModel(const std::string& type, const std::string& name, bool created,
+                        std::string* error) {
+  if (mSession.openModel(type, name, created, error) < 0) return false;
+  mWindows->repaint();
+  mSession.fire(created ? PRO_MDL_CREATE_POST : PRO_MDL_RETRIEVE_POST,
+                created ? "model created" : "model retrieved");
+  mSession.fire(PRO_WINDOW_CHANGE_POST, "new window");
+  mCommands.updateAll("ui_update");
+  return true;
+}
+
+bool HostApp::activateWindow(int id, std::string* error) {
+  int before = mSession.currentWindowId();
+  if (!mSession.activateWindow(id, error)) return false;
+  mWindows->repaint();
+  if (before != id) mSession.fire(PRO_WINDOW_CHANGE_POST, "window activated");
+  mCommands.updateAll("ui_update");
+  return true;
+}
+
+std::string HostApp::resolveLabel(const wchar_t* msgFile, const std::string& key) {
+  if (!msgFile || !*msgFile) return key;
+  std::string file = toUtf8(msgFile);
+  for (const std::string& path : MessageFile::candidates(mTextDir, mOptions.language, file)) {
+    MessageFile mf;
+    std::string ignored;
+    if (!mf.load(path, &ignored)) continue;
+    std::string text;
+    bool found = mf.lookup(key, mOptions.language != "usascii", &text);
+    mJournal.write(JsonLine("label")
+                       .str("key", key)
+                       .str("text", found ? text : key)
+                       .str("file", path)
+                       .str("source", found ? "message_file" : "missing_key"));
+    return found && !text.empty() ? text : key;
+  }
+  mJournal.write(JsonLine("label")
+                     .str("key", key)
+                     .str("text", key)
+                     .str("file", file)
+                     .str("source", "missing_file")
+                     .str("text_dir", mTextDir));
+  return key;
+}
+
+void HostApp::requestQuit(int exitCode) {
+  if (exitCode > mExitCode) mExitCode = exitCode;
+  PostQuitMessage(mExitCode);
+}
+
+int HostApp::run(const HostOptions& options) {
+  mOptions = options;
+  sApp = this;
+  mUiThread = GetCurrentThreadId();
+  std::string error;
+  if (!mJournal.open(options.journal, &error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  mJournal.write(JsonLine("host_start")
+                     .str("language", options.language)
+                     .str("registry", options.registry)
+                     .str("scenario", options.scenario)
+                     .num("ui_thread", mUiThread));
+  // Everything the user gave is checked before any window or plug-in exists.
+  RegistryFile registry;
+  if (!options.registry.empty() && !registry.load(options.registry, &error)) {
+    mJournal.write(JsonLine("registry_error").str("error", error));
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  if (!options.commands.empty() && !HostCommands::load(options.commands, &error)) {
+    mJournal.write(JsonLine("commands_error").str("error", error));
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  Scenario scenario;
+  if (!options.scenario.empty() && !scenario.load(options.scenario, &error)) {
+    mJournal.write(JsonLine("scenario_error").str("error", error));
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  mWindows.reset(new HostWindows(this));
+  if (!mWindows->create(&error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  mWatch.reset(new WindowWatch(this, options.windowShot));
+  if (!mWatch->start(&error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  const char* navEnv = std::getenv("KX_HOST_NAV_PORT");
+  int navPort = navEnv && std::atoi(navEnv) > 0 ? std::atoi(navEnv) : 47011;
+  mNav.reset(new NavListener(&mJournal, mWindows->frame()));
+  if (!mNav->start(navPort, &error))
+    mJournal.write(JsonLine("nav_unavailable").num("port", navPort).str("error", error));
+  else
+    mJournal.write(JsonLine("nav_listen").num("port", navPort));
+
+  mLoader.reset(new PluginLoader(this));
+  mLoader->setEntries(registry.entries());
+  int result = 0;
+  for (const RegistryEntry& e : registry.entries()) {
+    if (!mLoader->start(e, &error)) {
+      fprintf(stderr, "creo_host: %s\n", error.c_str());
+      result = 4;
+    }
+  }
+  ScenarioRunner::pump(50);
+  DWORD started = GetTickCount();
+  if (result == 0 && !options.scenario.empty()) {
+    ScenarioRunner runner(this, scenario);
+    int failed = runner.run(&error);
+    if (failed < 0) {
+      fprintf(stderr, "creo_host: %s\n", error.c_str());
+      result = 3;
+    } else if (failed > 0) {
+      result = 1;
+    }
+  } else if (result == 0 || options.stayOpen) {
+    // The tick wakes the loop so the time limit is seen even when nothing happens.
+    SetTimer(mWindows->frame(), 1, 1000, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      dispatch(msg);
+      if (static_cast<int>(GetTickCount() - started) > options.maxMs) break;
+    }
+  }
+  if (options.stayOpen && !options.scenario.empty()) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      dispatch(msg);
+    }
+  }
+  if (!options.screenshot.empty()) {
+    int w = 0, h = 0;
+    ScenarioRunner::pump(100);
+    if (ScreenCapture::capture(mWindows->frame(), mWindows->dialog(), options.screenshot, &w, &h,
+                               &error))
+      mJournal.write(
+          JsonLine("screenshot").str("file", options.screenshot).num("width", w).num("height", h));
+    else
+      fprintf(stderr, "creo_host: %s\n", error.c_str());
+  }
+  mLoader->stopAll();
+  mWatch->stop();
+  mNav->stop();
+  // Macros queued by the plug-in's last callbacks still run, as the host would.
+  mMacros.runQueued();
+  JsonLine calls("api_calls");
+  for (const auto& kv : mApiCalls) calls.num(kv.first, kv.second);
+  mJournal.write(calls);
+  int faults = mJournal.faultCount();
+  if (result == 0 && faults > 0) result = 2;
+  mJournal.write(JsonLine("host_exit")
+                     .num("exit_code", result)
+                     .num("faults", faults)
+                     .num("unfreed_arrays", mSession.unfreedArrays())
+                     .num("folded_selection_gets", mSession.foldedSelectionGets()));
+  return result;
+}
