@@ -81,6 +81,12 @@ bool oneOf(const std::string& v, std::initializer_list<const char*> allowed) {
 
 }  // namespace
 
+std::vector<std::string> Scenario::knownVerbs() {
+  std::vector<std::string> names;
+  for (const auto& v : verbs()) names.push_back(v.first);
+  return names;
+}
+
 bool Scenario::tokenize(const std::string& line, std::vector<std::string>* out,
                         std::string* error) {
   out->clear();

@@ -26,6 +26,9 @@ class Scenario {
   const std::vector<ScenarioStep>& steps() const { return mSteps; }
   const std::string& fileName() const { return mFile; }
 
+  // The verbs a scenario may use, sorted.
+  static std::vector<std::string> knownVerbs();
+
   static bool tokenize(const std::string& line, std::vector<std::string>* out, std::string* error);
 
  private:

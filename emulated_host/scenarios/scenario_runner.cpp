@@ -118,314 +118,400 @@ bool ScenarioRunner::check(const ScenarioStep& s, std::string* why) {
   return false;
 }
 
+const std::map<std::string, ScenarioRunner::Step>& ScenarioRunner::handlers() {
+  static const std::map<std::string, Step> kHandlers = {
+      {"expect", &ScenarioRunner::expectEvents},
+      {"expect-none", &ScenarioRunner::expectEvents},
+      {"expect-count", &ScenarioRunner::expectEvents},
+      {"wait-until", &ScenarioRunner::waitUntil},
+      {"wait", &ScenarioRunner::wait},
+      {"open", &ScenarioRunner::openModel},
+      {"new", &ScenarioRunner::openModel},
+      {"window", &ScenarioRunner::activateWindow},
+      {"window-silent", &ScenarioRunner::activateWindowSilently},
+      {"replace-graphics", &ScenarioRunner::replaceGraphics},
+      {"close-window", &ScenarioRunner::closeWindow},
+      {"sketch", &ScenarioRunner::sketch},
+      {"select", &ScenarioRunner::select},
+      {"select-item", &ScenarioRunner::selectItem},
+      {"select-clear", &ScenarioRunner::clearSelection},
+      {"pointer", &ScenarioRunner::movePointer},
+      {"foreground", &ScenarioRunner::bringToForeground},
+      {"menu", &ScenarioRunner::menu},
+      {"menu-open", &ScenarioRunner::menu},
+      {"keys", &ScenarioRunner::typeKeys},
+      {"popup", &ScenarioRunner::popup},
+      {"command", &ScenarioRunner::runCommand},
+      {"edit", &ScenarioRunner::userEdit},
+      {"nav", &ScenarioRunner::navigate},
+      {"screenshot", &ScenarioRunner::screenshot},
+      {"scroll-state", &ScenarioRunner::scrollState},
+      {"process-counts", &ScenarioRunner::processCounts},
+      {"plugin-stop", &ScenarioRunner::stopOrStartPlugin},
+      {"plugin-start", &ScenarioRunner::stopOrStartPlugin},
+      {"daemon-start", &ScenarioRunner::daemonStart},
+      {"daemon-kill", &ScenarioRunner::daemonKill},
+      {"daemon", &ScenarioRunner::daemonCommand},
+      {"placement", &ScenarioRunner::placeOrView},
+      {"view", &ScenarioRunner::placeOrView},
+      {"expect-distance", &ScenarioRunner::expectPlacement},
+      {"expect-still", &ScenarioRunner::expectPlacement},
+  };
+  return kHandlers;
+}
+
+const std::vector<std::string>& ScenarioRunner::verbs() {
+  static const std::vector<std::string> kVerbs = [] {
+    std::vector<std::string> names;
+    for (const auto& h : handlers()) names.push_back(h.first);
+    return names;
+  }();
+  return kVerbs;
+}
+
 bool ScenarioRunner::step(const ScenarioStep& s, std::string* error) {
+  auto h = handlers().find(s.verb);
+  if (h == handlers().end()) {
+    *error = "step \"" + s.verb + "\" is not implemented";
+    return false;
+  }
+  return (this->*h->second)(s, error);
+}
+
+void ScenarioRunner::failed(const ScenarioStep& s, const std::string& why) {
+  ++mFailed;
+  mApp->journal().write(JsonLine("expect_failed").num("line", s.line).str("what", why));
+  fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
+}
+
+bool ScenarioRunner::expectEvents(const ScenarioStep& s, std::string*) {
+  std::string why;
+  if (!check(s, &why)) failed(s, why);
+  return true;
+}
+
+bool ScenarioRunner::waitUntil(const ScenarioStep& s, std::string*) {
+  DWORD start = GetTickCount();
+  size_t& mark = s.daemonJournal ? mDaemonMark : mHostMark;
+  // Each poll looks only at the lines the previous polls have not seen.
+  size_t seen = mark;
+  while (true) {
+    std::vector<std::string> fresh = journalLines(s, seen);
+    int found = s.condition.first(fresh);
+    if (found >= 0) {
+      mark = seen + static_cast<size_t>(found) + 1;
+      return true;
+    }
+    seen += fresh.size();
+    if (static_cast<int>(GetTickCount() - start) > s.limitMs) {
+      failed(s, "wait-until " + s.condition.text() + " did not hold within " +
+                    std::to_string(s.limitMs) + " ms");
+      return true;
+    }
+    if (!pump(20)) return true;
+  }
+}
+
+bool ScenarioRunner::wait(const ScenarioStep& s, std::string*) {
+  pump(s.limitMs);
+  return true;
+}
+
+bool ScenarioRunner::openModel(const ScenarioStep& s, std::string* error) {
+  return mApp->openModel(s.args[0], s.args[1], s.verb == "new", error);
+}
+
+bool ScenarioRunner::activateWindow(const ScenarioStep& s, std::string* error) {
+  return mApp->activateWindow(std::stoi(s.args[0]), error);
+}
+
+bool ScenarioRunner::activateWindowSilently(const ScenarioStep& s, std::string* error) {
+  // Some host dialogs make another window current without the window-change notification; the
+  // user interface is brought up to date all the same.
+  if (!mApp->session().activateWindow(std::stoi(s.args[0]), error)) return false;
+  mApp->windows().repaint();
+  mApp->commands().updateAll("window_silent");
+  return true;
+}
+
+bool ScenarioRunner::replaceGraphics(const ScenarioStep&, std::string*) {
+  mApp->windows().replaceGraphics();
+  return true;
+}
+
+bool ScenarioRunner::closeWindow(const ScenarioStep& s, std::string* error) {
+  if (!mApp->session().closeWindow(std::stoi(s.args[0]), error)) return false;
+  mApp->session().fire(PRO_WINDOW_CHANGE_POST, "window closed");
+  mApp->windows().repaint();
+  return true;
+}
+
+bool ScenarioRunner::sketch(const ScenarioStep& s, std::string* error) {
+  bool ok = mApp->session().setSketch(s.args[0] == "on", error);
+  mApp->windows().repaint();
+  return ok;
+}
+
+bool ScenarioRunner::select(const ScenarioStep& s, std::string* error) {
+  return mApp->session().select(s.args[0], error);
+}
+
+bool ScenarioRunner::selectItem(const ScenarioStep& s, std::string* error) {
+  return mApp->session().selectItem(s.args[0], error);
+}
+
+bool ScenarioRunner::clearSelection(const ScenarioStep&, std::string*) {
+  mApp->session().clearSelection();
+  return true;
+}
+
+bool ScenarioRunner::movePointer(const ScenarioStep& s, std::string* error) {
   const std::vector<std::string>& a = s.args;
-  const std::string& v = s.verb;
+  POINT p = {-1, -1};
+  if (a[0] == "outside") {
+    p = {GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
+  } else {
+    HWND c = mApp->windows().control(a[0]);
+    RECT r;
+    GetWindowRect(c, &r);
+    p = {(r.left + r.right) / 2, a[0] == "menubar" ? r.top + GetSystemMetrics(SM_CYCAPTION) +
+                                                         GetSystemMetrics(SM_CYMENU) / 2 + 4
+                                                   : (r.top + r.bottom) / 2};
+    if (a.size() == 3) {
+      p = {r.left + std::stoi(a[1]), r.top + std::stoi(a[2])};
+      if (!PtInRect(&r, p)) {
+        *error = "the offset " + a[1] + " " + a[2] + " lies outside the " + a[0] + " (" +
+                 std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) + ")";
+        return false;
+      }
+    }
+  }
+  SetCursorPos(p.x, p.y);
+  POINT now;
+  GetCursorPos(&now);
+  HWND under = WindowFromPoint(now);
+  char cls[256] = {};
+  if (under) GetClassNameA(under, cls, sizeof cls);
+  mApp->journal().write(
+      JsonLine("pointer").str("control", a[0]).num("x", now.x).num("y", now.y).str("under", cls));
+  return true;
+}
+
+bool ScenarioRunner::bringToForeground(const ScenarioStep& s, std::string* error) {
+  const std::string& which = s.args[0];
   HostWindows& w = mApp->windows();
-  HostJournal& j = mApp->journal();
-  if (v == "expect" || v == "expect-none" || v == "expect-count") {
-    std::string why;
-    if (!check(s, &why)) {
-      ++mFailed;
-      j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
-      fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
+  HWND target = which == "main"      ? w.frame()
+                : which == "dialog"  ? w.dialog()
+                : which == "gallery" ? w.control("gallery")
+                                     : nullptr;
+  if (which == "other" && !mOther) {
+    std::wstring cmd = L"\"" + toWide(mApp->exeDir() + "\\creo_host.exe") + L"\" --other-app";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      *error =
+          "cannot start the other application, Windows error " + std::to_string(GetLastError());
+      return false;
     }
-    return true;
+    CloseHandle(pi.hThread);
+    mOther = pi.hProcess;
   }
-  if (v == "wait-until") {
-    DWORD start = GetTickCount();
-    size_t& mark = s.daemonJournal ? mDaemonMark : mHostMark;
-    // Each poll looks only at the lines the previous polls have not seen.
-    size_t seen = mark;
-    int found = -1;
-    while (true) {
-      std::vector<std::string> fresh = journalLines(s, seen);
-      found = s.condition.first(fresh);
-      if (found >= 0) {
-        mark = seen + static_cast<size_t>(found) + 1;
-        break;
-      }
-      seen += fresh.size();
-      if (static_cast<int>(GetTickCount() - start) > s.limitMs) {
-        ++mFailed;
-        std::string why = "wait-until " + s.condition.text() + " did not hold within " +
-                          std::to_string(s.limitMs) + " ms";
-        j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
-        fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
-        return true;
-      }
-      if (!pump(20)) return true;
+  // The window must really be in front before the scenario goes on.
+  DWORD start = GetTickCount();
+  while (true) {
+    if (which == "other") target = otherWindow();
+    if (target && GetForegroundWindow() == target) break;
+    if (target) {
+      SetForegroundWindow(target);
+      if (which != "other") SetActiveWindow(target);
     }
-    return true;
-  }
-  if (v == "wait") {
-    pump(s.limitMs);
-    return true;
-  }
-  if (v == "open" || v == "new") return mApp->openModel(a[0], a[1], v == "new", error);
-  if (v == "window") return mApp->activateWindow(std::stoi(a[0]), error);
-  if (v == "window-silent") {
-    // Some host dialogs make another window current without the window-change notification; the
-    // user interface is brought up to date all the same.
-    if (!mApp->session().activateWindow(std::stoi(a[0]), error)) return false;
-    w.repaint();
-    mApp->commands().updateAll("window_silent");
-    return true;
-  }
-  if (v == "replace-graphics") {
-    w.replaceGraphics();
-    return true;
-  }
-  if (v == "close-window") {
-    if (!mApp->session().closeWindow(std::stoi(a[0]), error)) return false;
-    mApp->session().fire(PRO_WINDOW_CHANGE_POST, "window closed");
-    w.repaint();
-    return true;
-  }
-  if (v == "sketch") {
-    bool ok = mApp->session().setSketch(a[0] == "on", error);
-    w.repaint();
-    return ok;
-  }
-  if (v == "select") return mApp->session().select(a[0], error);
-  if (v == "select-item") return mApp->session().selectItem(a[0], error);
-  if (v == "select-clear") {
-    mApp->session().clearSelection();
-    return true;
-  }
-  if (v == "pointer") {
-    POINT p = {-1, -1};
-    if (a[0] == "outside") {
-      p = {GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
-    } else {
-      HWND c = w.control(a[0]);
-      RECT r;
-      GetWindowRect(c, &r);
-      p = {(r.left + r.right) / 2, a[0] == "menubar" ? r.top + GetSystemMetrics(SM_CYCAPTION) +
-                                                           GetSystemMetrics(SM_CYMENU) / 2 + 4
-                                                     : (r.top + r.bottom) / 2};
-      if (a.size() == 3) {
-        p = {r.left + std::stoi(a[1]), r.top + std::stoi(a[2])};
-        if (!PtInRect(&r, p)) {
-          *error = "the offset " + a[1] + " " + a[2] + " lies outside the " + a[0] + " (" +
-                   std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) +
-                   ")";
-          return false;
-        }
-      }
+    if (GetTickCount() - start > 15000) {
+      *error = "the " + which + " window did not come to the foreground";
+      return false;
     }
-    SetCursorPos(p.x, p.y);
-    POINT now;
-    GetCursorPos(&now);
-    HWND under = WindowFromPoint(now);
-    char cls[256] = {};
-    if (under) GetClassNameA(under, cls, sizeof cls);
-    j.write(
-        JsonLine("pointer").str("control", a[0]).num("x", now.x).num("y", now.y).str("under", cls));
+    pump(50);
+  }
+  char cls[256] = {};
+  HWND fg = GetForegroundWindow();
+  DWORD pid = 0;
+  if (fg) {
+    GetClassNameA(fg, cls, sizeof cls);
+    GetWindowThreadProcessId(fg, &pid);
+  }
+  mApp->journal().write(JsonLine("foreground")
+                            .str("target", which)
+                            .str("class", cls)
+                            .flag("own_process", pid == GetCurrentProcessId()));
+  return true;
+}
+
+bool ScenarioRunner::menu(const ScenarioStep& s, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  int m = mApp->menus().findMenu(a[0]);
+  if (m < 0) {
+    *error = "no menu \"" + a[0] + "\"";
+    return false;
+  }
+  if (s.verb == "menu-open") {
+    mApp->windows().openMenu(m, "menu_open");
     return true;
   }
-  if (v == "foreground") {
-    HWND target = a[0] == "main"      ? w.frame()
-                  : a[0] == "dialog"  ? w.dialog()
-                  : a[0] == "gallery" ? w.control("gallery")
-                                      : nullptr;
-    if (a[0] == "other") {
-      if (!mOther) {
-        std::wstring cmd = L"\"" + toWide(mApp->exeDir() + "\\creo_host.exe") + L"\" --other-app";
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi)) {
-          *error =
-              "cannot start the other application, Windows error " + std::to_string(GetLastError());
-          return false;
-        }
-        CloseHandle(pi.hThread);
-        mOther = pi.hProcess;
-      }
-    }
-    // The window must really be in front before the scenario goes on.
-    DWORD start = GetTickCount();
-    while (true) {
-      if (a[0] == "other") target = otherWindow();
-      if (target && GetForegroundWindow() == target) break;
-      if (target) {
-        SetForegroundWindow(target);
-        if (a[0] != "other") SetActiveWindow(target);
-      }
-      if (GetTickCount() - start > 15000) {
-        *error = "the " + a[0] + " window did not come to the foreground";
-        return false;
-      }
-      pump(50);
-    }
-    char cls[256] = {};
-    HWND fg = GetForegroundWindow();
-    DWORD pid = 0;
-    if (fg) {
-      GetClassNameA(fg, cls, sizeof cls);
-      GetWindowThreadProcessId(fg, &pid);
-    }
-    j.write(JsonLine("foreground")
-                .str("target", a[0])
-                .str("class", cls)
-                .flag("own_process", pid == GetCurrentProcessId()));
-    return true;
+  int item = mApp->menus().findItem(m, a[1]);
+  if (item < 0) {
+    *error = "no item \"" + a[1] + "\" in menu \"" + a[0] + "\"";
+    return false;
   }
-  if (v == "menu" || v == "menu-open") {
-    int m = mApp->menus().findMenu(a[0]);
+  std::string why;
+  if (!mApp->windows().clickItem(m, item, &why))
+    mApp->journal().write(
+        JsonLine("menu_click_refused").str("menu", a[0]).str("item", a[1]).str("why", why));
+  return true;
+}
+
+bool ScenarioRunner::typeKeys(const ScenarioStep& s, std::string*) {
+  HWND graphics = mApp->windows().graphics();
+  for (char c : s.args[0]) {
+    SHORT vk = VkKeyScanA(c);
+    PostMessageA(graphics, WM_KEYDOWN, vk & 0xff, 1);
+    PostMessageA(graphics, WM_CHAR, static_cast<unsigned char>(c), 1);
+    PostMessageA(graphics, WM_KEYUP, vk & 0xff, 0xC0000001);
+  }
+  return true;
+}
+
+bool ScenarioRunner::popup(const ScenarioStep& s, std::string*) {
+  if (s.args[0] == "open") {
+    mApp->session().fire(PRO_POPUPMENU_CREATE_POST, "popup menu opened");
+  } else {
+    mApp->session().fire(PRO_POPUPMENU_DESTROY_PRE, "popup menu closing");
+  }
+  return true;
+}
+
+bool ScenarioRunner::runCommand(const ScenarioStep& s, std::string*) {
+  mApp->macros().runCommand(s.args[0], s.args.size() > 1 ? s.args[1] : "", "user");
+  mApp->windows().repaint();
+  return true;
+}
+
+bool ScenarioRunner::userEdit(const ScenarioStep& s, std::string*) {
+  mApp->macros().userEdit(s.args[0]);
+  return true;
+}
+
+bool ScenarioRunner::navigate(const ScenarioStep& s, std::string*) {
+  int axes[6];
+  for (int i = 0; i < 6; ++i) axes[i] = std::stoi(s.args[i]);
+  mApp->session().navigate(axes, "scenario");
+  mApp->windows().repaint();
+  return true;
+}
+
+bool ScenarioRunner::screenshot(const ScenarioStep& s, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  HostWindows& w = mApp->windows();
+  pump(100);
+  int width = 0, height = 0;
+  if (a.size() == 2) {
+    // The named menu open on the screen, as a click on the menu bar leaves it.
+    int m = mApp->menus().findMenu(a[1]);
     if (m < 0) {
-      *error = "no menu \"" + a[0] + "\"";
+      *error = "no menu \"" + a[1] + "\"";
       return false;
     }
-    if (v == "menu-open") {
-      w.openMenu(m, "menu_open");
-      return true;
-    }
-    int item = mApp->menus().findItem(m, a[1]);
-    if (item < 0) {
-      *error = "no item \"" + a[1] + "\" in menu \"" + a[0] + "\"";
-      return false;
-    }
-    std::string why;
-    if (!w.clickItem(m, item, &why))
-      j.write(JsonLine("menu_click_refused").str("menu", a[0]).str("item", a[1]).str("why", why));
+    if (!w.captureOpenMenu(m, a[0], &width, &height, error)) return false;
+    mApp->journal().write(JsonLine("screenshot")
+                              .str("file", a[0])
+                              .str("menu", a[1])
+                              .num("width", width)
+                              .num("height", height));
     return true;
   }
-  if (v == "keys") {
-    for (char c : a[0]) {
-      SHORT vk = VkKeyScanA(c);
-      PostMessageA(w.graphics(), WM_KEYDOWN, vk & 0xff, 1);
-      PostMessageA(w.graphics(), WM_CHAR, static_cast<unsigned char>(c), 1);
-      PostMessageA(w.graphics(), WM_KEYUP, vk & 0xff, 0xC0000001);
-    }
-    return true;
+  if (!ScreenCapture::capture(w.frame(), w.dialog(), a[0], &width, &height, error)) return false;
+  mApp->journal().write(
+      JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
+  return true;
+}
+
+bool ScenarioRunner::scrollState(const ScenarioStep&, std::string*) {
+  JsonLine state("scroll_state");
+  for (const char* name : {"tree", "list", "listview", "edit", "treeview", "gxwnd", "drawarea",
+                           "toolkit-list", "toolkit-tree", "browser"}) {
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(mApp->windows().control(name), SB_VERT, &si);
+    state.num(std::string(name) + "_pos", si.nPos).num(std::string(name) + "_max", si.nMax);
   }
-  if (v == "popup") {
-    if (a[0] == "open") {
-      mApp->session().fire(PRO_POPUPMENU_CREATE_POST, "popup menu opened");
+  mApp->journal().write(state);
+  return true;
+}
+
+bool ScenarioRunner::processCounts(const ScenarioStep&, std::string* error) {
+  ProcessCounts counts;
+  if (!currentProcessCounts(&counts, error)) return false;
+  mApp->journal().write(JsonLine("process_counts")
+                            .num("threads", counts.threads)
+                            .num("handles", counts.handles)
+                            .str("handle_source", counts.handleSource)
+                            .str("handle_types", handleTypesText(counts.handleTypes)));
+  return true;
+}
+
+bool ScenarioRunner::stopOrStartPlugin(const ScenarioStep& s, std::string* error) {
+  bool ok = s.verb == "plugin-stop" ? mApp->loader().stop(s.args[0], error)
+                                    : mApp->loader().startAgain(s.args[0], error);
+  mApp->windows().repaint();
+  return ok;
+}
+
+bool ScenarioRunner::daemonStart(const ScenarioStep& s, std::string* error) {
+  const std::vector<std::string>& a = s.args;
+  std::string jp = mApp->options().journal;
+  size_t dot = jp.rfind(".jsonl");
+  jp = jp.empty() ? "creo_host-daemon.jsonl"
+                  : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
+  // A journal the scenario names wins; the daemon would take the last --journal anyway, and the
+  // expectations must read the file it writes.
+  std::vector<std::string> args;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == "--journal" && i + 1 < a.size()) {
+      jp = a[++i];
     } else {
-      mApp->session().fire(PRO_POPUPMENU_DESTROY_PRE, "popup menu closing");
+      args.push_back(a[i]);
     }
-    return true;
   }
-  if (v == "command") {
-    mApp->macros().runCommand(a[0], a.size() > 1 ? a[1] : "", "user");
-    w.repaint();
-    return true;
-  }
-  if (v == "edit") {
-    mApp->macros().userEdit(a[0]);
-    return true;
-  }
-  if (v == "nav") {
-    int axes[6];
-    for (int i = 0; i < 6; ++i) axes[i] = std::stoi(a[i]);
-    mApp->session().navigate(axes, "scenario");
-    w.repaint();
-    return true;
-  }
-  if (v == "screenshot") {
-    pump(100);
-    int width = 0, height = 0;
-    if (a.size() == 2) {
-      // The named menu open on the screen, as a click on the menu bar leaves it.
-      int m = mApp->menus().findMenu(a[1]);
-      if (m < 0) {
-        *error = "no menu \"" + a[1] + "\"";
-        return false;
-      }
-      if (!w.captureOpenMenu(m, a[0], &width, &height, error)) return false;
-      j.write(JsonLine("screenshot")
-                  .str("file", a[0])
-                  .str("menu", a[1])
-                  .num("width", width)
-                  .num("height", height));
-      return true;
-    }
-    if (!ScreenCapture::capture(w.frame(), w.dialog(), a[0], &width, &height, error)) return false;
-    j.write(JsonLine("screenshot").str("file", a[0]).num("width", width).num("height", height));
-    return true;
-  }
-  if (v == "scroll-state") {
-    JsonLine state("scroll_state");
-    for (const char* name : {"tree", "list", "listview", "edit", "treeview", "gxwnd", "drawarea",
-                             "toolkit-list", "toolkit-tree", "browser"}) {
-      SCROLLINFO si = {};
-      si.cbSize = sizeof si;
-      si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
-      GetScrollInfo(w.control(name), SB_VERT, &si);
-      state.num(std::string(name) + "_pos", si.nPos).num(std::string(name) + "_max", si.nMax);
-    }
-    j.write(state);
-    return true;
-  }
-  if (v == "process-counts") {
-    ProcessCounts counts;
-    if (!currentProcessCounts(&counts, error)) return false;
-    j.write(JsonLine("process_counts")
-                .num("threads", counts.threads)
-                .num("handles", counts.handles)
-                .str("handle_source", counts.handleSource)
-                .str("handle_types", handleTypesText(counts.handleTypes)));
-    return true;
-  }
-  if (v == "plugin-stop" || v == "plugin-start") {
-    bool ok = v == "plugin-stop" ? mApp->loader().stop(a[0], error)
-                                 : mApp->loader().startAgain(a[0], error);
-    w.repaint();
-    return ok;
-  }
-  if (v == "daemon-start") {
-    std::string jp = mApp->options().journal;
-    size_t dot = jp.rfind(".jsonl");
-    jp = jp.empty() ? "creo_host-daemon.jsonl"
-                    : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
-    // A journal the scenario names wins; the daemon would take the last --journal anyway, and the
-    // expectations must read the file it writes.
-    std::vector<std::string> args;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (a[i] == "--journal" && i + 1 < a.size()) {
-        jp = a[++i];
-      } else {
-        args.push_back(a[i]);
-      }
-    }
-    wchar_t full[MAX_PATH] = {};
-    if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
-    // The old journal goes first, so no wait-until can read it while the new daemon starts.
-    DeleteFileW(toWide(jp).c_str());
-    if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", args, jp, error)) return false;
-    // A new daemon starts a new journal.
-    mDaemonMark = 0;
-    j.write(JsonLine("daemon_start").str("journal", jp));
-    return true;
-  }
-  if (v == "daemon-kill") {
-    if (!mApp->daemon().kill(error)) return false;
-    j.write(JsonLine("daemon_kill"));
-    return true;
-  }
-  if (v == "daemon") {
-    std::string reply;
-    bool ok = mApp->daemon().send(s.rest, 5000, &reply, error);
-    j.write(JsonLine("daemon_command").str("command", s.rest).str("reply", reply).flag("ok", ok));
-    return ok;
-  }
-  if (v == "placement" || v == "view") return placeOrView(s, error);
-  if (v == "expect-distance" || v == "expect-still") {
-    std::string why;
-    if (!measure(s, &why, error)) return false;
-    if (!why.empty()) {
-      ++mFailed;
-      j.write(JsonLine("expect_failed").num("line", s.line).str("what", why));
-      fprintf(stderr, "%s: expectation failed: %s\n", where(s).c_str(), why.c_str());
-    }
-    return true;
-  }
-  *error = "step \"" + v + "\" is not implemented";
-  return false;
+  wchar_t full[MAX_PATH] = {};
+  if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
+  // The old journal goes first, so no wait-until can read it while the new daemon starts.
+  DeleteFileW(toWide(jp).c_str());
+  if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", args, jp, error)) return false;
+  // A new daemon starts a new journal.
+  mDaemonMark = 0;
+  mApp->journal().write(JsonLine("daemon_start").str("journal", jp));
+  return true;
+}
+
+bool ScenarioRunner::daemonKill(const ScenarioStep&, std::string* error) {
+  if (!mApp->daemon().kill(error)) return false;
+  mApp->journal().write(JsonLine("daemon_kill"));
+  return true;
+}
+
+bool ScenarioRunner::daemonCommand(const ScenarioStep& s, std::string* error) {
+  std::string reply;
+  bool ok = mApp->daemon().send(s.rest, 5000, &reply, error);
+  mApp->journal().write(
+      JsonLine("daemon_command").str("command", s.rest).str("reply", reply).flag("ok", ok));
+  return ok;
+}
+
+bool ScenarioRunner::expectPlacement(const ScenarioStep& s, std::string* error) {
+  std::string why;
+  if (!measure(s, &why, error)) return false;
+  if (!why.empty()) failed(s, why);
+  return true;
 }
 
 bool ScenarioRunner::placeOrView(const ScenarioStep& s, std::string* error) {
