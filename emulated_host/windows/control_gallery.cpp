@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "windows/scroll_spy.h"
+#include "windows/window_class.h"
 
 namespace {
 
@@ -132,28 +133,17 @@ LRESULT CALLBACK groupProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(w, msg, wp, lp);
 }
 
-bool registerClass(const wchar_t* name, WNDPROC proc, HBRUSH brush) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = brush;
-  wc.lpszClassName = name;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 bool ControlGallery::create(HWND owner, HostJournal* journal, std::string* error) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-  bool registered = registerClass(kGalleryClass, DefWindowProcW, face) &&
-                    registerClass(kGroupClass, groupProc, nullptr);
+  bool registered = registerWindowClass(kGalleryClass, DefWindowProcW, face) &&
+                    registerWindowClass(kGroupClass, groupProc, nullptr);
   for (const ToolkitControl& t : kToolkit)
-    registered = registered && registerClass(t.mClass, toolkitProc, GetSysColorBrush(COLOR_WINDOW));
+    registered =
+        registered && registerWindowClass(t.mClass, toolkitProc, GetSysColorBrush(COLOR_WINDOW));
   if (!registered) {
     *error = "cannot register the gallery's window classes, Windows error " +
              std::to_string(GetLastError());

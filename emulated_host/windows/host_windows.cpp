@@ -10,6 +10,7 @@
 #include "json_line.h"
 #include "windows/screen_capture.h"
 #include "windows/scroll_spy.h"
+#include "windows/window_class.h"
 
 namespace {
 
@@ -22,18 +23,6 @@ const wchar_t kPaneClass[] = L"KxGraphicsPane";
 const wchar_t kViewClass[] = L"KxGraphicsView";
 const wchar_t kPglClass[] = L"PGLWindow";
 const wchar_t kDialogClass[] = L"KxFloatingDialog";
-
-bool registerClass(const wchar_t* name, WNDPROC proc, HBRUSH brush) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = brush;
-  wc.lpszClassName = name;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 std::string className(HWND w) {
   char buf[256] = {};
@@ -56,10 +45,12 @@ bool HostWindows::create(std::string* error) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-  if (!registerClass(kFrameClass, frameProc, face) || !registerClass(kAreaClass, plainProc, face) ||
-      !registerClass(kPaneClass, plainProc, face) || !registerClass(kViewClass, plainProc, face) ||
-      !registerClass(kPglClass, pglProc, nullptr) ||
-      !registerClass(kDialogClass, plainProc, face)) {
+  if (!registerWindowClass(kFrameClass, frameProc, face) ||
+      !registerWindowClass(kAreaClass, plainProc, face) ||
+      !registerWindowClass(kPaneClass, plainProc, face) ||
+      !registerWindowClass(kViewClass, plainProc, face) ||
+      !registerWindowClass(kPglClass, pglProc, nullptr) ||
+      !registerWindowClass(kDialogClass, plainProc, face)) {
     *error = "cannot register window classes, Windows error " + std::to_string(GetLastError());
     return false;
   }
