@@ -13,8 +13,8 @@ namespace {
 
 struct Collect {
   DWORD pid;
-  HWND frame;
-  HWND dialog;
+  // The host's own top-level windows, which are not watched.
+  HWND own[3];
   bool visibleOnly;
   std::vector<HWND>* out;
 };
@@ -23,7 +23,9 @@ BOOL CALLBACK collectTop(HWND w, LPARAM lp) {
   Collect* c = reinterpret_cast<Collect*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  if (pid != c->pid || w == c->frame || w == c->dialog) return TRUE;
+  if (pid != c->pid) return TRUE;
+  for (HWND own : c->own)
+    if (w == own) return TRUE;
   if (c->visibleOnly && !IsWindowVisible(w)) return TRUE;
   c->out->push_back(w);
   return TRUE;
@@ -90,21 +92,18 @@ DWORD WINAPI WindowWatch::threadMain(void* self) {
   return 0;
 }
 
-std::vector<HWND> WindowWatch::topWindows() const {
+std::vector<HWND> WindowWatch::topWindows(bool visibleOnly) const {
   std::vector<HWND> found;
   HostWindows& hw = mApp->windows();
-  Collect c = {GetCurrentProcessId(), hw.frame(), hw.dialog(), true, &found};
+  Collect c = {
+      GetCurrentProcessId(), {hw.frame(), hw.dialog(), hw.control("gallery")}, visibleOnly, &found};
   EnumWindows(collectTop, reinterpret_cast<LPARAM>(&c));
   return found;
 }
 
 int WindowWatch::countWindowsIn(const std::function<bool(const void*)>& inModule) const {
-  std::vector<HWND> found;
-  HostWindows& hw = mApp->windows();
-  Collect c = {GetCurrentProcessId(), hw.frame(), hw.dialog(), false, &found};
-  EnumWindows(collectTop, reinterpret_cast<LPARAM>(&c));
   int n = 0;
-  for (HWND w : found) {
+  for (HWND w : topWindows(false)) {
     // Asked in the window's own character set, the procedure's address comes back, not a stub.
     LONG_PTR proc = IsWindowUnicode(w) ? GetWindowLongPtrW(w, GWLP_WNDPROC)
                                        : GetWindowLongPtrA(w, GWLP_WNDPROC);
@@ -120,7 +119,7 @@ int WindowWatch::countWindowsIn(const std::function<bool(const void*)>& inModule
 }
 
 void WindowWatch::poll() {
-  std::vector<HWND> now = topWindows();
+  std::vector<HWND> now = topWindows(true);
   for (auto it = mWatched.begin(); it != mWatched.end();) {
     bool present = false;
     for (HWND w : now) present = present || w == it->first;

@@ -55,7 +55,8 @@ class WindowWatch {
 
   static DWORD WINAPI threadMain(void* self);
   void poll();
-  std::vector<HWND> topWindows() const;
+  // The process's top-level windows but the host's own.
+  std::vector<HWND> topWindows(bool visibleOnly) const;
   void onShown(HWND w, Watched* watched);
   void readState(HWND w, Watched* watched, bool first);
   void onGone(HWND w, Watched* watched);

@@ -710,6 +710,8 @@ TEST(HostProcessTest, WindowWatchSeesWindowsAndAsksThemToClose) {
        "style=0x14CF0000",
        1},
       {"ev=window_shown class=KxtUiWindow ui_thread=true", 1},
+      // Only the application's: none of the host's own windows (frame, dialog, control gallery).
+      {"ev=window_shown", 2},
       {"ev=window_close_request class=KxtThreadWindow survived=false", 1},
       {"ev=window_close_request class=KxtUiWindow", 0},
       {"ev=window_gone class=KxtThreadWindow", 1},
