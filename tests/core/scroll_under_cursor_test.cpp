@@ -158,6 +158,15 @@ DeskWindow window(const char* className, RECT rect, int parent, bool isVisible =
   return {className, rect, parent, isVisible, {bar(0, 0, 0, 0), bar(0, 0, 0, 0)}};
 }
 
+// The frame (1), in front, and a control (2) of this class, which WindowFromPoint finds.
+void frameAndControl(const char* className) {
+  sDesk = Desk();
+  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
+  sDesk.mWindows.push_back(window(className, {0, 40, 260, 400}, 1));
+  sDesk.mFromPoint = 2;
+  sDesk.mForeground = 1;
+}
+
 class ScrollUnderCursorTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -323,13 +332,9 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
       {"systreeview32", bar(0, 250, 20, 10), {}, true, 0, 0, 40, false, {}},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    sDesk = Desk();
-    sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-    DeskWindow control = window(rows[row].mClass, {0, 40, 260, 400}, 1);
-    control.mBars[0] = rows[row].mHorz;
-    control.mBars[1] = rows[row].mVert;
-    sDesk.mWindows.push_back(control);
-    sDesk.mFromPoint = 2;
+    frameAndControl(rows[row].mClass);
+    sDesk.mWindows[1].mBars[0] = rows[row].mHorz;
+    sDesk.mWindows[1].mBars[1] = rows[row].mVert;
     sDesk.mForeground = rows[row].mIsForeground ? 1 : 7;
     sDesk.mCursor = {100, 200};
     EXPECT_EQ(proxy()->scrollUnderCursor(rows[row].mTx, rows[row].mTy, rows[row].mTz),
@@ -368,11 +373,8 @@ TEST_F(ScrollUnderCursorTest, WheelPositionIsThePointersInSixteenBitsEach) {
 
 // Scroll mode off: the pointer is not even read, the outputs stay as they were.
 TEST_F(ScrollUnderCursorTest, ScrollModeOffReadsNothingAndScrollsNothing) {
-  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-  sDesk.mWindows.push_back(window("SysTreeView32", {0, 40, 260, 400}, 1));
+  frameAndControl("SysTreeView32");
   sDesk.mWindows[1].mBars[1] = bar(0, 250, 20, 10);
-  sDesk.mFromPoint = 2;
-  sDesk.mForeground = 1;
   sAddin->mSettings.mScrollTreeAndList = false;
   int32_t x = -7;
   int32_t y = -8;
@@ -401,11 +403,8 @@ TEST_F(ScrollUnderCursorTest, TargetKindPointerAndWindow) {
       {"Static", 1, kScrollNone},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    sDesk = Desk();
-    sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-    sDesk.mWindows.push_back(window(rows[row].mClass, {0, 40, 260, 400}, 1));
+    frameAndControl(rows[row].mClass);
     sDesk.mWindows.push_back(window("KxFloatingDialog", {1010, 60, 1270, 360}, 0));
-    sDesk.mFromPoint = 2;
     sDesk.mForeground = rows[row].mForeground;
     sDesk.mCursor = {33, 44};
     int32_t x = 0;
@@ -431,51 +430,31 @@ TEST_F(ScrollUnderCursorTest, WindowUnderPointTakesTheSmallestVisibleSibling) {
   const RECT frame = {0, 0, 1000, 700};
   const RECT panel = {0, 0, 500, 500};
   const RECT list = {100, 100, 300, 300};
+  // A panel (2) on top of a list (3), both in the frame (1); a row may add a window.
+  auto panelOverList = [&](std::vector<DeskWindow> more = {}, bool isListVisible = true) {
+    std::vector<DeskWindow> windows = {window("F", frame, 0), window("Panel", panel, 1),
+                                       window("List", list, 1, isListVisible)};
+    windows.insert(windows.end(), more.begin(), more.end());
+    return windows;
+  };
   const struct {
     std::vector<DeskWindow> mWindows;
     int mFromPoint;
     POINT mPoint;
     int mExpected;
   } rows[] = {
-      // A panel on top of a list: WindowFromPoint gives the panel, the list is smaller.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {150, 150},
-       3},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1, false)},
-       2,
-       {150, 150},
-       2},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {400, 400},
-       2},
+      // WindowFromPoint gives the panel, the list is smaller.
+      {panelOverList(), 2, {150, 150}, 3},
+      {panelOverList({}, false), 2, {150, 150}, 2},
+      {panelOverList(), 2, {400, 400}, 2},
       // Right and bottom edges are outside.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {300, 150},
-       2},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {100, 100},
-       3},
+      {panelOverList(), 2, {300, 150}, 2},
+      {panelOverList(), 2, {100, 100}, 3},
       // The smallest of several.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Small", {140, 140, 160, 160}, 1)},
-       2,
-       {150, 150},
-       4},
+      {panelOverList({window("Small", {140, 140, 160, 160}, 1)}), 2, {150, 150}, 4},
       // Down into the found window's children.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Child", {120, 120, 200, 200}, 3)},
-       2,
-       {150, 150},
-       4},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Child", {120, 120, 200, 200}, 3)},
-       2,
-       {250, 250},
-       3},
+      {panelOverList({window("Child", {120, 120, 200, 200}, 3)}), 2, {150, 150}, 4},
+      {panelOverList({window("Child", {120, 120, 200, 200}, 3)}), 2, {250, 250}, 3},
       // Only the siblings below the first answer count; an equal area is no better.
       {{window("F", frame, 0), window("List", list, 1), window("Panel", panel, 1)},
        3,
@@ -501,10 +480,7 @@ TEST_F(ScrollUnderCursorTest, WindowUnderPointTakesTheSmallestVisibleSibling) {
 // The tick's hand-over looks for a scroll target also without a device link: the decision does not
 // hang on the link.
 TEST_F(ScrollUnderCursorTest, DispatchLooksForTheTargetWithAndWithoutDeviceLink) {
-  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-  sDesk.mWindows.push_back(window("SysTreeView32", {0, 40, 260, 400}, 1));
-  sDesk.mFromPoint = 2;
-  sDesk.mForeground = 1;
+  frameAndControl("SysTreeView32");
   sAddin->takePass();
   // The watch thread reaches the link through the root object: stop it before the link goes.
   sAddin->mIsToWatch = false;
