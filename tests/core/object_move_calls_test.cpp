@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 
 namespace {
 
@@ -149,16 +147,8 @@ __attribute__((noinline)) double poisonStack() {
   return junk[0];
 }
 
-class ObjectMoveCallsTest : public ::testing::Test {
+class ObjectMoveCallsTest : public AddinSuite {
  protected:
-  static void SetUpTestSuite() {
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
-  }
   void SetUp() override {
     mHost = FakeHost();
     mHost.mPlacements[5] = placementAt(0, 0, 0);
@@ -172,11 +162,8 @@ class ObjectMoveCallsTest : public ::testing::Test {
     sHost = nullptr;
   }
 
-  static CKxAddin* sAddin;
   FakeHost mHost;
 };
-
-CKxAddin* ObjectMoveCallsTest::sAddin = nullptr;
 
 const double kX[3] = {1, 0, 0};
 const double kY[3] = {0, 1, 0};
@@ -209,7 +196,7 @@ TEST_F(ObjectMoveCallsTest, ViewAxes) {
     }
     double axes[3][3];
     (void)poisonStack();
-    sAddin->mCreoProxyP->getViewAxes(axes[0], axes[1], axes[2]);
+    proxy()->getViewAxes(axes[0], axes[1], axes[2]);
     for (int a = 0; a < 3; ++a)
       for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(axes[a][c], rows[row].mAxes[a][c], 1e-12) << "row " << row << " axis " << a;
@@ -284,7 +271,7 @@ TEST_F(ObjectMoveCallsTest, CallSequences) {
     SetUp();
     mHost.mSelections = rows[row].mSelections;
     mHost.mThrowingCall = rows[row].mThrowingCall;
-    const bool result = sAddin->mCreoProxyP->transformSelection(1, 0, 0, 0, 0, 0.1, kX, kY, kZ);
+    const bool result = proxy()->transformSelection(1, 0, 0, 0, 0, 0.1, kX, kY, kZ);
     EXPECT_EQ(result, rows[row].mResult) << "row " << row;
     std::vector<std::string> expected = kHead;
     expected.insert(expected.end(), rows[row].mCalls.begin(), rows[row].mCalls.end());
@@ -298,7 +285,7 @@ TEST_F(ObjectMoveCallsTest, CallSequences) {
 // starts where the first left it: P1 = G + (1, 0, -2), P2 = G + (1, 0, -2) Rot(z) + (1, 0, -2).
 TEST_F(ObjectMoveCallsTest, TwoItemsOfOneSubassemblyMoveItTwice) {
   mHost.mSelections = {{{7, 11}}, {{7, 12}}};
-  ASSERT_TRUE(sAddin->mCreoProxyP->transformSelection(1, 0, -2, 0, 0, kHalfPi / 2, kX, kY, kZ));
+  ASSERT_TRUE(proxy()->transformSelection(1, 0, -2, 0, 0, kHalfPi / 2, kX, kY, kZ));
   const double root = std::sqrt(0.5);
   const double expected[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 1 + root, 40 + root, -4, 1};
   for (int i = 0; i < 16; ++i)

@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 #include "scroll_rules.h"
 
 namespace {
@@ -167,17 +165,8 @@ void frameAndControl(const char* className) {
   sDesk.mForeground = 1;
 }
 
-class ScrollUnderCursorTest : public ::testing::Test {
+class ScrollUnderCursorTest : public AddinSuite {
  protected:
-  static void SetUpTestSuite() {
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-    sAddin->mCreoProxyP->mMnuProgress = 1.0;
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
-  }
   void SetUp() override {
     sDesk = Desk();
     CreoProxy::sWindowCalls = kDeskCalls;
@@ -187,12 +176,7 @@ class ScrollUnderCursorTest : public ::testing::Test {
     CreoProxy::sWindowCalls = CreoProxy::kWin32WindowCalls;
     sAddin->mSettings.mScrollTreeAndList = true;
   }
-
-  static CreoProxy* proxy() { return sAddin->mCreoProxyP; }
-  static CKxAddin* sAddin;
 };
-
-CKxAddin* ScrollUnderCursorTest::sAddin = nullptr;
 
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;
