@@ -1,4 +1,4 @@
-// The first-start wait of the reading thread and the progress window's percentage, without a window.
+// The first-start wait of the reading thread and the progress window's percentage, windowless.
 #include "progress_watch.h"
 
 #include <gtest/gtest.h>
