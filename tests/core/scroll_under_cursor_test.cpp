@@ -186,15 +186,25 @@ std::string joined(const std::vector<std::string>& lines) {
 
 // The frame (1) holds the control (2), which the pointer rests on at (100, 200).
 TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
-  const std::string vertInfo = "GetScrollInfo 2 SB_VERT size 28 mask 23";
-  const std::string horzInfo = "GetScrollInfo 2 SB_HORZ size 28 mask 23";
+  const std::string vert = "GetScrollInfo 2 SB_VERT size 28 mask 23";
+  const std::string horz = "GetScrollInfo 2 SB_HORZ size 28 mask 23";
   const std::string up = "SendMessageA 2 0x115 0 0";
   const std::string down = "SendMessageA 2 0x115 1 0";
   const std::string left = "SendMessageA 2 0x114 0 0";
   const std::string right = "SendMessageA 2 0x114 1 0";
   const std::string wheelDown = "PostMessageA 2 0x20a 0xff880000 0xc80064";
   const std::string wheelUp = "PostMessageA 2 0x20a 0x780000 0xc80064";
-  const std::string repaint[] = {"UpdateWindow 2", "RedrawWindow 2 0 0 1"};
+  // The bar read, `count` line messages sent and the wait; a notch posted, a repaint and the wait.
+  auto scrolled = [](const std::string& info, const std::string& line, int count, int ms) {
+    std::vector<std::string> calls(count + 2, line);
+    calls.front() = info;
+    calls.back() = "Sleep " + std::to_string(ms);
+    return calls;
+  };
+  auto wheeled = [](const std::string& notch, int ms) {
+    return std::vector<std::string>{notch, "UpdateWindow 2", "RedrawWindow 2 0 0 1",
+                                    "Sleep " + std::to_string(ms)};
+  };
   const struct {
     const char* mClass;
     SCROLLINFO mVert, mHorz;
@@ -212,7 +222,7 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        10,
        -40,
        true,
-       {vertInfo, up, up, "Sleep 130"}},
+       scrolled(vert, up, 2, 130)},
       // ty pushed away from the user is down in the tree's terms: -ty.
       {"SysTreeView32",
        bar(0, 250, 20, 10),
@@ -222,21 +232,13 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        -60,
        10,
        true,
-       {vertInfo, down, down, "Sleep 120"}},
-      {"TreeView", bar(0, 250, 20, 10), {}, true, 0, 60, 10, true, {vertInfo, up, up, "Sleep 120"}},
+       scrolled(vert, down, 2, 120)},
+      {"TreeView", bar(0, 250, 20, 10), {}, true, 0, 60, 10, true, scrolled(vert, up, 2, 120)},
       // At the top nothing is sent, but the wait still comes.
-      {"ListBox", bar(0, 250, 20, 0), {}, true, 0, 0, -40, true, {vertInfo, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 0), {}, true, 0, 0, -40, true, {vert, "Sleep 130"}},
       // At the bottom: page + position beyond the range.
-      {"ListBox", bar(0, 250, 20, 231), {}, true, 0, 0, 40, true, {vertInfo, "Sleep 130"}},
-      {"ListBox",
-       bar(0, 250, 20, 230),
-       {},
-       true,
-       0,
-       0,
-       40,
-       true,
-       {vertInfo, down, down, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 231), {}, true, 0, 0, 40, true, {vert, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 230), {}, true, 0, 0, 40, true, scrolled(vert, down, 2, 130)},
       // A long list: ten lines per tick; the position is not read again between them.
       {"SysListView32",
        bar(0, 2500, 40, 2459),
@@ -246,67 +248,29 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        0,
        300,
        true,
-       {vertInfo, down, down, down, down, down, down, down, down, down, down, "Sleep 1"}},
+       scrolled(vert, down, 10, 1)},
       // A short one: one line and 20 ms more.
-      {"Edit", bar(0, 30, 5, 3), {}, true, 0, 0, -40, true, {vertInfo, up, "Sleep 150"}},
-      {"GXWND", bar(0, 49, 5, 3), {}, true, 0, 0, 296, true, {vertInfo, down, "Sleep 3"}},
+      {"Edit", bar(0, 30, 5, 3), {}, true, 0, 0, -40, true, scrolled(vert, up, 1, 150)},
+      {"GXWND", bar(0, 49, 5, 3), {}, true, 0, 0, 296, true, scrolled(vert, down, 1, 3)},
       // Sideways: the horizontal bar and WM_HSCROLL.
-      {"SysListView32",
-       bar(0, 250, 20, 10),
-       bar(0, 400, 100, 50),
-       true,
-       80,
-       0,
-       10,
-       true,
-       {horzInfo, right, right, right, right, "Sleep 110"}},
-      {"SysListView32",
-       bar(0, 250, 20, 10),
-       bar(0, 400, 100, 50),
-       true,
-       -80,
-       0,
-       10,
-       true,
-       {horzInfo, left, left, left, left, "Sleep 110"}},
+      {"SysListView32", bar(0, 250, 20, 10), bar(0, 400, 100, 50), true, 80, 0, 10, true,
+       scrolled(horz, right, 4, 110)},
+      {"SysListView32", bar(0, 250, 20, 10), bar(0, 400, 100, 50), true, -80, 0, 10, true,
+       scrolled(horz, left, 4, 110)},
       // No direction: taken, without a message and without a wait.
       {"SysTreeView32", bar(0, 250, 20, 10), {}, true, 30, 0, -30, true, {}},
       {"SysTreeView32", bar(0, 250, 20, 10), {}, true, 0, 0, 0, true, {}},
       // No usable range: left to the next test of the dispatch.
-      {"SysTreeView32", bar(0, 250, 0, 10), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(0, 0, 0, 0), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(-5, 250, 20, 0), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(0, 250, 20, 0), bar(0, 0, 0, 0), true, 40, 0, 0, false, {horzInfo}},
+      {"SysTreeView32", bar(0, 250, 0, 10), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(0, 0, 0, 0), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(-5, 250, 20, 0), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(0, 250, 20, 0), bar(0, 0, 0, 0), true, 40, 0, 0, false, {horz}},
       // Wheel controls: one posted notch at the pointer, then a repaint and the wait.
-      {"ToolbarWindow32",
-       {},
-       {},
-       true,
-       100,
-       0,
-       20,
-       true,
-       {wheelDown, repaint[0], repaint[1], "Sleep 100"}},
-      {"uintGraphDrawArea",
-       {},
-       {},
-       true,
-       0,
-       0,
-       -100,
-       true,
-       {wheelUp, repaint[0], repaint[1], "Sleep 100"}},
-      {"List", {}, {}, true, 0, 50, 0, true, {wheelUp, repaint[0], repaint[1], "Sleep 125"}},
-      {"Tree", {}, {}, true, -10, 0, 0, true, {wheelUp, repaint[0], repaint[1], "Sleep 145"}},
-      {"Internet Explorer_Server",
-       {},
-       {},
-       true,
-       0,
-       0,
-       400,
-       true,
-       {wheelDown, repaint[0], repaint[1], "Sleep 1"}},
+      {"ToolbarWindow32", {}, {}, true, 100, 0, 20, true, wheeled(wheelDown, 100)},
+      {"uintGraphDrawArea", {}, {}, true, 0, 0, -100, true, wheeled(wheelUp, 100)},
+      {"List", {}, {}, true, 0, 50, 0, true, wheeled(wheelUp, 125)},
+      {"Tree", {}, {}, true, -10, 0, 0, true, wheeled(wheelUp, 145)},
+      {"Internet Explorer_Server", {}, {}, true, 0, 0, 400, true, wheeled(wheelDown, 1)},
       // A pure rotation over a wheel control: no notch, but the wait.
       {"ToolbarWindow32", {}, {}, true, 0, 0, 0, true, {"Sleep 150"}},
       // A control of a window in the background, and classes not in the table.
