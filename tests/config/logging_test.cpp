@@ -89,6 +89,17 @@ class LoggingTest : public kxtest::LogTest {
     std::smatch parts;
     return std::regex_match(line, parts, head) ? parts[1].str() : "<no entry: " + line + ">";
   }
+
+  // Each line of the console as its type and text column ("ERR text"); other lines as they are.
+  std::vector<std::string> consoleEntries() const {
+    std::vector<std::string> result;
+    for (const std::string& line : kxtest::splitLines(console())) {
+      const std::string text = textOf(line);
+      result.push_back(text.rfind("<no entry: ", 0) == 0 ? line : line.substr(13, 3) + " " + text);
+    }
+    return result;
+  }
+  using Lines = std::vector<std::string>;
 };
 
 TEST(LogPrefix, Columns) {
@@ -355,11 +366,8 @@ TEST_F(LoggingTest, UnopenableFileSwitchesFileLoggingOff) {
   gLog.init(config);
   EXPECT_FALSE(gLog.mLogPars.mIsLogToFile);
   KXLOG(LOG_INF) << "still on the console" << LOG_END;
-  const std::vector<std::string> lines = kxtest::splitLines(console());
-  ASSERT_EQ(lines.size(), 2u) << console();
-  EXPECT_EQ(lines[0].substr(12, 5), "|ERR|");
-  EXPECT_EQ(textOf(lines[0]), "Opening log file '" + config.mLogFile + "failed!");
-  EXPECT_EQ(textOf(lines[1]), "still on the console");
+  EXPECT_EQ(consoleEntries(), (Lines{"ERR Opening log file '" + config.mLogFile + "failed!",
+                                     "INF still on the console"}));
 }
 
 TEST_F(LoggingTest, RotatesAtTheSizeLimit) {
@@ -428,12 +436,8 @@ TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
   mCapture.clear();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   expectFinishes([] { KXLOG(LOG_INF) << "second" << LOG_END; }, "entry after failed rotation");
-  const std::vector<std::string> lines = kxtest::splitLines(console());
-  ASSERT_EQ(lines.size(), 3u) << console();
-  EXPECT_EQ(lines[0].substr(12, 5), "|ERR|");
-  EXPECT_EQ(textOf(lines[0]), "'" + backup + "' couldn't be removed!");
-  EXPECT_EQ(textOf(lines[1]), "first");
-  EXPECT_EQ(textOf(lines[2]), "second");
+  EXPECT_EQ(consoleEntries(),
+            (Lines{"ERR '" + backup + "' couldn't be removed!", "INF first", "INF second"}));
   // The file stays closed: nothing more reaches it.
   EXPECT_EQ(kxtest::readBinary(logPath()), header);
   EXPECT_EQ(gLog.backupLogFile(), -2);
@@ -451,11 +455,9 @@ TEST_F(LoggingTest, UnrenamableLogFileIsReportedOnStandardOutput) {
   mCapture.clear();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   CloseHandle(holder);
-  const std::vector<std::string> lines = kxtest::splitLines(console());
-  ASSERT_EQ(lines.size(), 2u) << console();
-  EXPECT_EQ(lines[0],
-            "File '" + logPath() + "' couldn't be renamed to '" + mDir + "\\test_log.bak'!");
-  EXPECT_EQ(textOf(lines[1]), "first");
+  EXPECT_EQ(consoleEntries(),
+            (Lines{"File '" + logPath() + "' couldn't be renamed to '" + mDir + "\\test_log.bak'!",
+                   "INF first"}));
   EXPECT_FALSE(kxtest::fileExists(mDir + "\\test_log.bak"));
 }
 #endif
@@ -555,10 +557,7 @@ TEST_F(LoggingTest, CommandValuesAreNeverPrinted) {
   gLog.init(pars(false, true));
   KXLOG(LOG_INF) << "ends here" << static_cast<int32_t>(314159);
   KXLOG(LOG_INF) << "value " << -5 << " " << 314158 << " " << 271829 << LOG_END;
-  const std::vector<std::string> lines = kxtest::splitLines(console());
-  ASSERT_EQ(lines.size(), 2u) << console();
-  EXPECT_EQ(textOf(lines[0]), "ends here");
-  EXPECT_EQ(textOf(lines[1]), "value -5 314158 271829");
+  EXPECT_EQ(consoleEntries(), (Lines{"INF ends here", "INF value -5 314158 271829"}));
 }
 
 TEST_F(LoggingTest, NothingHappensWithoutTheMarker) {

@@ -5,9 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 
 namespace {
 
@@ -16,18 +14,8 @@ struct StoredEvent {
   int16_t mMotion[6];
 };
 
-class EventSlotTest : public ::testing::Test {
+class EventSlotTest : public AddinSuite {
  protected:
-  static void SetUpTestSuite() {
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-    // No host window here, so no timer tick ends the catalogue step: end it for the reading thread.
-    sAddin->mCreoProxyP->mMnuProgress = 1.0;
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
-  }
   void SetUp() override { sAddin->takePass(); }
 
   // What the reading thread does with one successful read.
@@ -35,11 +23,7 @@ class EventSlotTest : public ::testing::Test {
     sAddin->storeEventCode(event.mCode);
     sAddin->storeMotion(event.mMotion);
   }
-
-  static CKxAddin* sAddin;
 };
-
-CKxAddin* EventSlotTest::sAddin = nullptr;
 
 struct SlotRow {
   std::vector<StoredEvent> mEvents;  // read before one consumer pass

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 
 namespace {
 
@@ -149,16 +147,8 @@ __attribute__((noinline)) double poisonStack() {
   return junk[0];
 }
 
-class ObjectMoveCallsTest : public ::testing::Test {
+class ObjectMoveCallsTest : public AddinSuite {
  protected:
-  static void SetUpTestSuite() {
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
-  }
   void SetUp() override {
     mHost = FakeHost();
     mHost.mPlacements[5] = placementAt(0, 0, 0);
@@ -172,11 +162,8 @@ class ObjectMoveCallsTest : public ::testing::Test {
     sHost = nullptr;
   }
 
-  static CKxAddin* sAddin;
   FakeHost mHost;
 };
-
-CKxAddin* ObjectMoveCallsTest::sAddin = nullptr;
 
 const double kX[3] = {1, 0, 0};
 const double kY[3] = {0, 1, 0};
@@ -209,7 +196,7 @@ TEST_F(ObjectMoveCallsTest, ViewAxes) {
     }
     double axes[3][3];
     (void)poisonStack();
-    sAddin->mCreoProxyP->getViewAxes(axes[0], axes[1], axes[2]);
+    proxy()->getViewAxes(axes[0], axes[1], axes[2]);
     for (int a = 0; a < 3; ++a)
       for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(axes[a][c], rows[row].mAxes[a][c], 1e-12) << "row " << row << " axis " << a;
@@ -224,6 +211,24 @@ TEST_F(ObjectMoveCallsTest, ViewAxes) {
 TEST_F(ObjectMoveCallsTest, CallSequences) {
   const std::vector<std::string> kHead = {"windowCurrentGet", "mdlCurrentGet",
                                           "selbufferSelectionsGet"};
+  // One item's path read and its first-level component looked up; one component placed.
+  auto read = [](int id) -> std::vector<std::string> {
+    return {"selectionAsmcomppathGet", "featureInit " + std::to_string(id),
+            "asmcompPositionGet " + std::to_string(id)};
+  };
+  auto place = [](int id, const std::string& path) -> std::vector<std::string> {
+    return {"asmcompPositionSet " + std::to_string(id) + " " + path,
+            "asmcompRegenerate " + std::to_string(id) + " soft"};
+  };
+  auto seq = [](std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  const std::vector<std::string> on = {"assemblyDynPosSet on", "arraySizeGet"};
+  // After an exception: positioning off, the array back, no refresh.
+  const std::vector<std::string> undone = {"assemblyDynPosSet off", "arrayFree"};
+  const std::vector<std::string> done = {"assemblyDynPosSet off", "windowRefresh 3", "arrayFree"};
   const struct {
     std::vector<FakeSelection> mSelections;
     std::string mThrowingCall;
@@ -233,98 +238,40 @@ TEST_F(ObjectMoveCallsTest, CallSequences) {
       // Nothing selected: no array, nothing switched.
       {{}, "", false, {}},
       // An item that is no component: switched on and off, refreshed, nothing placed.
-      {{{{}}},
-       "",
-       true,
-       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet",
-        "selectionAsmcomppathGet", "assemblyDynPosSet off", "windowRefresh 3", "arrayFree"}},
+      {{{{}}}, "", true, seq({on, {"selectionAsmcomppathGet", "selectionAsmcomppathGet"}, done})},
       // One component deep in a subassembly: the first-level one moves.
-      {{{{7, 11}}},
-       "",
-       true,
-       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 7",
-        "asmcompPositionGet 7", "selectionAsmcomppathGet", "featureInit 7", "asmcompPositionGet 7",
-        "asmcompPositionSet 7 7/11", "asmcompRegenerate 7 soft", "assemblyDynPosSet off",
-        "windowRefresh 3", "arrayFree"}},
+      {{{{7, 11}}}, "", true, seq({on, read(7), read(7), place(7, "7/11"), done})},
       // Two items of one first-level subassembly: it is placed twice, each time from where the
       // previous placement left it.
       {{{{7, 11}}, {{7, 12}}},
        "",
        true,
-       {"assemblyDynPosSet on",
-        "arraySizeGet",
-        "selectionAsmcomppathGet",
-        "featureInit 7",
-        "asmcompPositionGet 7",
-        "selectionAsmcomppathGet",
-        "featureInit 7",
-        "asmcompPositionGet 7",
-        "selectionAsmcomppathGet",
-        "featureInit 7",
-        "asmcompPositionGet 7",
-        "asmcompPositionSet 7 7/11",
-        "asmcompRegenerate 7 soft",
-        "selectionAsmcomppathGet",
-        "featureInit 7",
-        "asmcompPositionGet 7",
-        "asmcompPositionSet 7 7/12",
-        "asmcompRegenerate 7 soft",
-        "assemblyDynPosSet off",
-        "windowRefresh 3",
-        "arrayFree"}},
+       seq({on, read(7), read(7), read(7), place(7, "7/11"), read(7), place(7, "7/12"), done})},
       // The selection buffer throws: nothing was switched on, there is no array to give back.
       {{{{5}}}, "selbufferSelectionsGet", false, {}},
       // A placement throws: the rest of the step is dropped, positioning goes off, the array back.
       {{{{5}}, {{6}}},
        "asmcompPositionSet 5 5",
        false,
-       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 5",
-        "asmcompPositionGet 5", "selectionAsmcomppathGet", "featureInit 6", "asmcompPositionGet 6",
-        "selectionAsmcomppathGet", "featureInit 5", "asmcompPositionGet 5",
-        "asmcompPositionSet 5 5", "assemblyDynPosSet off", "arrayFree"}},
+       seq({on, read(5), read(6), read(5), {"asmcompPositionSet 5 5"}, undone})},
       // The last regeneration throws: the first component stays moved.
       {{{{5}}, {{6}}},
        "asmcompRegenerate 6 soft",
        false,
-       {"assemblyDynPosSet on",
-        "arraySizeGet",
-        "selectionAsmcomppathGet",
-        "featureInit 5",
-        "asmcompPositionGet 5",
-        "selectionAsmcomppathGet",
-        "featureInit 6",
-        "asmcompPositionGet 6",
-        "selectionAsmcomppathGet",
-        "featureInit 5",
-        "asmcompPositionGet 5",
-        "asmcompPositionSet 5 5",
-        "asmcompRegenerate 5 soft",
-        "selectionAsmcomppathGet",
-        "featureInit 6",
-        "asmcompPositionGet 6",
-        "asmcompPositionSet 6 6",
-        "asmcompRegenerate 6 soft",
-        "assemblyDynPosSet off",
-        "arrayFree"}},
+       seq({on, read(5), read(6), read(5), place(5, "5"), read(6), place(6, "6"), undone})},
       // Switching positioning on throws: it is switched off once.
       {{{{5}}},
        "assemblyDynPosSet on",
        false,
        {"assemblyDynPosSet on", "assemblyDynPosSet off", "arrayFree"}},
       // Switching it off throws: not tried again, the array still goes back.
-      {{{{5}}},
-       "assemblyDynPosSet off",
-       false,
-       {"assemblyDynPosSet on", "arraySizeGet", "selectionAsmcomppathGet", "featureInit 5",
-        "asmcompPositionGet 5", "selectionAsmcomppathGet", "featureInit 5", "asmcompPositionGet 5",
-        "asmcompPositionSet 5 5", "asmcompRegenerate 5 soft", "assemblyDynPosSet off",
-        "arrayFree"}},
+      {{{{5}}}, "assemblyDynPosSet off", false, seq({on, read(5), read(5), place(5, "5"), undone})},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     SetUp();
     mHost.mSelections = rows[row].mSelections;
     mHost.mThrowingCall = rows[row].mThrowingCall;
-    const bool result = sAddin->mCreoProxyP->transformSelection(1, 0, 0, 0, 0, 0.1, kX, kY, kZ);
+    const bool result = proxy()->transformSelection(1, 0, 0, 0, 0, 0.1, kX, kY, kZ);
     EXPECT_EQ(result, rows[row].mResult) << "row " << row;
     std::vector<std::string> expected = kHead;
     expected.insert(expected.end(), rows[row].mCalls.begin(), rows[row].mCalls.end());
@@ -338,7 +285,7 @@ TEST_F(ObjectMoveCallsTest, CallSequences) {
 // starts where the first left it: P1 = G + (1, 0, -2), P2 = G + (1, 0, -2) Rot(z) + (1, 0, -2).
 TEST_F(ObjectMoveCallsTest, TwoItemsOfOneSubassemblyMoveItTwice) {
   mHost.mSelections = {{{7, 11}}, {{7, 12}}};
-  ASSERT_TRUE(sAddin->mCreoProxyP->transformSelection(1, 0, -2, 0, 0, kHalfPi / 2, kX, kY, kZ));
+  ASSERT_TRUE(proxy()->transformSelection(1, 0, -2, 0, 0, kHalfPi / 2, kX, kY, kZ));
   const double root = std::sqrt(0.5);
   const double expected[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 1 + root, 40 + root, -4, 1};
   for (int i = 0; i < 16; ++i)

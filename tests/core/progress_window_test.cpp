@@ -39,15 +39,17 @@ std::string className(HWND window) {
 }
 
 // This process's window only: tests of other processes may show theirs on the same display.
-HWND findProgressWindow() {
-  for (HWND w = FindWindowExA(nullptr, nullptr, "MNUDlgClass", "Korvex"); w;
-       w = FindWindowExA(nullptr, w, "MNUDlgClass", "Korvex")) {
+HWND findOwnWindow(const char* cls, const char* title) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, cls, title); w;
+       w = FindWindowExA(nullptr, w, cls, title)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     if (pid == GetCurrentProcessId()) return w;
   }
   return nullptr;
 }
+
+HWND findProgressWindow() { return findOwnWindow("MNUDlgClass", "Korvex"); }
 
 class ProgressWindowTest : public ::testing::Test {
  protected:
@@ -186,17 +188,8 @@ TEST_F(ProgressWindowTest, ClassTakenShowsTheFailureAndNoWindow) {
   mBlock.mIsToShow = true;
   mThread = std::thread([this] { mResult = ProgressWindow::showProgressWindow(&mBlock); });
   HWND box = nullptr;
-  EXPECT_TRUE(waitFor(
-      [&box] {
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", "Error!"); w;
-             w = FindWindowExA(nullptr, w, "#32770", "Error!")) {
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid == GetCurrentProcessId()) box = w;
-        }
-        return box != nullptr;
-      },
-      10000));
+  EXPECT_TRUE(
+      waitFor([&box] { return (box = findOwnWindow("#32770", "Error!")) != nullptr; }, 10000));
   if (box) {
     char text[128] = "";
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
@@ -214,12 +207,20 @@ TEST_F(ProgressWindowTest, ClassTakenShowsTheFailureAndNoWindow) {
   UnregisterClassA("MNUDlgClass", GetModuleHandleA(nullptr));
 }
 
-// The reading thread during a first start, with the fake client library: the window while the
-// catalogue is built, no event read before the step is over, the window gone afterwards.
-TEST(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
-  FakeKxApi::install();
+// The reading thread during a first start, with the fake client library.
+class CatalogueWaitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeKxApi::install();
+    ProgressWindow::sProgressBarHandle = nullptr;
+    ASSERT_EQ(kxAddinStart(), 0);
+  }
   FakeKxApi& fake = FakeKxApi::instance();
-  ASSERT_EQ(kxAddinStart(), 0);
+};
+
+// The window while the catalogue is built, no event read before the step is over, the window gone
+// afterwards.
+TEST_F(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
   CreoProxy* proxy = sAddinP->mCreoProxyP;
   proxy->mMnuProgress = 0.4;
   EXPECT_TRUE(waitFor([] { return findProgressWindow() != nullptr; }, 10000));
@@ -235,14 +236,11 @@ TEST(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
   EXPECT_EQ(fake.mGetEventCalls, 0) << "an event was read while the catalogue was built";
   proxy->mMnuProgress = 1.0;
   EXPECT_TRUE(waitFor([] { return findProgressWindow() == nullptr; }, 5000));
-  EXPECT_TRUE(waitFor([&fake] { return fake.mGetEventCalls > 0; }, 5000));
+  EXPECT_TRUE(waitFor([this] { return fake.mGetEventCalls > 0; }, 5000));
   kxAddinStop();
 }
 
-TEST(CatalogueWaitTest, StopDuringTheBuildTakesTheWindowAlong) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
-  ASSERT_EQ(kxAddinStart(), 0);
+TEST_F(CatalogueWaitTest, StopDuringTheBuildTakesTheWindowAlong) {
   sAddinP->mCreoProxyP->mMnuProgress = 0.5;
   EXPECT_TRUE(waitFor([] { return findProgressWindow() != nullptr; }, 10000));
   kxAddinStop();
@@ -251,11 +249,7 @@ TEST(CatalogueWaitTest, StopDuringTheBuildTakesTheWindowAlong) {
   EXPECT_EQ(fake.mGetEventCalls, 0);
 }
 
-TEST(CatalogueWaitTest, NoWindowWhenTheStepEndsWithoutABuild) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
-  ProgressWindow::sProgressBarHandle = nullptr;
-  ASSERT_EQ(kxAddinStart(), 0);
+TEST_F(CatalogueWaitTest, NoWindowWhenTheStepEndsWithoutABuild) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // several polls at -1
   sAddinP->mCreoProxyP->mMnuProgress = 1.0;
   EXPECT_TRUE(fake.waitForCall("kxSetApplMode", 1, 5000));

@@ -3,29 +3,23 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 
 namespace {
 
-class PumpWakeTest : public ::testing::Test {
+class PumpWakeTest : public AddinSuite {
  protected:
   static void SetUpTestSuite() {
-    FakeKxApi::install();
     sWindow = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                               nullptr, nullptr);
-    sAddin = new CKxAddin();
-    // No tick may build the catalogue here.
-    sAddin->mCreoProxyP->mMnuProgress = 1.0;
+    AddinSuite::SetUpTestSuite();
   }
   static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
+    AddinSuite::TearDownTestSuite();
     DestroyWindow(sWindow);
   }
   void SetUp() override {
-    mProxy = sAddin->mCreoProxyP;
+    mProxy = proxy();
     ASSERT_NE(mProxy->mWakeWndHandle.load(), nullptr);
     ASSERT_GE(mProxy->mTimerWndHandle, 1) << "no timer window found";
     // Only a wake-up runs a tick from here on: the pending timer goes, the pump stays armed.
@@ -52,13 +46,9 @@ class PumpWakeTest : public ::testing::Test {
     return wakes;
   }
 
-  static HWND sWindow;
-  static CKxAddin* sAddin;
+  static inline HWND sWindow = nullptr;
   CreoProxy* mProxy = nullptr;
 };
-
-HWND PumpWakeTest::sWindow = nullptr;
-CKxAddin* PumpWakeTest::sAddin = nullptr;
 
 // However often the reading thread wakes the pump before the user-interface thread gets to it, one
 // message waits, and it runs one tick, which takes the press and sets the timer again.

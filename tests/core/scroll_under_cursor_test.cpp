@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 #include "scroll_rules.h"
 
 namespace {
@@ -158,17 +156,17 @@ DeskWindow window(const char* className, RECT rect, int parent, bool isVisible =
   return {className, rect, parent, isVisible, {bar(0, 0, 0, 0), bar(0, 0, 0, 0)}};
 }
 
-class ScrollUnderCursorTest : public ::testing::Test {
+// The frame (1), in front, and a control (2) of this class, which WindowFromPoint finds.
+void frameAndControl(const char* className) {
+  sDesk = Desk();
+  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
+  sDesk.mWindows.push_back(window(className, {0, 40, 260, 400}, 1));
+  sDesk.mFromPoint = 2;
+  sDesk.mForeground = 1;
+}
+
+class ScrollUnderCursorTest : public AddinSuite {
  protected:
-  static void SetUpTestSuite() {
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-    sAddin->mCreoProxyP->mMnuProgress = 1.0;
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
-  }
   void SetUp() override {
     sDesk = Desk();
     CreoProxy::sWindowCalls = kDeskCalls;
@@ -178,12 +176,7 @@ class ScrollUnderCursorTest : public ::testing::Test {
     CreoProxy::sWindowCalls = CreoProxy::kWin32WindowCalls;
     sAddin->mSettings.mScrollTreeAndList = true;
   }
-
-  static CreoProxy* proxy() { return sAddin->mCreoProxyP; }
-  static CKxAddin* sAddin;
 };
-
-CKxAddin* ScrollUnderCursorTest::sAddin = nullptr;
 
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -193,15 +186,25 @@ std::string joined(const std::vector<std::string>& lines) {
 
 // The frame (1) holds the control (2), which the pointer rests on at (100, 200).
 TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
-  const std::string vertInfo = "GetScrollInfo 2 SB_VERT size 28 mask 23";
-  const std::string horzInfo = "GetScrollInfo 2 SB_HORZ size 28 mask 23";
+  const std::string vert = "GetScrollInfo 2 SB_VERT size 28 mask 23";
+  const std::string horz = "GetScrollInfo 2 SB_HORZ size 28 mask 23";
   const std::string up = "SendMessageA 2 0x115 0 0";
   const std::string down = "SendMessageA 2 0x115 1 0";
   const std::string left = "SendMessageA 2 0x114 0 0";
   const std::string right = "SendMessageA 2 0x114 1 0";
   const std::string wheelDown = "PostMessageA 2 0x20a 0xff880000 0xc80064";
   const std::string wheelUp = "PostMessageA 2 0x20a 0x780000 0xc80064";
-  const std::string repaint[] = {"UpdateWindow 2", "RedrawWindow 2 0 0 1"};
+  // The bar read, `count` line messages sent and the wait; a notch posted, a repaint and the wait.
+  auto scrolled = [](const std::string& info, const std::string& line, int count, int ms) {
+    std::vector<std::string> calls(count + 2, line);
+    calls.front() = info;
+    calls.back() = "Sleep " + std::to_string(ms);
+    return calls;
+  };
+  auto wheeled = [](const std::string& notch, int ms) {
+    return std::vector<std::string>{notch, "UpdateWindow 2", "RedrawWindow 2 0 0 1",
+                                    "Sleep " + std::to_string(ms)};
+  };
   const struct {
     const char* mClass;
     SCROLLINFO mVert, mHorz;
@@ -219,7 +222,7 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        10,
        -40,
        true,
-       {vertInfo, up, up, "Sleep 130"}},
+       scrolled(vert, up, 2, 130)},
       // ty pushed away from the user is down in the tree's terms: -ty.
       {"SysTreeView32",
        bar(0, 250, 20, 10),
@@ -229,21 +232,13 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        -60,
        10,
        true,
-       {vertInfo, down, down, "Sleep 120"}},
-      {"TreeView", bar(0, 250, 20, 10), {}, true, 0, 60, 10, true, {vertInfo, up, up, "Sleep 120"}},
+       scrolled(vert, down, 2, 120)},
+      {"TreeView", bar(0, 250, 20, 10), {}, true, 0, 60, 10, true, scrolled(vert, up, 2, 120)},
       // At the top nothing is sent, but the wait still comes.
-      {"ListBox", bar(0, 250, 20, 0), {}, true, 0, 0, -40, true, {vertInfo, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 0), {}, true, 0, 0, -40, true, {vert, "Sleep 130"}},
       // At the bottom: page + position beyond the range.
-      {"ListBox", bar(0, 250, 20, 231), {}, true, 0, 0, 40, true, {vertInfo, "Sleep 130"}},
-      {"ListBox",
-       bar(0, 250, 20, 230),
-       {},
-       true,
-       0,
-       0,
-       40,
-       true,
-       {vertInfo, down, down, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 231), {}, true, 0, 0, 40, true, {vert, "Sleep 130"}},
+      {"ListBox", bar(0, 250, 20, 230), {}, true, 0, 0, 40, true, scrolled(vert, down, 2, 130)},
       // A long list: ten lines per tick; the position is not read again between them.
       {"SysListView32",
        bar(0, 2500, 40, 2459),
@@ -253,67 +248,29 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
        0,
        300,
        true,
-       {vertInfo, down, down, down, down, down, down, down, down, down, down, "Sleep 1"}},
+       scrolled(vert, down, 10, 1)},
       // A short one: one line and 20 ms more.
-      {"Edit", bar(0, 30, 5, 3), {}, true, 0, 0, -40, true, {vertInfo, up, "Sleep 150"}},
-      {"GXWND", bar(0, 49, 5, 3), {}, true, 0, 0, 296, true, {vertInfo, down, "Sleep 3"}},
+      {"Edit", bar(0, 30, 5, 3), {}, true, 0, 0, -40, true, scrolled(vert, up, 1, 150)},
+      {"GXWND", bar(0, 49, 5, 3), {}, true, 0, 0, 296, true, scrolled(vert, down, 1, 3)},
       // Sideways: the horizontal bar and WM_HSCROLL.
-      {"SysListView32",
-       bar(0, 250, 20, 10),
-       bar(0, 400, 100, 50),
-       true,
-       80,
-       0,
-       10,
-       true,
-       {horzInfo, right, right, right, right, "Sleep 110"}},
-      {"SysListView32",
-       bar(0, 250, 20, 10),
-       bar(0, 400, 100, 50),
-       true,
-       -80,
-       0,
-       10,
-       true,
-       {horzInfo, left, left, left, left, "Sleep 110"}},
+      {"SysListView32", bar(0, 250, 20, 10), bar(0, 400, 100, 50), true, 80, 0, 10, true,
+       scrolled(horz, right, 4, 110)},
+      {"SysListView32", bar(0, 250, 20, 10), bar(0, 400, 100, 50), true, -80, 0, 10, true,
+       scrolled(horz, left, 4, 110)},
       // No direction: taken, without a message and without a wait.
       {"SysTreeView32", bar(0, 250, 20, 10), {}, true, 30, 0, -30, true, {}},
       {"SysTreeView32", bar(0, 250, 20, 10), {}, true, 0, 0, 0, true, {}},
       // No usable range: left to the next test of the dispatch.
-      {"SysTreeView32", bar(0, 250, 0, 10), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(0, 0, 0, 0), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(-5, 250, 20, 0), {}, true, 0, 0, 40, false, {vertInfo}},
-      {"ListBox", bar(0, 250, 20, 0), bar(0, 0, 0, 0), true, 40, 0, 0, false, {horzInfo}},
+      {"SysTreeView32", bar(0, 250, 0, 10), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(0, 0, 0, 0), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(-5, 250, 20, 0), {}, true, 0, 0, 40, false, {vert}},
+      {"ListBox", bar(0, 250, 20, 0), bar(0, 0, 0, 0), true, 40, 0, 0, false, {horz}},
       // Wheel controls: one posted notch at the pointer, then a repaint and the wait.
-      {"ToolbarWindow32",
-       {},
-       {},
-       true,
-       100,
-       0,
-       20,
-       true,
-       {wheelDown, repaint[0], repaint[1], "Sleep 100"}},
-      {"uintGraphDrawArea",
-       {},
-       {},
-       true,
-       0,
-       0,
-       -100,
-       true,
-       {wheelUp, repaint[0], repaint[1], "Sleep 100"}},
-      {"List", {}, {}, true, 0, 50, 0, true, {wheelUp, repaint[0], repaint[1], "Sleep 125"}},
-      {"Tree", {}, {}, true, -10, 0, 0, true, {wheelUp, repaint[0], repaint[1], "Sleep 145"}},
-      {"Internet Explorer_Server",
-       {},
-       {},
-       true,
-       0,
-       0,
-       400,
-       true,
-       {wheelDown, repaint[0], repaint[1], "Sleep 1"}},
+      {"ToolbarWindow32", {}, {}, true, 100, 0, 20, true, wheeled(wheelDown, 100)},
+      {"uintGraphDrawArea", {}, {}, true, 0, 0, -100, true, wheeled(wheelUp, 100)},
+      {"List", {}, {}, true, 0, 50, 0, true, wheeled(wheelUp, 125)},
+      {"Tree", {}, {}, true, -10, 0, 0, true, wheeled(wheelUp, 145)},
+      {"Internet Explorer_Server", {}, {}, true, 0, 0, 400, true, wheeled(wheelDown, 1)},
       // A pure rotation over a wheel control: no notch, but the wait.
       {"ToolbarWindow32", {}, {}, true, 0, 0, 0, true, {"Sleep 150"}},
       // A control of a window in the background, and classes not in the table.
@@ -323,13 +280,9 @@ TEST_F(ScrollUnderCursorTest, MessagesAndWaitsPerControlAndMotion) {
       {"systreeview32", bar(0, 250, 20, 10), {}, true, 0, 0, 40, false, {}},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    sDesk = Desk();
-    sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-    DeskWindow control = window(rows[row].mClass, {0, 40, 260, 400}, 1);
-    control.mBars[0] = rows[row].mHorz;
-    control.mBars[1] = rows[row].mVert;
-    sDesk.mWindows.push_back(control);
-    sDesk.mFromPoint = 2;
+    frameAndControl(rows[row].mClass);
+    sDesk.mWindows[1].mBars[0] = rows[row].mHorz;
+    sDesk.mWindows[1].mBars[1] = rows[row].mVert;
     sDesk.mForeground = rows[row].mIsForeground ? 1 : 7;
     sDesk.mCursor = {100, 200};
     EXPECT_EQ(proxy()->scrollUnderCursor(rows[row].mTx, rows[row].mTy, rows[row].mTz),
@@ -368,11 +321,8 @@ TEST_F(ScrollUnderCursorTest, WheelPositionIsThePointersInSixteenBitsEach) {
 
 // Scroll mode off: the pointer is not even read, the outputs stay as they were.
 TEST_F(ScrollUnderCursorTest, ScrollModeOffReadsNothingAndScrollsNothing) {
-  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-  sDesk.mWindows.push_back(window("SysTreeView32", {0, 40, 260, 400}, 1));
+  frameAndControl("SysTreeView32");
   sDesk.mWindows[1].mBars[1] = bar(0, 250, 20, 10);
-  sDesk.mFromPoint = 2;
-  sDesk.mForeground = 1;
   sAddin->mSettings.mScrollTreeAndList = false;
   int32_t x = -7;
   int32_t y = -8;
@@ -401,11 +351,8 @@ TEST_F(ScrollUnderCursorTest, TargetKindPointerAndWindow) {
       {"Static", 1, kScrollNone},
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    sDesk = Desk();
-    sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-    sDesk.mWindows.push_back(window(rows[row].mClass, {0, 40, 260, 400}, 1));
+    frameAndControl(rows[row].mClass);
     sDesk.mWindows.push_back(window("KxFloatingDialog", {1010, 60, 1270, 360}, 0));
-    sDesk.mFromPoint = 2;
     sDesk.mForeground = rows[row].mForeground;
     sDesk.mCursor = {33, 44};
     int32_t x = 0;
@@ -431,51 +378,31 @@ TEST_F(ScrollUnderCursorTest, WindowUnderPointTakesTheSmallestVisibleSibling) {
   const RECT frame = {0, 0, 1000, 700};
   const RECT panel = {0, 0, 500, 500};
   const RECT list = {100, 100, 300, 300};
+  // A panel (2) on top of a list (3), both in the frame (1); a row may add a window.
+  auto panelOverList = [&](std::vector<DeskWindow> more = {}, bool isListVisible = true) {
+    std::vector<DeskWindow> windows = {window("F", frame, 0), window("Panel", panel, 1),
+                                       window("List", list, 1, isListVisible)};
+    windows.insert(windows.end(), more.begin(), more.end());
+    return windows;
+  };
   const struct {
     std::vector<DeskWindow> mWindows;
     int mFromPoint;
     POINT mPoint;
     int mExpected;
   } rows[] = {
-      // A panel on top of a list: WindowFromPoint gives the panel, the list is smaller.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {150, 150},
-       3},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1, false)},
-       2,
-       {150, 150},
-       2},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {400, 400},
-       2},
+      // WindowFromPoint gives the panel, the list is smaller.
+      {panelOverList(), 2, {150, 150}, 3},
+      {panelOverList({}, false), 2, {150, 150}, 2},
+      {panelOverList(), 2, {400, 400}, 2},
       // Right and bottom edges are outside.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {300, 150},
-       2},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1)},
-       2,
-       {100, 100},
-       3},
+      {panelOverList(), 2, {300, 150}, 2},
+      {panelOverList(), 2, {100, 100}, 3},
       // The smallest of several.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Small", {140, 140, 160, 160}, 1)},
-       2,
-       {150, 150},
-       4},
+      {panelOverList({window("Small", {140, 140, 160, 160}, 1)}), 2, {150, 150}, 4},
       // Down into the found window's children.
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Child", {120, 120, 200, 200}, 3)},
-       2,
-       {150, 150},
-       4},
-      {{window("F", frame, 0), window("Panel", panel, 1), window("List", list, 1),
-        window("Child", {120, 120, 200, 200}, 3)},
-       2,
-       {250, 250},
-       3},
+      {panelOverList({window("Child", {120, 120, 200, 200}, 3)}), 2, {150, 150}, 4},
+      {panelOverList({window("Child", {120, 120, 200, 200}, 3)}), 2, {250, 250}, 3},
       // Only the siblings below the first answer count; an equal area is no better.
       {{window("F", frame, 0), window("List", list, 1), window("Panel", panel, 1)},
        3,
@@ -501,10 +428,7 @@ TEST_F(ScrollUnderCursorTest, WindowUnderPointTakesTheSmallestVisibleSibling) {
 // The tick's hand-over looks for a scroll target also without a device link: the decision does not
 // hang on the link.
 TEST_F(ScrollUnderCursorTest, DispatchLooksForTheTargetWithAndWithoutDeviceLink) {
-  sDesk.mWindows.push_back(window("KxCreoFrame", {0, 0, 1000, 700}, 0));
-  sDesk.mWindows.push_back(window("SysTreeView32", {0, 40, 260, 400}, 1));
-  sDesk.mFromPoint = 2;
-  sDesk.mForeground = 1;
+  frameAndControl("SysTreeView32");
   sAddin->takePass();
   // The watch thread reaches the link through the root object: stop it before the link goes.
   sAddin->mIsToWatch = false;

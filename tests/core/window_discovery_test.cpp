@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "creo_proxy.h"
-#include "fake_kx_api.h"
-#include "kx_addin.h"
+#include "addin_suite.h"
 
 namespace {
 
@@ -67,19 +65,13 @@ std::vector<HWND> windowsWithTimer() {
   return armed;
 }
 
-class WindowDiscoveryTest : public ::testing::Test {
+class WindowDiscoveryTest : public AddinSuite {
  protected:
   static void SetUpTestSuite() {
     registerClass("KxTestPlain");
     registerClass("PGLWindow");
     registerClass("PGL_STD_WN_CLASS");
-    FakeKxApi::install();
-    sAddin = new CKxAddin();
-    sAddin->mCreoProxyP->mMnuProgress = 1.0;
-  }
-  static void TearDownTestSuite() {
-    delete sAddin;
-    sAddin = nullptr;
+    AddinSuite::SetUpTestSuite();
   }
   void SetUp() override { sClassified.clear(); }
   void TearDown() override {
@@ -94,13 +86,9 @@ class WindowDiscoveryTest : public ::testing::Test {
     proxy()->mPGLWndHandle = 0;
     proxy()->validateWindows();
   }
-  static CreoProxy* proxy() { return sAddin->mCreoProxyP; }
 
   std::vector<HWND> mTopLevel;
-  static CKxAddin* sAddin;
 };
-
-CKxAddin* WindowDiscoveryTest::sAddin = nullptr;
 
 // Trees of plain windows with the graphics window at some place or nowhere: every window up to the
 // graphics window in depth-first order is looked at exactly once, none after it.
