@@ -20,7 +20,7 @@
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
 #   #set-ini: <key> = <value>  the profile's settings file gives the key this value
-#   #host-option: <option> [<value>]  one more option on the host's command line
+#   #host-option: <option> [<value>...]  one more option on the host's command line
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
 #                            PRO_LANG and LANG choose the catalogue's language, LC_ALL the locale
 #                            (and so the ANSI code page) Wine gives the host.
@@ -111,7 +111,7 @@ host_options=(--window-shot "$(windows_path "$work/thread_window.png")")
 while IFS= read -r line; do
   read -r -a words <<<"${line#"#host-option: "}"
   host_options+=("${words[@]}")
-done < <(grep '^#host-option: ' "$scenario" || true)
+done < <(grep '^#host-option: ' "$work/$name.scn" || true)
 environment=()
 while IFS= read -r line; do
   setting=${line#"#env: "}

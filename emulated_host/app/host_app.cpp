@@ -110,8 +110,34 @@ long long HostApp::uiBusyMs() {
 }
 
 long long HostApp::sinceBlockedMs() {
-  if (sDispatchDepth != 0 || sBlockedEnd == 0) return -1;
+  // The thread may well be in its next short message already when a watcher asks; only one that
+  // is itself blocking makes the last end meaningless.
+  if (sBlockedEnd == 0 || uiBusyMs() >= kBlockedMs) return -1;
   return static_cast<long long>(GetTickCount64() - sBlockedEnd);
+}
+
+bool HostApp::startDaemon(const std::vector<std::string>& a, std::string* error) {
+  std::string jp = mOptions.journal;
+  size_t dot = jp.rfind(".jsonl");
+  jp = jp.empty() ? "creo_host-daemon.jsonl"
+                  : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
+  // A journal the arguments name wins; the daemon would take the last --journal anyway, and the
+  // expectations must read the file it writes.
+  std::vector<std::string> args;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == "--journal" && i + 1 < a.size()) {
+      jp = a[++i];
+    } else {
+      args.push_back(a[i]);
+    }
+  }
+  wchar_t full[MAX_PATH] = {};
+  if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
+  // The old journal goes first, so no wait-until can read it while the new daemon starts.
+  DeleteFileW(toWide(jp).c_str());
+  if (!mDaemon->spawn(exeDir() + "\\kx_daemon.exe", args, jp, error)) return false;
+  mJournal.write(JsonLine("daemon_start").str("journal", jp));
+  return true;
 }
 
 void HostApp::scheduleMacros() {
@@ -233,6 +259,11 @@ int HostApp::run(const HostOptions& options) {
     mJournal.write(JsonLine("nav_unavailable").num("port", navPort).str("error", error));
   else
     mJournal.write(JsonLine("nav_listen").num("port", navPort));
+
+  if (!options.daemonConfig.empty() && !startDaemon({"--config", options.daemonConfig}, &error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
 
   mLoader.reset(new PluginLoader(this));
   mLoader->setEntries(registry.entries());

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "api/command_registry.h"
 #include "api/host_session.h"
@@ -41,6 +42,12 @@ struct HostOptions {
   std::string windowShot;
   // Extra time each resource load of an application takes (a slow installation).
   int slowResourcesUs = 0;
+  // A daemon running before any application starts, with this configuration file.
+  std::string daemonConfig;
+  // While a window of this class of another thread is shown, the daemon's button is pressed once
+  // (from the window watch, so also while the user-interface thread is blocked).
+  std::string pressClass;
+  int pressButton = 0;
 };
 
 class HostApp {
@@ -58,7 +65,7 @@ class HostApp {
   static void dispatch(const MSG& msg);
   // Milliseconds since the message the user-interface thread is handling began, -1 when it is
   // not handling one; and since the last message that blocked it (ui_blocked) was done, -1
-  // while it handles one or when none blocked it yet.
+  // while a message has been holding it that long or when none blocked it yet.
   static long long uiBusyMs();
   static long long sinceBlockedMs();
   // A single message that keeps the user-interface thread this long is journaled (ui_blocked).
@@ -74,6 +81,10 @@ class HostApp {
   PluginLoader& loader() { return *mLoader; }
   WindowWatch* watch() { return mWatch.get(); }
   const HostOptions& options() const { return mOptions; }
+
+  // Spawns the simulated daemon with these arguments; its journal lies beside the host's unless
+  // the arguments name one. Journaled as daemon_start.
+  bool startDaemon(const std::vector<std::string>& args, std::string* error);
 
   // After ProMacroLoad: the queue runs once control is back in the message loop.
   void scheduleMacros();

@@ -100,7 +100,17 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.commands);
     else if (a == "--window-shot")
       ok = value(&o.windowShot);
-    else if (a == "--slow-resources") {
+    else if (a == "--daemon-config")
+      ok = value(&o.daemonConfig);
+    else if (a == "--press-while-shown") {
+      ok = value(&o.pressClass) && value(&ms);
+      o.pressButton = ok ? std::atoi(ms.c_str()) : 0;
+      if (ok && o.pressButton <= 0) {
+        fprintf(stderr, "creo_host: bad button '%s' for --press-while-shown (a number from 1)\n",
+                ms.c_str());
+        return 3;
+      }
+    } else if (a == "--slow-resources") {
       ok = value(&ms);
       o.slowResourcesUs = ok ? std::atoi(ms.c_str()) : 0;
       if (ok && o.slowResourcesUs <= 0) {

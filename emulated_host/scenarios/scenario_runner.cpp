@@ -467,29 +467,9 @@ bool ScenarioRunner::stopOrStartPlugin(const ScenarioStep& s, std::string* error
 }
 
 bool ScenarioRunner::daemonStart(const ScenarioStep& s, std::string* error) {
-  const std::vector<std::string>& a = s.args;
-  std::string jp = mApp->options().journal;
-  size_t dot = jp.rfind(".jsonl");
-  jp = jp.empty() ? "creo_host-daemon.jsonl"
-                  : (dot != std::string::npos ? jp.substr(0, dot) : jp) + "-daemon.jsonl";
-  // A journal the scenario names wins; the daemon would take the last --journal anyway, and the
-  // expectations must read the file it writes.
-  std::vector<std::string> args;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] == "--journal" && i + 1 < a.size()) {
-      jp = a[++i];
-    } else {
-      args.push_back(a[i]);
-    }
-  }
-  wchar_t full[MAX_PATH] = {};
-  if (GetFullPathNameW(toWide(jp).c_str(), MAX_PATH, full, nullptr)) jp = toUtf8(full);
-  // The old journal goes first, so no wait-until can read it while the new daemon starts.
-  DeleteFileW(toWide(jp).c_str());
-  if (!mApp->daemon().spawn(mApp->exeDir() + "\\kx_daemon.exe", args, jp, error)) return false;
+  if (!mApp->startDaemon(s.args, error)) return false;
   // A new daemon starts a new journal.
   mDaemonMark = 0;
-  mApp->journal().write(JsonLine("daemon_start").str("journal", jp));
   return true;
 }
 

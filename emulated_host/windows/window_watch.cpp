@@ -6,6 +6,7 @@
 
 #include "app/host_app.h"
 #include "json_line.h"
+#include "scenarios/daemon_link.h"
 #include "windows/host_windows.h"
 #include "windows/screen_capture.h"
 
@@ -139,6 +140,7 @@ void WindowWatch::poll() {
     }
     Watched& watched = found->second;
     readState(w, &watched, false);
+    if (isToPress(watched)) press(w, &watched);
     if (watched.closeAt && !watched.closeJudged &&
         GetTickCount64() - watched.closeAt >= static_cast<ULONGLONG>(kCloseJudgeMs)) {
       watched.closeJudged = true;
@@ -239,7 +241,44 @@ void WindowWatch::readState(HWND w, Watched* watched, bool first) {
     takeShot(w, *watched);
 }
 
+bool WindowWatch::isToPress(const Watched& watched) const {
+  const HostOptions& o = mApp->options();
+  return !watched.isPressed && !watched.uiThread && o.pressButton > 0 &&
+         watched.cls == o.pressClass;
+}
+
+void WindowWatch::press(HWND w, Watched* watched) {
+  const ULONGLONG now = GetTickCount64();
+  if (now < watched->nextPressAt) return;
+  watched->nextPressAt = now + kPressPauseMs;
+  std::string reply;
+  ++watched->pressTries;
+  // Until the plug-in has registered with the daemon, the press reaches no one; try again.
+  if (!mApp->daemon().send("button " + std::to_string(mApp->options().pressButton), kPressMs,
+                           &reply, &watched->pressError) ||
+      reply == "ok no-client") {
+    if (!reply.empty()) watched->pressError = reply;
+    return;
+  }
+  watched->isPressed = true;
+  // Busy time and visibility after the answer: a press answered while the window still stands
+  // and the thread is blocked happened while whatever blocks it was running.
+  mApp->journal().write(JsonLine("daemon_press")
+                            .str("class", watched->cls)
+                            .num("button", mApp->options().pressButton)
+                            .str("reply", reply)
+                            .num("tries", watched->pressTries)
+                            .flag("shown", IsWindowVisible(w) != FALSE)
+                            .num("ui_busy_ms", HostApp::uiBusyMs()));
+}
+
 void WindowWatch::onGone(HWND w, Watched* watched) {
+  if (isToPress(*watched)) {
+    mApp->journal().write(JsonLine("daemon_press_missed")
+                              .str("class", watched->cls)
+                              .num("tries", watched->pressTries)
+                              .str("error", watched->pressError));
+  }
   if (watched->closeAt && !watched->closeJudged) {
     watched->closeJudged = true;
     mApp->journal().write(JsonLine("window_close_request")

@@ -3,7 +3,8 @@
 // something inside a timer tick). It journals when such a window appears and goes, its thread,
 // class, styles, size, title and children, and each change of its text line and progress bar;
 // it asks each window of another thread once to close, as a user would, and journals whether it
-// stayed; and it can take one screenshot of such a window.
+// stayed; it can take one screenshot of such a window, and press a button of the daemon while
+// a window of a given class is shown.
 #ifndef KX_EMULATED_HOST_WINDOW_WATCH_H
 #define KX_EMULATED_HOST_WINDOW_WATCH_H
 
@@ -37,6 +38,9 @@ class WindowWatch {
   static constexpr int kShotBarPos = 50;
   // How long a window's thread has to answer a question about its bar.
   static constexpr int kAnswerMs = 100;
+  // How long one press may wait for the daemon's answer, and the pause before the next try.
+  static constexpr int kPressMs = 300;
+  static constexpr int kPressPauseMs = 100;
 
  private:
   struct Watched {
@@ -51,6 +55,10 @@ class WindowWatch {
     WindowReading reading;
     ULONGLONG closeAt = 0;
     bool closeJudged = false;
+    int pressTries = 0;
+    ULONGLONG nextPressAt = 0;
+    bool isPressed = false;
+    std::string pressError;
   };
 
   static DWORD WINAPI threadMain(void* self);
@@ -61,6 +69,8 @@ class WindowWatch {
   void readState(HWND w, Watched* watched, bool first);
   void onGone(HWND w, Watched* watched);
   void takeShot(HWND w, const Watched& watched);
+  void press(HWND w, Watched* watched);
+  bool isToPress(const Watched& watched) const;
 
   HostApp* mApp;
   std::string mShotPath;
