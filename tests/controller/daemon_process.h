@@ -27,8 +27,8 @@ class DaemonProcess {
 
   const std::string& journalPath() const { return mJournalPath; }
   std::string journal() const;
-  // Journal lines holding every one of the given fragments.
-  std::vector<std::string> journalLines(const std::vector<std::string>& fragments) const;
+  // The number of journal lines holding every one of the given fragments.
+  size_t journalCount(const std::vector<std::string>& fragments) const;
 
   static uint16_t clientPort();
   static uint16_t controlPort();
