@@ -25,7 +25,6 @@ class DaemonProcess {
   // Runs the daemon to its end with the given arguments; returns its exit code and its output.
   static int runToEnd(const std::vector<std::string>& args, std::string& output);
 
-  const std::string& journalPath() const { return mJournalPath; }
   std::string journal() const;
   // The number of journal lines holding every one of the given fragments.
   size_t journalCount(const std::vector<std::string>& fragments) const;

@@ -161,7 +161,6 @@ void probeSelection() {
   int win = -1;
   ProWindowCurrentGet(&win);
   note("refresh=%d", ProWindowRefresh(win));
-  if (isCase("free") && sels) note("free=%d", ProArrayFree(reinterpret_cast<ProArray*>(&sels)));
 }
 
 void probeView() {
