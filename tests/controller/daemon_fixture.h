@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "ctrl_library.h"
 #include "daemon_process.h"
 
@@ -25,6 +27,18 @@ class DaemonTest : public ::testing::Test {
     bool got = waitFor([&] { return lib->readEvent(e) == 0 && e.code >= 0; }, limitMs);
     code = got ? e.code : -1;
     return got;
+  }
+  // The device's advanced settings as the library hands them out, the bytes after them untouched.
+  void expectAdvanced(int32_t device, int32_t rotMode, unsigned char refit, size_t row) {
+    unsigned char buffer[KX_ADVANCED_SETTINGS_SIZE + 16];
+    std::memset(buffer, 0xCD, sizeof buffer);
+    ASSERT_EQ(lib->getAdvancedSettings(device, buffer), 0) << "row " << row;
+    int32_t rot;
+    std::memcpy(&rot, buffer + KX_ADVANCED_ROT_MODE_OFFSET, sizeof rot);
+    EXPECT_EQ(rot, rotMode) << "row " << row;
+    EXPECT_EQ(buffer[KX_ADVANCED_REFIT_OFFSET], refit) << "row " << row;
+    for (size_t b = KX_ADVANCED_SETTINGS_SIZE; b < sizeof buffer; ++b)
+      ASSERT_EQ(buffer[b], 0xCD) << "row " << row << " byte " << b;
   }
 
   const CtrlLibrary* lib = nullptr;

@@ -166,15 +166,13 @@ std::string DaemonProcess::journal() const {
   return text;
 }
 
-std::vector<std::string> DaemonProcess::journalLines(
-    const std::vector<std::string>& fragments) const {
-  std::vector<std::string> found;
+size_t DaemonProcess::journalCount(const std::vector<std::string>& fragments) const {
+  size_t found = 0;
   std::istringstream in(journal());
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     bool all = true;
     for (const std::string& f : fragments) all = all && line.find(f) != std::string::npos;
-    if (all) found.push_back(line);
+    found += all;
   }
   return found;
 }

@@ -25,10 +25,9 @@ class DaemonProcess {
   // Runs the daemon to its end with the given arguments; returns its exit code and its output.
   static int runToEnd(const std::vector<std::string>& args, std::string& output);
 
-  const std::string& journalPath() const { return mJournalPath; }
   std::string journal() const;
-  // Journal lines holding every one of the given fragments.
-  std::vector<std::string> journalLines(const std::vector<std::string>& fragments) const;
+  // The number of journal lines holding every one of the given fragments.
+  size_t journalCount(const std::vector<std::string>& fragments) const;
 
   static uint16_t clientPort();
   static uint16_t controlPort();

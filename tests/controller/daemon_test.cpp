@@ -4,34 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 
 #include "daemon_fixture.h"
+#include "menu_file_sample.h"
 
 namespace {
-
-// A menu file as the plug-in writes it. Application functions: 0 KX_Toggle_Scroll_Mode,
-// 1 KX_Toggle_Object_Move_Mode, 2 ProCmdModelOpen, 3 ProCmdEnvMdlDisp*Hidden line,
-// 4 ProCmdViewRefit.
-const char kMenu[] =
-    "# PTC Creo menubar file\r\n"
-    " \r\n"
-    "[Modes]\r\n"
-    "Sketcher      = 1\r\n"
-    "Part          = 2\r\n"
-    "Assembly      = 6\r\n"
-    " \r\n"
-    "[MenuBar]\r\n"
-    "0Korvex       = {}\r\n"
-    "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Switches scrolling on and off.\r\n"
-    "1Toggle Move Mode= {+ 6}KX_Toggle_Object_Move_Mode|Switches movement on and off.\r\n"
-    "0File         = {}\r\n"
-    "1Open         = {}ProCmdModelOpen|Opens a model.\r\n"
-    "0View         = {}\r\n"
-    "1Hidden       = {}ProCmdEnvMdlDisp*Hidden line|Hidden lines.\r\n"
-    "1Refit        = {}ProCmdViewRefit|Refits the view.\r\n"
-    " ";
 
 std::string buttonConfig(const std::string& menuPath) {
   return "[application xtopCreo]\n"
@@ -58,7 +36,7 @@ class Daemon : public DaemonTest {};
 }  // namespace
 
 TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
-  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenu);
+  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenuFileSample);
   std::string cfg = DaemonProcess::writeTemp("buttons.cfg", buttonConfig(menu));
   start({"--config", cfg});
   connect();
@@ -98,13 +76,10 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
       EXPECT_EQ(code, r.code) << "row " << i;
     }
   }
-  EXPECT_EQ(daemon
-                .journalLines({"\"ev\":\"button\"", "\"result\":\"unresolved\"",
-                               "\"command\":\"ProCmdNotInTheMenu\""})
-                .size(),
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"button\"", "\"result\":\"unresolved\"",
+                                 "\"command\":\"ProCmdNotInTheMenu\""}),
             1u);
-  EXPECT_EQ(
-      daemon.journalLines({"\"ev\":\"button\"", "\"index\":4", "\"mode\":\"Default\""}).size(), 1u);
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"button\"", "\"index\":4", "\"mode\":\"Default\""}), 1u);
 }
 
 TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
@@ -114,15 +89,14 @@ TEST_F(Daemon, AMenuFileWrittenAfterStartIsReadAtThePress) {
   connect();
   EXPECT_EQ(daemon.control("button 2"), "ok unresolved ProCmdViewRefit");
   EXPECT_EQ(
-      daemon.journalLines({"\"ev\":\"button\"", "\"result\":\"unresolved\"", "cannot be read"})
-          .size(),
+      daemon.journalCount({"\"ev\":\"button\"", "\"result\":\"unresolved\"", "cannot be read"}),
       1u);
-  std::ofstream(menu, std::ios::binary) << kMenu;
+  std::ofstream(menu, std::ios::binary) << kMenuFileSample;
   EXPECT_EQ(daemon.control("button 2"), "ok sent 131108");
 }
 
 TEST_F(Daemon, EventsGoToTheApplicationInFront) {
-  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenu);
+  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenuFileSample);
   start({"--config", DaemonProcess::writeTemp("route.cfg", buttonConfig(menu))});
   EXPECT_EQ(daemon.control("button 1"), "ok no-client");
   connect();
@@ -184,10 +158,9 @@ TEST_F(Daemon, LegacyOutputFeedsTheHostOnlyWhileOn) {
     EXPECT_TRUE(waitFor([&] { return lib->readEvent(e) == 0 && e.v[0] == 10 && e.v[5] == -60; }))
         << "row " << i;
   }
-  EXPECT_EQ(daemon.journalLines({"\"ev\":\"legacy\"", "\"state\":\"off\""}).size(), 1u);
-  EXPECT_EQ(daemon.journalLines({"\"ev\":\"legacy\"", "\"state\":\"on\""}).size(), 1u);
-  EXPECT_GE(daemon.journalLines({"\"ev\":\"forward\"", "\"values\":[10,-20,30,-40,50,-60]"}).size(),
-            2u);
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"legacy\"", "\"state\":\"off\""}), 1u);
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"legacy\"", "\"state\":\"on\""}), 1u);
+  EXPECT_GE(daemon.journalCount({"\"ev\":\"forward\"", "\"values\":[10,-20,30,-40,50,-60]"}), 2u);
 }
 
 TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
@@ -218,12 +191,7 @@ TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
     }
     int32_t code;
     EXPECT_FALSE(nextCommand(code, 200)) << "row " << i << ": extra code " << code;
-    unsigned char record[KX_ADVANCED_SETTINGS_SIZE];
-    ASSERT_EQ(lib->getAdvancedSettings(0, record), 0);
-    int32_t rot;
-    std::memcpy(&rot, record + KX_ADVANCED_ROT_MODE_OFFSET, sizeof rot);
-    EXPECT_EQ(rot, rows[i].rotMode) << "row " << i;
-    EXPECT_EQ(record[KX_ADVANCED_REFIT_OFFSET], rows[i].refit) << "row " << i;
+    expectAdvanced(0, rows[i].rotMode, rows[i].refit, i);
   }
 }
 
@@ -251,8 +219,8 @@ TEST_F(Daemon, DeviceCountAndStopStart) {
   EXPECT_EQ(daemon.control("restart"), "ok");
   EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
   EXPECT_EQ(lib->connect(0, "xtopCreo"), 0);
-  EXPECT_EQ(daemon.journalLines({"\"ev\":\"disconnect\"", "daemon stop"}).size(), 1u);
-  EXPECT_EQ(daemon.journalLines({"\"ev\":\"disconnect\"", "daemon restart"}).size(), 1u);
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"disconnect\"", "daemon stop"}), 1u);
+  EXPECT_EQ(daemon.journalCount({"\"ev\":\"disconnect\"", "daemon restart"}), 1u);
 }
 
 TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {

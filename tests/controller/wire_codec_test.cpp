@@ -61,10 +61,6 @@ TEST(WireCodec, ParseIntHonoursFormAndRange) {
 }
 
 TEST(WireCodec, SplitDropsEmptyWords) {
-  std::vector<std::string> w = WireCodec::split("  r 12\t0  a%20b ");
-  ASSERT_EQ(w.size(), 4u);
-  EXPECT_EQ(w[0], "r");
-  EXPECT_EQ(w[1], "12");
-  EXPECT_EQ(w[2], "0");
-  EXPECT_EQ(w[3], "a%20b");
+  EXPECT_EQ(WireCodec::split("  r 12\t0  a%20b "),
+            (std::vector<std::string>{"r", "12", "0", "a%20b"}));
 }

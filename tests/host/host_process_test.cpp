@@ -20,9 +20,9 @@ struct ScenarioCase {
   const char* name;
   const char* testCase;  // KXH_CASE for the test plug-in
   const char* scenario;
-  int exitCode;
-  std::vector<std::pair<int, const char*>> atExit;  // counts in the finished journal
-  std::vector<const char*> order;                   // the first matches of these come in this order
+  int exitCode = 0;
+  std::vector<std::pair<int, const char*>> atExit = {};  // counts in the finished journal
+  std::vector<const char*> order = {};  // the first matches of these come in this order
 };
 
 const ScenarioCase kCases[] = {
@@ -41,10 +41,8 @@ const ScenarioCase kCases[] = {
      "open part p1\n",
      2,
      {{5, "ev=fault what=notification_left_set name=KxhTest"},
-      {1, "ev=fault what=notification_left_set type=72"}},
-     {}},
-    {"menu",
-     "",
+      {1, "ev=fault what=notification_left_set type=72"}}},
+    {"menu", "",
      "open part p1\n"
      "menu-open KxTest\n"
      "menu KxTest \"Move Things\"\n"
@@ -69,10 +67,7 @@ const ScenarioCase kCases[] = {
      "expect ev=value_cb name=Kxt_Move set=true\n"
      "expect ev=label \"key=Kxt Move\" source=message_file\n"
      "expect ev=label \"key=Kxt Scroll\" source=missing_key\n"
-     "expect-count 1 ev=command_add name=Kxt_Move ignored=true\n",
-     0,
-     {},
-     {}},
+     "expect-count 1 ev=command_add name=Kxt_Move ignored=true\n"},
     {"macro",
      "",
      "open assembly a1\n"
@@ -119,10 +114,8 @@ const ScenarioCase kCases[] = {
      "expect-count 2 ev=dynpos on=false\n"
      "expect-count 1 ev=selection_get count=3 unfreed_arrays=1\n",
      0,
-     {{1, "ev=host_exit unfreed_arrays=1"}},
-     {}},
-    {"view",
-     "view,nomodel",
+     {{1, "ev=host_exit unfreed_arrays=1"}}},
+    {"view", "view,nomodel",
      "popup open\n"
      "open part p1\n"
      "popup open\n"
@@ -134,10 +127,7 @@ const ScenarioCase kCases[] = {
      "expect ev=note \"text=after refit translation=0,0,0\"\n"
      "expect-count 1 ev=view_set window=1\n"
      "expect-count 1 ev=refit window=1\n"
-     "expect-count 1 ev=refresh window=1 requested=-1\n",
-     0,
-     {},
-     {}},
+     "expect-count 1 ev=refresh window=1 requested=-1\n"},
     {"notify",
      "unset41",
      "open part p1\n"
@@ -171,10 +161,8 @@ const ScenarioCase kCases[] = {
      "expect ev=note \"text=thread result=-1\"\n"
      "expect-count 1 ev=fault what=foreign_thread function=ProModeCurrentGet\n",
      2,
-     {{1, "ev=host_exit faults=1 exit_code=2"}},
-     {}},
-    {"scroll",
-     "scroll,invisible",
+     {{1, "ev=host_exit faults=1 exit_code=2"}}},
+    {"scroll", "scroll,invisible",
      "open part p1\n"
      "pointer tree\n"
      "popup open\n"
@@ -192,15 +180,11 @@ const ScenarioCase kCases[] = {
      "expect-count 1 ev=scroll_state tree_pos=5 list_pos=5\n"
      "expect-count 2 ev=menu_state \"item=Kxt Scroll\" visible=false\n"
      "expect-count 1 ev=menu_click_refused \"item=Kxt Scroll\"\n"
-     "expect-none ev=action_cb name=Kxt_Scroll\n",
-     0,
-     {},
-     {}},
+     "expect-none ev=action_cb name=Kxt_Scroll\n"},
     // The panel's controls move like the system's, and the journal tells sent line steps from a
     // posted wheel notch with its delta and position. Over the group frame WindowFromPoint names
     // the frame, not the control below it.
-    {"gallery",
-     "scroll,wheel",
+    {"gallery", "scroll,wheel",
      "open part p1\n"
      "foreground gallery\n"
      "pointer listview\n"
@@ -227,10 +211,7 @@ const ScenarioCase kCases[] = {
      "expect ev=note \"text=scrolled KxGroupFrame\"\n"
      "expect-none ev=scroll control=gxwnd\n"
      "expect-count 1 ev=scroll_state listview_pos=8 edit_pos=8 treeview_pos=8 browser_pos=8 "
-     "gxwnd_pos=0\n",
-     0,
-     {},
-     {}},
+     "gxwnd_pos=0\n"},
     {"restart",
      "",
      "open assembly a1\n"
@@ -251,8 +232,7 @@ const ScenarioCase kCases[] = {
      "expect-count 1 ev=command_add name=Kxt_Move reattached=true\n"
      "expect-count 1 ev=action_cb name=Kxt_Move route=menu\n",
      0,
-     {{2, "ev=plugin_stopped name=KxhTest"}, {2, "ev=commands_detached count=2"}, {0, "ev=fault"}},
-     {}},
+     {{2, "ev=plugin_stopped name=KxhTest"}, {2, "ev=commands_detached count=2"}, {0, "ev=fault"}}},
 };
 
 void PrintTo(const ScenarioCase& c, std::ostream* os) { *os << c.name; }
@@ -283,6 +263,31 @@ INSTANTIATE_TEST_SUITE_P(HostProcessTest, HostScenario, ::testing::ValuesIn(kCas
                            return std::string(info.param.name);
                          });
 
+// Environment variables set for one host run and removed after it.
+class ScopedEnv {
+ public:
+  explicit ScopedEnv(std::vector<std::pair<std::string, std::string>> vars) : mVars(vars) {
+    for (auto& v : mVars) SetEnvironmentVariableA(v.first.c_str(), v.second.c_str());
+  }
+  ~ScopedEnv() {
+    for (auto& v : mVars) SetEnvironmentVariableA(v.first.c_str(), nullptr);
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> mVars;
+};
+
+// A socket address on this machine, with Winsock started.
+sockaddr_in loopback(int port) {
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<u_short>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return addr;
+}
+
 TEST(HostProcessTest, MapkeyReplaysTrailFilesAndKeepsUndo) {
   struct Row {
     const char* trail;  // null: the file is missing
@@ -305,7 +310,7 @@ TEST(HostProcessTest, MapkeyReplaysTrailFilesAndKeepsUndo) {
     HostProcess h("mapkey" + std::to_string(i));
     std::string trail = h.folder() + "\\korvex-trail.txt";
     if (rows[i].trail) h.write("korvex-trail.txt", rows[i].trail);
-    SetEnvironmentVariableA("KXH_TRAIL", trail.c_str());
+    ScopedEnv env({{"KXH_TRAIL", trail}});
     HostRun r = h.runScenario(std::string("open part p1\n"
                                           "edit extrude\n"
                                           "edit round\n"
@@ -318,7 +323,6 @@ TEST(HostProcessTest, MapkeyReplaysTrailFilesAndKeepsUndo) {
                                           "expect-none ev=command undo=cleared\n") +
                                   rows[i].expect,
                               "mapkey");
-    SetEnvironmentVariableA("KXH_TRAIL", nullptr);
     EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
   }
 }
@@ -396,7 +400,7 @@ TEST(HostProcessTest, BadOptionsNameTheOption) {
 TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
   HostProcess h("nav");
   int port = 40000 + static_cast<int>(GetCurrentProcessId() % 5000);
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(port).c_str());
+  ScopedEnv env({{"KX_HOST_NAV_PORT", std::to_string(port)}});
   std::string scn = h.write("s.scn",
                             "open part p1\n"
                             "wait-until within 60000 ev=nav source=udp applied=true tx=10 ty=-5 "
@@ -404,13 +408,8 @@ TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
                             "wait-until within 60000 ev=nav_bad \"datagram=motion 1 2 three\"\n");
   std::atomic<bool> stop{false};
   std::thread sender([&]() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
+    sockaddr_in to = loopback(port);
     SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in to = {};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<u_short>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     for (; !stop; Sleep(100))
       for (const char* d : {"motion 10 -5 0 0 0 300", "motion 1 2 three"})
         sendto(s, d, static_cast<int>(strlen(d)), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
@@ -419,43 +418,13 @@ TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
   HostRun r = h.run({"--scenario", scn});
   stop = true;
   sender.join();
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
   EXPECT_EQ(r.exitCode, 0) << r.errors;
 }
 
-TEST(HostProcessTest, ScreenshotWithAMenuShowsItOpenAndLeavesItClosed) {
-  HostProcess h("menushot");
-  std::string open = h.folder() + "\\open.png", closed = h.folder() + "\\closed.png";
-  HostRun r = h.runScenario(
-      "open part p1\n"
-      "foreground main\n"
-      "screenshot " +
-      open +
-      " Help\n"
-      "screenshot " +
-      closed +
-      "\n"
-      "expect-count 1 ev=screenshot menu=Help\n"
-      "expect-none ev=menu_click\n");
-  EXPECT_EQ(r.exitCode, 0) << r.errors;
-  auto bytes = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  };
-  std::string withMenu = bytes(open), without = bytes(closed);
-  EXPECT_FALSE(withMenu.empty()) << "no screenshot of the open menu";
-  EXPECT_FALSE(without.empty()) << "no screenshot after it";
-  // The same window with and without the open menu: the pictures differ.
-  EXPECT_NE(withMenu, without);
-
-  HostRun unknown = h.runScenario("screenshot " + open + " Nowhere\n");
-  EXPECT_EQ(unknown.exitCode, 3) << unknown.errors;
-  EXPECT_NE(unknown.errors.find("no menu \"Nowhere\""), std::string::npos) << unknown.errors;
-}
-
-TEST(HostProcessTest, WindowTreePointerAndSummary) {
+// Screenshots go to the host's folder, the first with the Help menu open on the screen; the
+// pictures differ, and the menu is closed again without a click.
+TEST(HostProcessTest, WindowTreePointerScreenshotsAndSummary) {
   HostProcess h("tree");
-  std::string shot = h.folder() + "\\shot.png";
   HostRun r = h.runScenario(
       "open assembly a1\n"
       "pointer tree\n"
@@ -465,24 +434,28 @@ TEST(HostProcessTest, WindowTreePointerAndSummary) {
       "foreground dialog\n"
       "foreground other\n"
       "foreground main\n"
-      "screenshot " +
-      shot +
-      "\n"
-      "expect-count 1 ev=windows graphics=PGLWindow graphics_depth=4 "
-      "tree_items>299\n"
+      "screenshot open.png Help\n"
+      "screenshot closed.png\n"
+      "expect-count 1 ev=windows graphics=PGLWindow graphics_depth=4 tree_items>299\n"
       "expect-count 1 ev=pointer control=tree under=SysTreeView32\n"
       "expect-count 1 ev=pointer control=list under=ListBox\n"
       "expect-count 1 ev=pointer control=toolbar under=ToolbarWindow32\n"
       "expect-count 1 ev=pointer control=graphics under=PGLWindow\n"
       "expect-count 1 ev=foreground target=dialog class=KxFloatingDialog\n"
-      "expect-count 1 ev=foreground target=other class=KxOtherApp "
-      "own_process=false\n"
-      "expect-count 1 ev=foreground target=main class=KxCreoFrame "
-      "own_process=true\n"
-      "expect-count 1 ev=screenshot \"file=" +
-      shot + "\"\n");
+      "expect-count 1 ev=foreground target=other class=KxOtherApp own_process=false\n"
+      "expect-count 1 ev=foreground target=main class=KxCreoFrame own_process=true\n"
+      "expect-count 1 ev=screenshot file=open.png menu=Help\n"
+      "expect-count 1 ev=screenshot file=closed.png\n"
+      "expect-none ev=menu_click\n");
   EXPECT_EQ(r.exitCode, 0) << r.errors;
-  EXPECT_NE(GetFileAttributesA(shot.c_str()), INVALID_FILE_ATTRIBUTES) << "no screenshot";
+  auto bytes = [&](const char* name) {
+    std::ifstream in(h.folder() + "\\" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::string withMenu = bytes("open.png"), without = bytes("closed.png");
+  EXPECT_FALSE(withMenu.empty()) << "no screenshot of the open menu";
+  EXPECT_FALSE(without.empty()) << "no screenshot after it";
+  EXPECT_NE(withMenu, without);
   // The plug-in finds the journaled graphics window four levels down.
   std::string pgl = r.field(r.find("ev=windows"), "graphics_hwnd");
   EXPECT_EQ(r.count("ev=note \"text=pgl=" + pgl + " depth=4\""), 1) << pgl;
@@ -493,51 +466,65 @@ TEST(HostProcessTest, WindowTreePointerAndSummary) {
   EXPECT_EQ(summary.exitCode, 0) << summary.errors;
   EXPECT_NE(summary.output.find("Events by kind:"), std::string::npos) << summary.output;
   EXPECT_NE(summary.output.find("model_open"), std::string::npos) << summary.output;
+
+  HostRun unknown = h.runScenario("screenshot open.png Nowhere\n");
+  EXPECT_EQ(unknown.exitCode, 3) << unknown.errors;
+  EXPECT_NE(unknown.errors.find("no menu \"Nowhere\""), std::string::npos) << unknown.errors;
 }
 
+// A daemon started, commanded, killed and started again with a journal the scenario names; a step
+// with no daemon behind the port ends the run, naming its line.
 TEST(HostProcessTest, ControllerStepsDriveTheDaemon) {
   HostProcess h("daemon");
   if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "kx_daemon.exe is not built";
   int base = 41000 + static_cast<int>(GetCurrentProcessId() % 3000) * 3;
-  SetEnvironmentVariableA("KX_DAEMON_PORT", std::to_string(base).c_str());
-  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(base + 1).c_str());
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(base + 2).c_str());
-  std::string scn = h.write("s.scn",
-                            "open part p1\n"
-                            "daemon-start --devices 1\n"
-                            "daemon ping\n"
-                            "daemon motion 0 0 0 0 0 200 400\n"
-                            "wait-until daemon within 10000 ev=cap\n"
-                            "wait-until within 30000 ev=nav source=udp rz=200\n"
-                            "expect daemon ev=start\n"
-                            "expect-none daemon ev=never_written\n"
-                            "expect-count 1 ev=daemon_command command=ping reply=ok\n"
-                            "expect ev=daemon_start journal~journal-daemon.jsonl\n"
-                            "daemon-kill\n"
-                            "daemon ping\n");
-  HostRun r = h.run({"--scenario", scn});
-  SetEnvironmentVariableA("KX_DAEMON_PORT", nullptr);
-  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
-  // The last ping has no daemon to answer: the run ends there, naming the line.
+  ScopedEnv ports({{"KX_DAEMON_PORT", std::to_string(base)},
+                   {"KX_DAEMON_CTRL_PORT", std::to_string(base + 1)},
+                   {"KX_HOST_NAV_PORT", std::to_string(base + 2)}});
+  HostRun r =
+      h.run({"--scenario", h.write("s.scn",
+                                   "open part p1\n"
+                                   "daemon-start --devices 1\n"
+                                   "daemon ping\n"
+                                   "daemon motion 0 0 0 0 0 200 400\n"
+                                   "wait-until daemon within 10000 ev=cap\n"
+                                   "wait-until within 30000 ev=nav source=udp rz=200\n"
+                                   "expect daemon ev=start\n"
+                                   "expect-none daemon ev=never_written\n"
+                                   "expect-count 1 ev=daemon_command command=ping reply=ok\n"
+                                   "daemon-kill\n"
+                                   "daemon-start --journal own.jsonl --devices 2\n"
+                                   "daemon ping\n"
+                                   "wait-until daemon ev=start devices=2\n"
+                                   "expect-none daemon ev=start devices=1\n"
+                                   "daemon journal\n"
+                                   "daemon-kill\n"
+                                   "daemon ping\n")});
   EXPECT_EQ(r.exitCode, 3) << r.errors;
-  EXPECT_NE(r.errors.find("s.scn:12: no daemon on control port"), std::string::npos) << r.errors;
-  EXPECT_EQ(r.count("ev=daemon_kill"), 1);
+  EXPECT_NE(r.errors.find("s.scn:17: no daemon on control port"), std::string::npos) << r.errors;
+  EXPECT_EQ(r.count("ev=daemon_kill"), 2);
   EXPECT_EQ(r.count("ev=expect_failed"), 0);
+  // The first start journals beside the host's journal, the second where the scenario said.
+  const std::string journals[] = {h.folder() + "\\journal-daemon.jsonl",
+                                  h.folder() + "\\own.jsonl"};
+  for (int i = 0, at = -1; i < 2; ++i) {
+    at = r.find("ev=daemon_start", at + 1);
+    ASSERT_GE(at, 0) << "row " << i;
+    EXPECT_EQ(r.field(at, "journal"), journals[i]) << "row " << i;
+    EXPECT_NE(GetFileAttributesA(journals[i].c_str()), INVALID_FILE_ATTRIBUTES)
+        << "row " << i << ": the daemon left no journal there";
+  }
+  const std::string reply = r.field(r.find("ev=daemon_command command=journal"), "reply");
+  EXPECT_NE(reply.find("own.jsonl"), std::string::npos) << reply;
 }
 
 // A stand-in for the daemon's control port: answers every line with `reply`, or stays silent.
 class FakeControlPort {
  public:
   FakeControlPort(int port, const std::string& reply) : mReply(reply) {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
+    sockaddr_in addr = loopback(port);
     mListen = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<u_short>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bind(mListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     listen(mListen, 4);
     mThread = std::thread([this]() {
@@ -580,10 +567,9 @@ TEST(HostProcessTest, DaemonStepFailsOnErrorOrSilence) {
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     HostProcess h("ctrl" + std::to_string(i));
     int port = 45000 + static_cast<int>((GetCurrentProcessId() * 4 + i) % 4000);
-    SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(port).c_str());
+    ScopedEnv env({{"KX_DAEMON_CTRL_PORT", std::to_string(port)}});
     FakeControlPort fake(port, rows[i].reply);
     HostRun r = h.run({"--scenario", h.write("s.scn", "open part p\ndaemon bogus\n")});
-    SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
     EXPECT_EQ(r.exitCode, rows[i].exitCode) << "row " << i << ": " << r.errors;
     EXPECT_NE(r.errors.find(rows[i].error), std::string::npos) << "row " << i << ": " << r.errors;
     EXPECT_EQ(r.count("ev=daemon_command command=bogus"), 1) << "row " << i;
@@ -639,14 +625,14 @@ std::string typesGained(const std::string& a, const std::string& b) {
 
 TEST(HostProcessTest, ProcessCountsFollowAnApplicationsThreadsAndHandles) {
   HostProcess h("counts");
-  std::string scn = h.write("s.scn",
-                            "process-counts\n"
-                            "plugin-stop KxhTest\n"
-                            "process-counts\n"
-                            "plugin-start KxhTest\n"
-                            "plugin-stop KxhTest\n"
-                            "plugin-start KxhTest\n"
-                            "process-counts\n");
+  const char* scn =
+      "process-counts\n"
+      "plugin-stop KxhTest\n"
+      "process-counts\n"
+      "plugin-start KxhTest\n"
+      "plugin-stop KxhTest\n"
+      "plugin-start KxhTest\n"
+      "process-counts\n";
   struct Row {
     const char* testCase;
     int threadsWhileRunning;        // running minus stopped
@@ -660,31 +646,25 @@ TEST(HostProcessTest, ProcessCountsFollowAnApplicationsThreadsAndHandles) {
       {"handlekept", 0, "", 2, "Event=2"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    HostRun r =
-        h.run({"--registry", h.registryForTestPlugin(), "--scenario", scn}, rows[i].testCase);
+    HostRun r = h.runScenario(scn, rows[i].testCase);
     EXPECT_EQ(r.exitCode, 0) << "row " << i << ": " << r.errors;
-    std::vector<std::map<std::string, std::string>> counts;
-    for (int k = r.find("ev=process_counts"); k >= 0; k = r.find("ev=process_counts", k + 1)) {
-      std::map<std::string, std::string> fields;
-      for (const char* key : {"threads", "handles", "handle_source", "handle_types"}) {
-        fields[key] = r.field(k, key);
-      }
-      counts.push_back(fields);
-    }
-    ASSERT_EQ(counts.size(), 3u) << "row " << i;
-    for (auto& c : counts) {
-      EXPECT_GT(std::stoi(c.at("threads")), 0) << "row " << i;
-      EXPECT_GT(std::stoi(c.at("handles")), 0) << "row " << i;
+    std::vector<int> lines;
+    for (int k = r.find("ev=process_counts"); k >= 0; k = r.find("ev=process_counts", k + 1))
+      lines.push_back(k);
+    ASSERT_EQ(lines.size(), 3u) << "row " << i;
+    auto at = [&](size_t k, const char* key) { return std::stoi(r.field(lines[k], key)); };
+    auto types = [&](size_t k) { return r.field(lines[k], "handle_types"); };
+    for (size_t k = 0; k < lines.size(); ++k) {
+      EXPECT_GT(at(k, "threads"), 0) << "row " << i;
+      EXPECT_GT(at(k, "handles"), 0) << "row " << i;
       int typed = 0;
-      for (auto& kv : typeCounts(c.at("handle_types"))) typed += kv.second;
-      if (c.at("handle_source") == "probed") {
-        EXPECT_EQ(typed, std::stoi(c.at("handles"))) << "row " << i << ": " << c.at("handle_types");
+      for (auto& kv : typeCounts(types(k))) typed += kv.second;
+      if (r.field(lines[k], "handle_source") == "probed") {
+        EXPECT_EQ(typed, at(k, "handles")) << "row " << i << ": " << types(k);
       } else {
-        EXPECT_EQ(c.at("handle_source"), "system") << "row " << i;
+        EXPECT_EQ(r.field(lines[k], "handle_source"), "system") << "row " << i;
       }
     }
-    auto at = [&](size_t k, const char* key) { return std::stoi(counts[k].at(key)); };
-    auto types = [&](size_t k) { return counts[k].at("handle_types"); };
     EXPECT_EQ(at(0, "threads") - at(1, "threads"), rows[i].threadsWhileRunning) << "row " << i;
     EXPECT_EQ(typesGained(types(1), types(0)), rows[i].typesWhileRunning) << "row " << i;
     EXPECT_EQ(at(2, "threads"), at(0, "threads")) << "row " << i;
@@ -722,51 +702,6 @@ TEST(HostProcessTest, WindowWatchSeesWindowsAndAsksThemToClose) {
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
     EXPECT_EQ(r.count(rows[i].condition), rows[i].count)
         << "row " << i << ": " << rows[i].condition;
-}
-
-TEST(HostProcessTest, DaemonJournalNamedByTheScenario) {
-  HostProcess h("daemon_journal");
-  if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
-    GTEST_SKIP() << "kx_daemon.exe is not built";
-  int base = 38000 + static_cast<int>(GetCurrentProcessId() % 3000) * 3;
-  SetEnvironmentVariableA("KX_DAEMON_PORT", std::to_string(base).c_str());
-  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", std::to_string(base + 1).c_str());
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(base + 2).c_str());
-  std::string scn = h.write("s.scn",
-                            "daemon-start --devices 1\n"
-                            "daemon ping\n"
-                            "daemon-kill\n"
-                            "daemon-start --journal own.jsonl --devices 2\n"
-                            "daemon ping\n"
-                            "wait-until daemon ev=start devices=2\n"
-                            "expect-none daemon ev=start devices=1\n"
-                            "daemon journal\n"
-                            "daemon quit\n");
-  HostRun r = h.run({"--scenario", scn});
-  SetEnvironmentVariableA("KX_DAEMON_PORT", nullptr);
-  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT", nullptr);
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", nullptr);
-  EXPECT_EQ(r.exitCode, 0) << r.errors;
-  struct Row {
-    int nth;  // daemon_start event
-    std::string journal;
-  };
-  const Row rows[] = {
-      {0, h.folder() + "\\journal-daemon.jsonl"},
-      {1, h.folder() + "\\own.jsonl"},
-  };
-  int at = -1;
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    at = r.find("ev=daemon_start", at + 1);
-    ASSERT_GE(at, 0) << "row " << i;
-    EXPECT_EQ(r.field(at, "journal"), rows[i].journal) << "row " << i;
-    EXPECT_NE(GetFileAttributesA(rows[i].journal.c_str()), INVALID_FILE_ATTRIBUTES)
-        << "row " << i << ": the daemon left no journal there";
-  }
-  const int journal = r.find("ev=daemon_command command=journal");
-  ASSERT_GE(journal, 0);
-  EXPECT_NE(r.field(journal, "reply").find("own.jsonl"), std::string::npos)
-      << r.field(journal, "reply");
 }
 
 }  // namespace

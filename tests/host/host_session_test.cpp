@@ -7,21 +7,18 @@
 #include "api/host_session.h"
 #include "api/macro_engine.h"
 #include "api/view_math.h"
-#include "json_line.h"
+#include "scenarios/journal_condition.h"
+#include "scenarios/scenario.h"
 
 namespace {
 
-int countEvents(const HostJournal& j, const std::string& kind, const std::string& key = "",
-                const std::string& value = "") {
-  int n = 0;
-  for (const std::string& l : j.linesFrom(0)) {
-    std::map<std::string, std::string> f;
-    std::string e;
-    if (!JsonLine::parse(l, &f, &e) || f["ev"] != kind) continue;
-    if (!key.empty() && f[key] != value) continue;
-    ++n;
-  }
-  return n;
+// Journal lines matching a condition written as in scenarios.
+int countEvents(const HostJournal& j, const std::string& condition) {
+  std::vector<std::string> terms;
+  std::string error;
+  JournalCondition c;
+  EXPECT_TRUE(Scenario::tokenize(condition, &terms, &error) && c.parse(terms, &error)) << error;
+  return c.count(j.linesFrom(0));
 }
 
 TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
@@ -76,7 +73,7 @@ TEST(HostSessionTest, SelectionArraysPathsAndPlacements) {
   EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
   EXPECT_EQ(shownComp.shown[3][0], 5);
   EXPECT_EQ(s.regenerate(&comp, PRO_B_TRUE), PRO_TK_NO_ERROR);
-  EXPECT_EQ(countEvents(j, "regenerate", "pending_placement", "false"), 1);
+  EXPECT_EQ(countEvents(j, "ev=regenerate pending_placement=false"), 1);
   EXPECT_EQ(s.dynPos(current, PRO_B_TRUE), PRO_TK_NO_ERROR);
   ProSolid part = comp.owner->components[0].model;
   EXPECT_EQ(s.dynPos(part, PRO_B_TRUE), PRO_TK_BAD_INPUTS)
@@ -121,7 +118,7 @@ TEST(HostSessionTest, ModesByTypeOrCode) {
     EXPECT_EQ(s.sectionActive(&section), PRO_TK_NO_ERROR) << "row " << i;
     EXPECT_EQ(section, PRO_B_FALSE) << "row " << i << ": a sketcher model is not an open sketch";
   }
-  EXPECT_EQ(countEvents(j, "model_open", "mode", "99"), 1);
+  EXPECT_EQ(countEvents(j, "ev=model_open mode=99"), 1);
 }
 
 // The fixed assembly starts with turned components; scenario steps place a component and set the
@@ -165,12 +162,12 @@ TEST(HostSessionTest, TurnedComponentsScenarioPlacementsAndRigidity) {
   EXPECT_NEAR(m[3][1], 40 + 1, 1e-12) << "(1, 2, 3) through the subassembly's placement";
   EXPECT_NEAR(m[3][2], 2, 1e-12);
   EXPECT_FALSE(s.placeComponent("8", placed, &error));
-  EXPECT_EQ(countEvents(j, "scenario_placement", "path", "7/12"), 1);
+  EXPECT_EQ(countEvents(j, "ev=scenario_placement path=7/12"), 1);
   ASSERT_TRUE(s.setCurrentView(placed, &error));
   ProMatrix view;
   s.viewGet(nullptr, nullptr, view);
   EXPECT_EQ(view[0][2], 1);
-  EXPECT_EQ(countEvents(j, "scenario_view", "window", "1"), 1);
+  EXPECT_EQ(countEvents(j, "ev=scenario_view window=1"), 1);
 
   ProMdl current = nullptr;
   s.modelCurrent(&current);
@@ -183,9 +180,9 @@ TEST(HostSessionTest, TurnedComponentsScenarioPlacementsAndRigidity) {
   EXPECT_EQ(s.positionSet(&path, &comp, scaled), PRO_TK_NO_ERROR);
   EXPECT_EQ(s.positionSet(&path, &comp, mirrored), PRO_TK_NO_ERROR);
   EXPECT_EQ(s.positionSet(&path, &comp, turned), PRO_TK_NO_ERROR);
-  EXPECT_EQ(countEvents(j, "placement_set", "rigid", "false"), 2);
-  EXPECT_EQ(countEvents(j, "placement_set", "scale_error", "1"), 1);
-  EXPECT_EQ(countEvents(j, "placement_set", "rigid", "true"), 1);
+  EXPECT_EQ(countEvents(j, "ev=placement_set rigid=false"), 2);
+  EXPECT_EQ(countEvents(j, "ev=placement_set scale_error=1"), 1);
+  EXPECT_EQ(countEvents(j, "ev=placement_set rigid=true"), 1);
 }
 
 // The plug-in probes the selection on every tick: a probe that finds what the last journaled one
@@ -198,7 +195,7 @@ TEST(HostSessionTest, RepeatedSelectionProbesAreFolded) {
   s.openModel("assembly", "a1", false, &error);
   ProSelection* none = nullptr;
   for (int i = 0; i < 5; ++i) s.selectionsGet(&none);
-  EXPECT_EQ(countEvents(j, "selection_get"), 1);
+  EXPECT_EQ(countEvents(j, "ev=selection_get"), 1);
   ASSERT_TRUE(s.select("6", &error));
   for (int i = 0; i < 4; ++i) {
     ProSelection* got = nullptr;
@@ -206,18 +203,18 @@ TEST(HostSessionTest, RepeatedSelectionProbesAreFolded) {
     ProArray array = got;
     ASSERT_EQ(s.arrayFree(&array), PRO_TK_NO_ERROR);
   }
-  EXPECT_EQ(countEvents(j, "selection_get"), 2);
-  EXPECT_EQ(countEvents(j, "selection_get", "folded", "4"), 1) << "the empty probes folded";
-  EXPECT_EQ(countEvents(j, "array_free"), 1);
+  EXPECT_EQ(countEvents(j, "ev=selection_get"), 2);
+  EXPECT_EQ(countEvents(j, "ev=selection_get folded=4"), 1) << "the empty probes folded";
+  EXPECT_EQ(countEvents(j, "ev=array_free"), 1);
   // The first array kept looks like every probe before it; the next probe finds it still there.
   ProSelection* kept = nullptr;
   s.selectionsGet(&kept);
   s.selectionsGet(&kept);
-  EXPECT_EQ(countEvents(j, "selection_get"), 3) << "an array kept: the count of arrays changed";
-  EXPECT_EQ(countEvents(j, "selection_get", "unfreed_arrays", "2"), 1);
+  EXPECT_EQ(countEvents(j, "ev=selection_get"), 3) << "an array kept: the count of arrays changed";
+  EXPECT_EQ(countEvents(j, "ev=selection_get unfreed_arrays=2"), 1);
   s.clearSelection();
   s.selectionsGet(&none);
-  EXPECT_EQ(countEvents(j, "selection_get", "count", "0"), 2);
+  EXPECT_EQ(countEvents(j, "ev=selection_get count=0"), 2);
   EXPECT_EQ(s.foldedSelectionGets(), 4 + 3 + 1);
 }
 
@@ -284,7 +281,7 @@ TEST(HostSessionTest, NotificationsSetReplaceUnset) {
   EXPECT_EQ(gFired, 101);
   EXPECT_EQ(s.notificationSet(0, countFire), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(s.notificationSet(18, nullptr), PRO_TK_BAD_INPUTS);
-  EXPECT_EQ(countEvents(j, "notify", "handled", "false"), 1);
+  EXPECT_EQ(countEvents(j, "ev=notify handled=false"), 1);
 }
 
 int gActions = 0;
@@ -332,7 +329,7 @@ TEST(MacroEngineTest, UndoModelByRoute) {
     }
     EXPECT_EQ(e.undoDepth(), rows[i].depthAfter) << "row " << i;
   }
-  EXPECT_EQ(countEvents(j, "command", "undo", "cleared"), 1);
+  EXPECT_EQ(countEvents(j, "ev=command undo=cleared"), 1);
   EXPECT_EQ(e.displayStyle(), "Wireframe");
 }
 
@@ -388,8 +385,8 @@ TEST(CommandRegistryTest, RegistrationCallbacksAndValueHandles) {
   gActions = 0;
   cmds.updateAll("ui_update");
   EXPECT_EQ(gActions, 0) << "bringing the interface up to date runs no action";
-  EXPECT_EQ(countEvents(j, "access_cb", "why", "ui_update"), 1) << "only Kx_Move has one";
-  EXPECT_EQ(countEvents(j, "value_cb", "why", "ui_update"), 1);
+  EXPECT_EQ(countEvents(j, "ev=access_cb why=ui_update"), 1) << "only Kx_Move has one";
+  EXPECT_EQ(countEvents(j, "ev=value_cb why=ui_update"), 1);
   ui_cmd_value stale;
   EXPECT_EQ(cmds.valueSet(&stale, PRO_B_TRUE), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(cmds.designate(reinterpret_cast<uiCmdCmdId>(&stale), "x", "y", "z"), PRO_TK_BAD_INPUTS);

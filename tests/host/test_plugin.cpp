@@ -48,13 +48,10 @@ uiCmdAccessState scrollAccess(uiCmdAccessMode) {
   return isCase("invisible") ? ACCESS_INVISIBLE : ACCESS_AVAILABLE;
 }
 
-int moveValue(uiCmdCmdId, uiCmdValue* value) {
-  ProCmdChkbuttonValueSet(value, gMove ? PRO_B_TRUE : PRO_B_FALSE);
-  return -1;
-}
-
-int scrollValue(uiCmdCmdId, uiCmdValue* value) {
-  ProCmdChkbuttonValueSet(value, gScroll ? PRO_B_TRUE : PRO_B_FALSE);
+// The check mark of a button shows its mode's flag.
+template <bool* flag>
+int checkValue(uiCmdCmdId, uiCmdValue* value) {
+  ProCmdChkbuttonValueSet(value, *flag ? PRO_B_TRUE : PRO_B_FALSE);
   return -1;
 }
 
@@ -164,7 +161,6 @@ void probeSelection() {
   int win = -1;
   ProWindowCurrentGet(&win);
   note("refresh=%d", ProWindowRefresh(win));
-  if (isCase("free") && sels) note("free=%d", ProArrayFree(reinterpret_cast<ProArray*>(&sels)));
 }
 
 void probeView() {
@@ -364,12 +360,12 @@ extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], cha
     return 7;
   }
   wchar_t msg[] = L"kxtest.txt";
-  ProError a = ProCmdOptionAdd(chars("Kxt_Move"), moveAction, PRO_B_TRUE, moveValue, moveAccess,
-                               PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
+  ProError a = ProCmdOptionAdd(chars("Kxt_Move"), moveAction, PRO_B_TRUE, checkValue<&gMove>,
+                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
   uiCmdCmdId again = nullptr;
-  ProError b = ProCmdOptionAdd(chars("Kxt_Move"), ignoredAction, PRO_B_TRUE, moveValue, moveAccess,
-                               PRO_B_TRUE, PRO_B_TRUE, &again);
-  ProError c = ProCmdOptionAdd(chars("Kxt_Scroll"), scrollAction, PRO_B_TRUE, scrollValue,
+  ProError b = ProCmdOptionAdd(chars("Kxt_Move"), ignoredAction, PRO_B_TRUE, checkValue<&gMove>,
+                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &again);
+  ProError c = ProCmdOptionAdd(chars("Kxt_Scroll"), scrollAction, PRO_B_TRUE, checkValue<&gScroll>,
                                scrollAccess, PRO_B_TRUE, PRO_B_TRUE, &gScrollId);
   note("cmd add=%d dup=%d same_id=%d scroll=%d", a, b, again == gMoveId ? 1 : 0, c);
   ProError m = ProMenubarMenuAdd(chars("KxTest"), chars("KxTest"), chars("Help"), PRO_B_FALSE, msg);
