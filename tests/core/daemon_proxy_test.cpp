@@ -45,13 +45,10 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     const LegacyRow& r = rows[row];
+    fake.reset();
     proxy->mLegacyCom1 = -1;
     fake.mLegacyCom1 = r.mDeviceValue;
     fake.mGetParameterResult = r.mGetResult;
-    {
-      std::lock_guard<std::mutex> guard(fake.mLock);
-      fake.mCalls.clear();
-    }
     std::string results;
     for (size_t op = 0; op < r.mOps.size(); ++op) {
       fake.mSetParameterResult = r.mSetResults[op] - '0';
