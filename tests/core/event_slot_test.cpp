@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin_suite.h"
+#include "wait_for.h"
 
 namespace {
 
@@ -164,11 +165,8 @@ TEST_F(EventSlotTest, TheReadingThreadFillsTheSlot) {
   const std::array<int16_t, 6> motion = {11, 12, 13, 14, 15, 16};
   FakeKxApi::instance().queueEvent(APPL_FUNC_START + 5, {});
   FakeKxApi::instance().queueEvent(0x20017, motion);
-  SlotPass pass{-1, 0, {0, 0, 0, 0, 0, 0}};
-  for (int tries = 0; tries < 500 && pass.mMotion[5] != 16; ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (sAddin->mRotZ == 16) pass = sAddin->takePass();
-  }
+  ASSERT_TRUE(waitFor([] { return sAddin->mRotZ == 16; }, 5000)) << "the second read never came";
+  const SlotPass pass = sAddin->takePass();
   EXPECT_EQ(pass.mMenuFncIdx, 5);
   EXPECT_EQ(pass.mKeyEvent, 0x20017);
   for (int axis = 0; axis < 6; ++axis) EXPECT_EQ(pass.mMotion[axis], motion[axis]) << axis;

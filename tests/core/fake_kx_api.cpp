@@ -5,6 +5,7 @@
 
 #include "kx_library.h"
 #include "thread_id.h"
+#include "wait_for.h"
 
 namespace {
 
@@ -131,8 +132,5 @@ int FakeKxApi::countCalls(const std::string& name) {
 }
 
 bool FakeKxApi::waitForCall(const std::string& name, int count, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (countCalls(name) < count && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  return countCalls(name) >= count;
+  return waitFor([&] { return countCalls(name) >= count; }, timeoutMs);
 }

@@ -6,25 +6,15 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 
 #include "creo_proxy.h"
 #include "fake_kx_api.h"
 #include "kx_addin.h"
+#include "wait_for.h"
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
 
 std::string windowText(HWND window) {
   char text[256] = "";

@@ -10,6 +10,7 @@
 
 #include "addin_suite.h"
 #include "scroll_rules.h"
+#include "wait_for.h"
 
 namespace {
 
@@ -383,8 +384,7 @@ TEST_F(ScrollUnderCursorTest, DispatchLooksForTheTargetWithAndWithoutDeviceLink)
   sAddin->takePass();
   // The watch thread reaches the link through the root object: stop it before the link goes.
   sAddin->mIsToWatch = false;
-  for (int waited = 0; sAddin->mIsWatching && waited < 10000; waited += 10) Sleep(10);
-  ASSERT_FALSE(sAddin->mIsWatching) << "the watch thread did not stop";
+  ASSERT_TRUE(waitFor([] { return !sAddin->mIsWatching; }, 10000)) << "the watch thread went on";
   DaemonProxy* const link = sAddin->mDaemonProxyP;
   for (int round = 0; round < 2; ++round) {
     sDesk.mCalls.clear();
