@@ -32,19 +32,10 @@ TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
       // APPL_FUNC_START is index 0; the code below it is ignored.
       {{{0x20020, {}}}, 0, 0},
       {{{0x2001F, {1, 1, 1, 1, 1, 1}}}, -1, 0},
-      // Both special ranges, at their ends.
+      // A special command; the codes of the other actions change only the motion.
       {{{0x20009, {}}}, -1, 0x20009},
-      {{{0x2000C, {}}}, -1, 0x2000C},
-      {{{0x20016, {}}}, -1, 0x20016},
-      {{{0x20018, {}}}, -1, 0x20018},
-      // Codes between and around the special ranges change only the motion.
-      {{{0x20008, {2}}}, -1, 0},
-      {{{0x2000D, {3}}}, -1, 0},
       {{{0x20013, {4}}}, -1, 0},
-      {{{0x20015, {5}}}, -1, 0},
-      {{{0x20019, {6}}}, -1, 0},
       {{{0x20001, {7}}}, -1, 0},
-      {{{0x20002, {8}}}, -1, 0},
       {{{0, {9}}}, -1, 0},
       // A later plain read keeps a pending command and replaces the motion.
       {{{0x20020 + 1, {1, 1, 1, 1, 1, 1}}, {0, {-32768, 32767, 0, 0, 0, 0}}}, 1, 0},
@@ -75,9 +66,12 @@ TEST_F(EventSlotTest, ClassificationTable) {
     EventAction mAction;
     std::vector<int32_t> mCodes;
   } rows[] = {
-      {EventAction::kNone, {-131104, -1, 0, 0x20000, 0x20003, 0x20012, 0x20014, 0x2001F}},
+      // Both special ranges with their ends, and the codes between and around them.
+      {EventAction::kNone,
+       {-131104, -1, 0, 0x20000, 0x20003, 0x20008, 0x2000D, 0x20012, 0x20014, 0x20015, 0x20019,
+        0x2001F}},
       {EventAction::kRereadAdvanced, {0x20001, 0x20002}},
-      {EventAction::kSpecialCommand, {0x20009, 0x2000B, 0x20017}},
+      {EventAction::kSpecialCommand, {0x20009, 0x2000B, 0x2000C, 0x20016, 0x20017, 0x20018}},
       {EventAction::kResendMode, {0x20013}},
       {EventAction::kApplFunction, {0x20020, 0x7FFFFFFF}},
   };
