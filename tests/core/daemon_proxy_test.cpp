@@ -26,8 +26,7 @@ struct LegacyRow {
 };
 
 TEST(DaemonProxyTest, LegacyCom1Pairs) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   ASSERT_EQ(kxAddinStart(), 0);
   DaemonProxy* proxy = sAddinP->mDaemonProxyP;
   ASSERT_NE(proxy, nullptr);
@@ -73,8 +72,7 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
 
 // A library that fails every read at once must not make the reading thread spin.
 TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   fake.mIsGetEventImmediate = true;
   fake.mConnectResult = 1;  // the daemon is absent
   ASSERT_EQ(kxAddinStart(), 0);
@@ -92,8 +90,7 @@ TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
 // The watch thread may reconnect while the reading thread is inside kxSetApplMode; the mode must
 // then be announced once more, or a restarted daemon never learns it.
 TEST(DaemonProxyTest, ReconnectDuringAnAnnouncementAnnouncesAgain) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   ASSERT_EQ(kxAddinStart(), 0);
   DaemonProxy* proxy = sAddinP->mDaemonProxyP;
   {

@@ -59,7 +59,7 @@ FakeKxApi& FakeKxApi::instance() {
   return sFake;
 }
 
-void FakeKxApi::install() {
+FakeKxApi& FakeKxApi::install() {
   KxLibrary::install({
       [](int32_t, const char*) { return called("kxConnect").mConnectResult.load(); },
       [] { return succeeded("kxDisconnect"); },
@@ -87,6 +87,7 @@ void FakeKxApi::install() {
       fakeSetApplMode,
   });
   instance().reset();
+  return instance();
 }
 
 void FakeKxApi::reset() {

@@ -26,8 +26,8 @@ struct FakeEvent {
 class FakeKxApi {
  public:
   static FakeKxApi& instance();
-  // Installs the fake as the plug-in's library (once per process) and resets the script.
-  static void install();
+  // Installs the fake as the plug-in's library and resets the script.
+  static FakeKxApi& install();
   void reset();
 
   std::vector<FakeCall> calls();
