@@ -26,8 +26,7 @@ struct LegacyRow {
 };
 
 TEST(DaemonProxyTest, LegacyCom1Pairs) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   ASSERT_EQ(kxAddinStart(), 0);
   DaemonProxy* proxy = sAddinP->mDaemonProxyP;
   ASSERT_NE(proxy, nullptr);
@@ -45,13 +44,10 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     const LegacyRow& r = rows[row];
+    fake.reset();
     proxy->mLegacyCom1 = -1;
     fake.mLegacyCom1 = r.mDeviceValue;
     fake.mGetParameterResult = r.mGetResult;
-    {
-      std::lock_guard<std::mutex> guard(fake.mLock);
-      fake.mCalls.clear();
-    }
     std::string results;
     for (size_t op = 0; op < r.mOps.size(); ++op) {
       fake.mSetParameterResult = r.mSetResults[op] - '0';
@@ -76,8 +72,7 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
 
 // A library that fails every read at once must not make the reading thread spin.
 TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   fake.mIsGetEventImmediate = true;
   fake.mConnectResult = 1;  // the daemon is absent
   ASSERT_EQ(kxAddinStart(), 0);
@@ -95,8 +90,7 @@ TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
 // The watch thread may reconnect while the reading thread is inside kxSetApplMode; the mode must
 // then be announced once more, or a restarted daemon never learns it.
 TEST(DaemonProxyTest, ReconnectDuringAnAnnouncementAnnouncesAgain) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   ASSERT_EQ(kxAddinStart(), 0);
   DaemonProxy* proxy = sAddinP->mDaemonProxyP;
   {

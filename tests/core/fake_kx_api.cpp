@@ -1,20 +1,23 @@
 #include "fake_kx_api.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "kx_library.h"
 #include "thread_id.h"
+#include "wait_for.h"
 
 namespace {
 
-int32_t KX_CALL fakeConnect(int32_t, const char*) {
-  FakeKxApi& fake = FakeKxApi::instance();
-  fake.record("kxConnect");
-  return fake.mConnectResult;
+// Records the call and hands back the fake for its answer.
+FakeKxApi& called(const char* name) {
+  FakeKxApi::instance().record(name);
+  return FakeKxApi::instance();
 }
 
-int32_t KX_CALL fakeDisconnect() {
-  FakeKxApi::instance().record("kxDisconnect");
+// For the calls that only succeed.
+int32_t succeeded(const char* name) {
+  FakeKxApi::instance().record(name);
   return 0;
 }
 
@@ -26,15 +29,10 @@ int32_t KX_CALL fakeGetEvent(int32_t, int16_t* tx, int16_t* ty, int16_t* tz, int
   {
     std::lock_guard<std::mutex> guard(fake.mLock);
     if (!fake.mEvents.empty()) {
-      const FakeEvent event = fake.mEvents.front();
+      int16_t* const axes[6] = {tx, ty, tz, rx, ry, rz};
+      for (int i = 0; i < 6; ++i) *axes[i] = fake.mEvents.front().mMotion[i];
+      *code = fake.mEvents.front().mCode;
       fake.mEvents.pop_front();
-      *tx = event.mMotion[0];
-      *ty = event.mMotion[1];
-      *tz = event.mMotion[2];
-      *rx = event.mMotion[3];
-      *ry = event.mMotion[4];
-      *rz = event.mMotion[5];
-      *code = event.mCode;
       return 0;
     }
   }
@@ -43,48 +41,8 @@ int32_t KX_CALL fakeGetEvent(int32_t, int16_t* tx, int16_t* ty, int16_t* tz, int
   return 1;
 }
 
-int32_t KX_CALL fakeGetAdvancedSettings(int32_t, void*) {
-  FakeKxApi::instance().record("kxGetAdvancedSettings");
-  return 0;
-}
-
-int32_t KX_CALL fakeGetParameter(int32_t, int32_t* value) {
-  FakeKxApi& fake = FakeKxApi::instance();
-  fake.record("kxGetParameter");
-  *value = fake.mLegacyCom1;
-  return fake.mGetParameterResult;
-}
-
-int32_t KX_CALL fakeGetDevInfo(int32_t, void* record) {
-  FakeKxApi::instance().record("kxGetDevInfo");
-  static_cast<char*>(record)[KX_DEV_INFO_DESCRIPTION_OFFSET] = '\0';
-  return 0;
-}
-
-int32_t KX_CALL fakeGetDevNum(int32_t* count, int32_t*, int32_t*) {
-  FakeKxApi& fake = FakeKxApi::instance();
-  fake.record("kxGetDevNum");
-  *count = 0;
-  return fake.nextDevNumResult();
-}
-
-int32_t KX_CALL fakeSetParameter(int32_t, int32_t* value) {
-  FakeKxApi& fake = FakeKxApi::instance();
-  fake.record(*value ? "kxSetParameter(1)" : "kxSetParameter(0)");
-  if (fake.mSetParameterResult == 0) fake.mLegacyCom1 = *value;
-  return fake.mSetParameterResult;
-}
-
-int32_t KX_CALL fakeSetDllLogFlags(const char*, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                   int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                   const char*) {
-  FakeKxApi::instance().record("kxSetDllLogFlags");
-  return 0;
-}
-
 int32_t KX_CALL fakeSetApplMode(const char*, const char*) {
-  FakeKxApi& fake = FakeKxApi::instance();
-  fake.record("kxSetApplMode");
+  FakeKxApi& fake = called("kxSetApplMode");
   std::function<void()> during;
   {
     std::lock_guard<std::mutex> guard(fake.mLock);
@@ -101,20 +59,35 @@ FakeKxApi& FakeKxApi::instance() {
   return sFake;
 }
 
-void FakeKxApi::install() {
-  KxApi table;
-  table.connect = fakeConnect;
-  table.disconnect = fakeDisconnect;
-  table.getEvent = fakeGetEvent;
-  table.getAdvancedSettings = fakeGetAdvancedSettings;
-  table.getParameter = fakeGetParameter;
-  table.getDevInfo = fakeGetDevInfo;
-  table.getDevNum = fakeGetDevNum;
-  table.setParameter = fakeSetParameter;
-  table.setDllLogFlags = fakeSetDllLogFlags;
-  table.setApplMode = fakeSetApplMode;
-  KxLibrary::install(table);
+FakeKxApi& FakeKxApi::install() {
+  KxLibrary::install({
+      [](int32_t, const char*) { return called("kxConnect").mConnectResult.load(); },
+      [] { return succeeded("kxDisconnect"); },
+      fakeGetEvent,
+      [](int32_t, void*) { return succeeded("kxGetAdvancedSettings"); },
+      [](int32_t, int32_t* value) {
+        *value = called("kxGetParameter").mLegacyCom1;
+        return instance().mGetParameterResult.load();
+      },
+      [](int32_t, void* record) {
+        static_cast<char*>(record)[KX_DEV_INFO_DESCRIPTION_OFFSET] = '\0';
+        return succeeded("kxGetDevInfo");
+      },
+      [](int32_t* count, int32_t*, int32_t*) {
+        *count = 0;
+        return called("kxGetDevNum").nextDevNumResult();
+      },
+      [](int32_t, int32_t* value) {
+        FakeKxApi& fake = called(*value ? "kxSetParameter(1)" : "kxSetParameter(0)");
+        if (fake.mSetParameterResult == 0) fake.mLegacyCom1 = *value;
+        return fake.mSetParameterResult.load();
+      },
+      [](const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+         int32_t, int32_t, int32_t, const char*) { return succeeded("kxSetDllLogFlags"); },
+      fakeSetApplMode,
+  });
   instance().reset();
+  return instance();
 }
 
 void FakeKxApi::reset() {
@@ -148,23 +121,17 @@ std::vector<FakeCall> FakeKxApi::calls() {
   return mCalls;
 }
 
-void FakeKxApi::queueEvent(int32_t code, const int16_t motion[6]) {
-  FakeEvent event{code, {motion[0], motion[1], motion[2], motion[3], motion[4], motion[5]}};
+void FakeKxApi::queueEvent(int32_t code, const std::array<int16_t, 6>& motion) {
   std::lock_guard<std::mutex> guard(mLock);
-  mEvents.push_back(event);
+  mEvents.push_back({code, motion});
 }
 
 int FakeKxApi::countCalls(const std::string& name) {
-  int count = 0;
-  for (const FakeCall& call : calls()) count += call.mName == name ? 1 : 0;
-  return count;
+  const std::vector<FakeCall> all = calls();
+  return static_cast<int>(
+      std::count_if(all.begin(), all.end(), [&](const FakeCall& c) { return c.mName == name; }));
 }
 
 bool FakeKxApi::waitForCall(const std::string& name, int count, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (countCalls(name) >= count) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return countCalls(name) >= count;
+  return waitFor([&] { return countCalls(name) >= count; }, timeoutMs);
 }

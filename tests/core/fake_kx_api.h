@@ -2,6 +2,7 @@
 // every call with its thread and time, and answers from a script the test sets.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -19,18 +20,18 @@ struct FakeCall {
 
 struct FakeEvent {
   int32_t mCode;
-  int16_t mMotion[6];
+  std::array<int16_t, 6> mMotion;
 };
 
 class FakeKxApi {
  public:
   static FakeKxApi& instance();
-  // Installs the fake as the plug-in's library (once per process) and resets the script.
-  static void install();
+  // Installs the fake as the plug-in's library and resets the script.
+  static FakeKxApi& install();
   void reset();
 
   std::vector<FakeCall> calls();
-  void queueEvent(int32_t code, const int16_t motion[6]);
+  void queueEvent(int32_t code, const std::array<int16_t, 6>& motion);
   bool waitForCall(const std::string& name, int count, int timeoutMs);
   int countCalls(const std::string& name);
 

@@ -32,8 +32,7 @@ std::vector<FakeCall> watchThreadCalls() {
 }
 
 TEST(LifecycleTest, WatchThreadChecksAtOnceThenEveryTwoSecondsAndConnectsOnlyAfterAFailure) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   // The constructor's connect, then three checks of which the second fails, then the reconnect.
   fake.mDevNumResults = {0, 0, 5, 0, 0};
 
@@ -66,8 +65,7 @@ TEST(LifecycleTest, WatchThreadChecksAtOnceThenEveryTwoSecondsAndConnectsOnlyAft
 // The stop waits for the watch thread, which looks at its flag after its pause, and gives
 // LegacyCOM1 back as the plug-in found it.
 TEST(LifecycleTest, StartsAndStopsOnceEach) {
-  FakeKxApi::install();
-  FakeKxApi& fake = FakeKxApi::instance();
+  FakeKxApi& fake = FakeKxApi::install();
   kxAddinStop();
   EXPECT_EQ(sAddinP, nullptr);
   EXPECT_TRUE(fake.calls().empty()) << "a stop without start touched the library";

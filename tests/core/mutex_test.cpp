@@ -30,11 +30,9 @@ namespace {
 #ifdef _WIN32
 std::string readAll(FILE* file) {
   std::fflush(file);
+  std::string text(static_cast<size_t>(std::ftell(file)), '\0');
   std::rewind(file);
-  std::string text;
-  char buffer[512];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, count);
+  text.resize(std::fread(&text[0], 1, text.size(), file));
   return text;
 }
 #endif

@@ -37,9 +37,11 @@ ProSelection sArray[8];
 // Stands for the assembly; never looked into.
 pro_model_handle* const kAssembly = reinterpret_cast<pro_model_handle*>(0x5000);
 
-void record(const std::string& call) {
+// Records the call; the one the test chose throws instead of returning.
+ProError record(const std::string& call) {
   sHost->mCalls.push_back(call);
   if (call == sHost->mThrowingCall) throw std::runtime_error(call);
+  return PRO_TK_NO_ERROR;
 }
 
 std::string pathText(const ProAsmcomppath* path) {
@@ -49,18 +51,20 @@ std::string pathText(const ProAsmcomppath* path) {
   return text;
 }
 
+void copyMatrix(const double* from, ProMatrix to) {
+  for (int i = 0; i < 16; ++i) to[i / 4][i % 4] = from[i];
+}
+
 const ObjectMoveCalls kFakeCalls = {
-    [](int* windowId) -> ProError {
-      record("windowCurrentGet");
+    [](int* windowId) {
       *windowId = 3;
-      return PRO_TK_NO_ERROR;
+      return record("windowCurrentGet");
     },
-    [](ProMdl* model) -> ProError {
-      record("mdlCurrentGet");
+    [](ProMdl* model) {
       *model = kAssembly;
-      return PRO_TK_NO_ERROR;
+      return record("mdlCurrentGet");
     },
-    [](ProSelection** selections) -> ProError {
+    [](ProSelection** selections) {
       record("selbufferSelectionsGet");
       if (sHost->mSelections.empty()) return PRO_TK_E_NOT_FOUND;
       for (size_t i = 0; i < sHost->mSelections.size(); ++i)
@@ -69,65 +73,54 @@ const ObjectMoveCalls kFakeCalls = {
       *selections = sArray;
       return PRO_TK_NO_ERROR;
     },
-    [](ProAssembly assembly, ProBoolean on) -> ProError {
-      record(std::string("assemblyDynPosSet ") + (on ? "on" : "off") +
-             (assembly == kAssembly ? "" : " of another model"));
-      return PRO_TK_NO_ERROR;
+    [](ProAssembly assembly, ProBoolean on) {
+      return record(std::string("assemblyDynPosSet ") + (on ? "on" : "off") +
+                    (assembly == kAssembly ? "" : " of another model"));
     },
-    [](ProArray array, int* size) -> ProError {
+    [](ProArray array, int* size) {
       record("arraySizeGet");
       if (array != sArray) return PRO_TK_BAD_INPUTS;
       *size = static_cast<int>(sHost->mSelections.size());
       return PRO_TK_NO_ERROR;
     },
-    [](ProArray* array) -> ProError {
+    [](ProArray* array) {
       record(*array == sArray ? "arrayFree" : "arrayFree of something else");
       sHost->mIsArrayHandedOut = false;
       *array = nullptr;
       return PRO_TK_NO_ERROR;
     },
-    [](ProSelection selection, ProAsmcomppath* path) -> ProError {
-      record("selectionAsmcomppathGet");
+    [](ProSelection selection, ProAsmcomppath* path) {
       const FakeSelection* picked = reinterpret_cast<const FakeSelection*>(selection);
       path->owner = kAssembly;
       path->table_num = static_cast<int>(picked->mPath.size());
       for (size_t i = 0; i < picked->mPath.size(); ++i) path->comp_id_table[i] = picked->mPath[i];
-      return PRO_TK_NO_ERROR;
+      return record("selectionAsmcomppathGet");
     },
-    [](ProSolid owner, int id, ProFeature* feature) -> ProError {
-      record("featureInit " + std::to_string(id));
-      feature->type = PRO_FEATURE;
-      feature->id = id;
-      feature->owner = owner;
-      return PRO_TK_NO_ERROR;
+    [](ProSolid owner, int id, ProFeature* feature) {
+      *feature = {PRO_FEATURE, id, owner};
+      return record("featureInit " + std::to_string(id));
     },
-    [](ProAsmcomp* component, ProMatrix position) -> ProError {
-      record("asmcompPositionGet " + std::to_string(component->id));
-      const std::vector<double>& m = sHost->mPlacements.at(component->id);
-      for (int i = 0; i < 16; ++i) position[i / 4][i % 4] = m[i];
-      return PRO_TK_NO_ERROR;
+    [](ProAsmcomp* component, ProMatrix position) {
+      copyMatrix(sHost->mPlacements.at(component->id).data(), position);
+      return record("asmcompPositionGet " + std::to_string(component->id));
     },
-    [](ProAsmcomppath* path, ProAsmcomp* component, ProMatrix position) -> ProError {
+    [](ProAsmcomppath* path, ProAsmcomp* component, ProMatrix position) {
       record("asmcompPositionSet " + std::to_string(component->id) + " " + pathText(path));
       std::vector<double>& m = sHost->mPlacements.at(component->id);
       for (int i = 0; i < 16; ++i) m[i] = position[i / 4][i % 4];
       return PRO_TK_NO_ERROR;
     },
-    [](ProAsmcomp* component, ProBoolean soft) -> ProError {
-      record("asmcompRegenerate " + std::to_string(component->id) + (soft ? " soft" : ""));
-      return PRO_TK_NO_ERROR;
+    [](ProAsmcomp* component, ProBoolean soft) {
+      return record("asmcompRegenerate " + std::to_string(component->id) + (soft ? " soft" : ""));
     },
-    [](int windowId) -> ProError {
-      record("windowRefresh " + std::to_string(windowId));
-      return PRO_TK_NO_ERROR;
-    },
-    [](ProMdl, ProView, ProMatrix matrix) -> ProError {
+    [](int windowId) { return record("windowRefresh " + std::to_string(windowId)); },
+    [](ProMdl, ProView, ProMatrix matrix) {
       record("viewMatrixGet");
       if (sHost->mIsViewMissing) return PRO_TK_BAD_CONTEXT;
-      for (int i = 0; i < 16; ++i) matrix[i / 4][i % 4] = sHost->mView[i / 4][i % 4];
+      copyMatrix(&sHost->mView[0][0], matrix);
       return PRO_TK_NO_ERROR;
     },
-    [](ProVector in, ProMatrix matrix, ProVector out) -> ProError {
+    [](ProVector in, ProMatrix matrix, ProVector out) {
       record("vectorTrfEval");
       if (sHost->mIsTrfFailing) return PRO_TK_BAD_CONTEXT;
       for (int c = 0; c < 3; ++c)

@@ -49,17 +49,12 @@ long handleCount() {
   constexpr ULONG kSystemHandleInformation = 16;
   constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
   std::vector<char> buffer(1 << 20);
-  for (;;) {
-    ULONG length = 0;
-    const LONG status =
-        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length);
-    if (status == kInfoLengthMismatch) {
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (status != 0) return -1;
-    break;
-  }
+  LONG status;
+  ULONG length = 0;
+  while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                         &length)) == kInfoLengthMismatch)
+    buffer.resize(buffer.size() * 2);
+  if (status != 0) return -1;
   const Table* table = reinterpret_cast<const Table*>(buffer.data());
   long count = 0;
   for (ULONG i = 0; i < table->mCount; ++i) {

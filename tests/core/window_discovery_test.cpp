@@ -65,6 +65,29 @@ std::vector<HWND> windowsWithTimer() {
   return armed;
 }
 
+void rediscover(CreoProxy* proxy) {
+  proxy->mPGLWndHandle = 0;
+  proxy->validateWindows();
+}
+
+// A window with a graphics window, where the discovery sets the timer, then a new one in front of
+// all others with the timer's owner sent to the back, and a rediscovery, which finds the new one
+// first. Returns both top-level windows.
+std::vector<HWND> rediscoverAfterANewWindow(CreoProxy* proxy) {
+  const HWND first = topLevel();
+  child(child(first), "PGLWindow");
+  rediscover(proxy);
+  const HWND oldOwner = toWindow(proxy->mTimerWndHandle);
+  EXPECT_NE(oldOwner, nullptr);
+  const HWND second = topLevel();
+  child(second, "PGLWindow");
+  SetWindowPos(oldOwner, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  rediscover(proxy);
+  EXPECT_NE(toWindow(proxy->mTimerWndHandle), oldOwner)
+      << "the order of the windows did not change";
+  return {first, second};
+}
+
 class WindowDiscoveryTest : public AddinSuite {
  protected:
   static void SetUpTestSuite() {
@@ -80,11 +103,6 @@ class WindowDiscoveryTest : public AddinSuite {
     for (HWND window : mTopLevel) DestroyWindow(window);
     proxy()->mTimerWndHandle = 0;
     proxy()->mPGLWndHandle = 0;
-  }
-
-  void rediscover() {
-    proxy()->mPGLWndHandle = 0;
-    proxy()->validateWindows();
   }
 
   std::vector<HWND> mTopLevel;
@@ -118,7 +136,7 @@ TEST_F(WindowDiscoveryTest, EachWindowIsClassifiedOnceDepthFirst) {
       chain.push_back(sibling);
     }
     CreoProxy::sWindowCalls.getClassNameA = &countingClassName;
-    rediscover();
+    rediscover(proxy());
     CreoProxy::sWindowCalls = CreoProxy::kWin32WindowCalls;
     const HWND graphics = rows[row].mGraphicsAt ? chain[2 * rows[row].mGraphicsAt - 2] : nullptr;
     EXPECT_EQ(toWindow(proxy()->mPGLWndHandle), graphics) << "row " << row;
@@ -138,22 +156,7 @@ TEST_F(WindowDiscoveryTest, EachWindowIsClassifiedOnceDepthFirst) {
 // A rediscovery that finds another window first moves the timer there: the old window's timer is
 // gone, so exactly one timer ticks.
 TEST_F(WindowDiscoveryTest, RediscoveryMovesTheTimerInsteadOfAddingOne) {
-  const HWND first = topLevel();
-  mTopLevel.push_back(first);
-  child(child(first), "PGLWindow");
-  proxy()->mTimerWndHandle = 0;
-  rediscover();
-  ASSERT_GE(proxy()->mTimerWndHandle, 1);
-  const HWND oldOwner = toWindow(proxy()->mTimerWndHandle);
-
-  // A new window in front of all others, and the old owner sent to the back.
-  const HWND second = topLevel();
-  mTopLevel.push_back(second);
-  child(second, "PGLWindow");
-  SetWindowPos(oldOwner, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  rediscover();
-  ASSERT_NE(toWindow(proxy()->mTimerWndHandle), oldOwner)
-      << "the order of the windows did not change";
+  mTopLevel = rediscoverAfterANewWindow(proxy());
   const std::vector<HWND> armed = windowsWithTimer();
   ASSERT_EQ(armed.size(), 1u);
   EXPECT_EQ(armed[0], toWindow(proxy()->mTimerWndHandle));
@@ -165,23 +168,12 @@ TEST(WindowDiscoveryEndTest, NoTimerOutlivesTheBridge) {
   registerClass("KxTestPlain");
   registerClass("PGLWindow");
   FakeKxApi::install();
-  const HWND first = topLevel();
-  child(first, "PGLWindow");
   CKxAddin* addin = new CKxAddin();
   addin->mCreoProxyP->mMnuProgress = 1.0;
-  CreoProxy* proxy = addin->mCreoProxyP;
-  ASSERT_GE(proxy->mTimerWndHandle, 1);
-  const HWND oldOwner = toWindow(proxy->mTimerWndHandle);
-  const HWND second = topLevel();
-  child(second, "PGLWindow");
-  SetWindowPos(oldOwner, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  proxy->mPGLWndHandle = 0;
-  proxy->validateWindows();
-  EXPECT_NE(toWindow(proxy->mTimerWndHandle), oldOwner);
+  const std::vector<HWND> windows = rediscoverAfterANewWindow(addin->mCreoProxyP);
   delete addin;
   EXPECT_TRUE(windowsWithTimer().empty());
-  DestroyWindow(first);
-  DestroyWindow(second);
+  for (HWND window : windows) DestroyWindow(window);
 }
 
 }  // namespace
