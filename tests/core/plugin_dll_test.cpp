@@ -63,6 +63,19 @@ long handleCount() {
   return count;
 }
 
+// The message-only windows of this class in this process: other test processes on the same desktop
+// may run a plug-in of their own.
+std::vector<HWND> ownMessageWindows(const wchar_t* cls) {
+  std::vector<HWND> found;
+  for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, cls, nullptr); w;
+       w = FindWindowExW(HWND_MESSAGE, w, cls, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) found.push_back(w);
+  }
+  return found;
+}
+
 struct Plugin {
   HMODULE mModule = nullptr;
   InitializeFn mInitialize = nullptr;
@@ -108,11 +121,10 @@ TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
     EXPECT_EQ(GetProcAddress(plugin.mModule, "_user_initialize"), nullptr) << "round " << round;
     if (round == 1) plugin.mTerminate();
     ASSERT_EQ(initialize(plugin), 0) << "round " << round;
-    const HWND wakeWindow = FindWindowExW(HWND_MESSAGE, nullptr, kWakeClass, nullptr);
-    ASSERT_NE(wakeWindow, nullptr) << "round " << round << ": no wake-up window after the start";
+    const std::vector<HWND> wakeWindows = ownMessageWindows(kWakeClass);
+    ASSERT_EQ(wakeWindows.size(), 1u) << "round " << round << ": wake-up windows after the start";
+    const HWND wakeWindow = wakeWindows[0];
     EXPECT_EQ(GetWindowThreadProcessId(wakeWindow, nullptr), GetCurrentThreadId()) << round;
-    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, wakeWindow, kWakeClass, nullptr), nullptr)
-        << "round " << round << ": a second wake-up window";
     const HMODULE library = GetModuleHandleA("kvx_ctrlr_64.dll");
     ASSERT_NE(library, nullptr) << "round " << round << ": the controller library was not loaded";
     EXPECT_EQ(modulePath(library), binFolder() + "kvx_ctrlr_64.dll") << "round " << round;
