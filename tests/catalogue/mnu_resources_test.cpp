@@ -6,7 +6,6 @@
 #include <atomic>
 #include <fstream>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,14 +21,7 @@ const std::string kResources = kBuild + "\\text\\compiled_resource";
 // Warnings and debug entries on the console, where the tests read them.
 class CatalogueLog : public kxtest::LogTest {
  protected:
-  void SetUp() override {
-    LogPars pars = kxtest::quietLogPars();
-    pars.mIsLogToCnsl = true;
-    pars.mIsWarning = true;
-    pars.mIsDebug = true;
-    gLog.init(pars);
-    mCapture.clear();
-  }
+  void SetUp() override { logToConsole({&LogPars::mIsWarning, &LogPars::mIsDebug}); }
 };
 
 TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
@@ -39,7 +31,7 @@ TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
     const char* beta;
   } rows[] = {{false, "Alfa", "B\xE4ta"}, {true, "Alpha", "Beta"}};
   for (size_t i = 0; i < 2; ++i) {
-    mCapture.clear();
+    clearConsole();
     std::atomic<double> progress{0.0};
     MNUParser parser;
     parser.mIsEnglish = rows[i].english;
@@ -97,16 +89,6 @@ const void* faultyLock(void* loaded) {
   return MNUParser::kWin32ResourceCalls.lockResource(loaded);
 }
 
-// The console line holding `text`, or an empty string.
-std::string lineWith(const std::string& console, const std::string& text) {
-  std::istringstream lines(console);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.find(text) != std::string::npos) return line;
-  }
-  return std::string();
-}
-
 TEST_F(CatalogueLog, EachResourceCallFailingInTurn) {
   struct Row {
     FailingCall call;
@@ -132,14 +114,14 @@ TEST_F(CatalogueLog, EachResourceCallFailingInTurn) {
   };
   MNUParser::sResourceCalls = {faultyFind, faultySize, faultyLoad, faultyLock};
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    mCapture.clear();
+    clearConsole();
     gFault = {rows[i].call, rows[i].name, nullptr, nullptr};
     std::atomic<double> progress{0.0};
     MNUParser parser;
     parser.mProgress = &progress;
     EXPECT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll")) << "row " << i;
-    const std::string line = lineWith(console(), rows[i].text);
-    EXPECT_NE(line.find(rows[i].level), std::string::npos) << "row " << i << ": " << console();
+    EXPECT_NE(consoleLine(rows[i].text).find(rows[i].level), std::string::npos)
+        << "row " << i << ": " << console();
     // The fault is the walk's only complaint beside those the fixture always gives.
     EXPECT_EQ(console().find("Error"), console().rfind("Error")) << "row " << i << console();
     EXPECT_EQ(console().find("Kann Datei"), console().rfind("Kann Datei")) << "row " << i;
@@ -183,7 +165,7 @@ TEST_F(CatalogueLog, FailuresBeforeWriting) {
        "Cannot load DLL " + kResources + "\\pro_default_broken_resources.dll"},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    mCapture.clear();
+    clearConsole();
     const std::string menu = mDir + "\\Creo_" + std::to_string(i) + ".mnu";
     std::atomic<double> progress{0.0};
     MNUParser parser;

@@ -235,7 +235,7 @@ TEST_F(LoggingTest, TypeSwitches) {
       if (rows[i].flag) config.*rows[i].flag = on;
       const bool written = on ? rows[i].writtenWhenOn : rows[i].writtenWhenOff;
       gLog.init(config);
-      mCapture.clear();
+      clearConsole();
       int evaluated = 0;
       auto operand = [&evaluated] {
         ++evaluated;
@@ -271,7 +271,7 @@ TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
     LogPars config = pars(false, true);
     config.mExclFileToLog = rows[i].fileToLog;
     gLog.init(config);
-    mCapture.clear();
+    clearConsole();
     KXLOG(LOG_ERR) << "from this file" << LOG_END;
     writeFromOtherFile(LOG_ERR, "from the other file");
     EXPECT_EQ(console().find("|ERR|") != std::string::npos &&
@@ -299,7 +299,7 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
     for (const bool toConsole : {false, true}) {
       const std::string where = std::string("file ") + (toFile ? "on" : "off") + ", console " +
                                 (toConsole ? "on" : "off");
-      mCapture.clear();
+      clearConsole();
       gLog.init(pars(toFile, toConsole));
       KXLOG(LOG_INF) << "first" << LOG_END;
       KXLOG(LOG_ERR) << "two\nlines" << LOG_END;
@@ -433,7 +433,7 @@ TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
   config.mMaxSize = 0;
   gLog.init(config);
   const std::string header = kxtest::readBinary(logPath());
-  mCapture.clear();
+  clearConsole();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   expectFinishes([] { KXLOG(LOG_INF) << "second" << LOG_END; }, "entry after failed rotation");
   EXPECT_EQ(consoleEntries(),
@@ -452,7 +452,7 @@ TEST_F(LoggingTest, UnrenamableLogFileIsReportedOnStandardOutput) {
   HANDLE holder = CreateFileA(logPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  mCapture.clear();
+  clearConsole();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   CloseHandle(holder);
   EXPECT_EQ(consoleEntries(),
@@ -532,7 +532,7 @@ TEST_F(LoggingTest, HexDumpLayout) {
   };
   gLog.init(pars(false, true));
   for (size_t i = 0; i < rows.size(); ++i) {
-    mCapture.clear();
+    clearConsole();
     // After the dump the entry stays hexadecimal; the next string is plain text again.
     KXLOG(LOG_INF) << "dump" << LOG_HEX << rows[i].bytes << 255 << "|tail" << LOG_END;
     KXLOG(LOG_INF) << 255 << LOG_END;
@@ -547,7 +547,7 @@ TEST_F(LoggingTest, HexDumpLayout) {
     ASSERT_EQ(lines.size(), 1u) << "row " << i;
     EXPECT_EQ(textOf(lines[0]), "255") << "row " << i;
   }
-  mCapture.clear();
+  clearConsole();
   KXLOG(LOG_INF) << LOG_HEX << std::string(101, 'a') << LOG_END;
   EXPECT_NE(console().find("\n  90: 61 "), std::string::npos) << console();
   EXPECT_NE(console().find("\n 100: 61 \n"), std::string::npos) << console();

@@ -18,14 +18,6 @@
 
 namespace {
 
-size_t countOf(const std::string& text, const std::string& piece) {
-  size_t count = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 // The default file with the line of one key replaced (or removed when replacement is null).
 std::string withKeyLine(const std::string& text, const std::string& key, const char* replacement) {
   const std::string head = "\t" + key + " ";
@@ -50,11 +42,9 @@ class SettingsTest : public kxtest::LogTest {
     std::filesystem::create_directories(mApplDir);
     mIniPath = mApplDir + "\\Creo_plugin.ini";
     kxtest::setEnv("USERPROFILE", mDir.c_str());
-    // Every entry type to the console, where the test reads them.
-    LogPars pars = kxtest::quietLogPars();
-    pars.mIsLogToCnsl = true;
-    pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
-    gLog.init(pars);
+    // The entry types the settings write, to the console, where the test reads them.
+    logToConsole(
+        {&LogPars::mIsWarning, &LogPars::mIsCreation, &LogPars::mIsTrace, &LogPars::mIsInfo});
   }
 
   void TearDown() override {
@@ -139,7 +129,7 @@ TEST_F(SettingsTest, NoFileWritesTheDefaultFileByteForByte) {
     ASSERT_NE(found, std::string::npos) << "row " << i << ": " << expected[i] << "\n" << text;
     at = found + expected[i].size();
   }
-  EXPECT_EQ(countOf(text, "|ERR|"), 0u) << text;
+  EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 0u) << text;
   EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
 }
 
@@ -178,7 +168,7 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
     EXPECT_EQ(reread.mLogPars.mSettingsDirPath, mProductDir);
     settings.mLogPars.mSettingsDirPath = mProductDir;
     EXPECT_EQ(reread.toString(), settings.toString());
-    EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
+    EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 0u) << console();
   }
   // Both objects wrote the file again at destruction, unchanged.
   EXPECT_EQ(kxtest::readBinary(mIniPath), written);
@@ -202,19 +192,19 @@ TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
     // An edited value elsewhere that must be lost with the rest.
     const std::string edited = key == "minThreshold" ? "maxFrameTime" : "minThreshold";
     writeIni(withKeyLine(withValue(kDefaultSettingsFile, edited, "123"), key, nullptr));
-    mCapture.clear();
+    clearConsole();
     {
       Settings settings;
       EXPECT_EQ(settings.toString(), kDefaultDump) << "row " << i << " " << key;
       EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << key;
     }
     const std::string text = console();
-    EXPECT_EQ(countOf(text, "| Parameter '" + key + "' in section '" + keys[i].second +
-                                "' not found! (" + mIniPath + ")\n"),
+    EXPECT_EQ(kxtest::countOf(text, "| Parameter '" + key + "' in section '" + keys[i].second +
+                                        "' not found! (" + mIniPath + ")\n"),
               1u)
         << "row " << i << "\n"
         << text;
-    EXPECT_EQ(countOf(text, "|ERR|"), 2u) << "row " << i << "\n" << text;
+    EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 2u) << "row " << i << "\n" << text;
     // The lookup's report comes from the static reader function, its name cut to 32 columns.
     EXPECT_TRUE(
         std::regex_search(text, std::regex(R"(\|ERR\|[ 0-9]{6}\|    settings\.cpp\| {0,3}[0-9]+\| )"
@@ -283,7 +273,7 @@ TEST_F(SettingsTest, ValueConversionsWhenReading) {
     EXPECT_EQ(rows[i].member(settings), rows[i].expected)
         << "row " << i << ": " << rows[i].key << " = " << rows[i].value;
   }
-  EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
+  EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 0u) << console();
 }
 
 TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
@@ -296,11 +286,12 @@ TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
   {
     Settings settings;
     EXPECT_EQ(settings.toString(), kDefaultDump);
-    EXPECT_EQ(countOf(console(), "|ERR|"), 1u) << console();
+    EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 1u) << console();
   }
   const std::string text = console();
-  EXPECT_EQ(countOf(text, "|ERR|"), 2u) << text;
-  EXPECT_EQ(countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"), 2u)
+  EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 2u) << text;
+  EXPECT_EQ(kxtest::countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"),
+            2u)
       << text;
   EXPECT_FALSE(kxtest::fileExists(bareHome + "\\Korvexpad"));
   EXPECT_TRUE(std::filesystem::is_empty(bareRoot));
@@ -365,7 +356,7 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     kxtest::writeBinary(mIniPath, rows[i].bytes);
-    mCapture.clear();
+    clearConsole();
     Settings settings;
     EXPECT_EQ(settings.mTraSensBase, rows[i].traSensBase) << "row " << i << " " << rows[i].name;
     EXPECT_EQ(settings.mRotSensBase, rows[i].rotSensBase) << "row " << i << " " << rows[i].name;
@@ -377,7 +368,7 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
           << "row " << i << " " << rows[i].name;
     }
     if (rows[i].reports > 0) {
-      EXPECT_EQ(countOf(console(), rows[i].report + "\n"), rows[i].reports)
+      EXPECT_EQ(kxtest::countOf(console(), rows[i].report + "\n"), rows[i].reports)
           << "row " << i << " " << rows[i].name << "\n"
           << console();
     }
