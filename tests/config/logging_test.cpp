@@ -70,17 +70,18 @@ class LoggingTest : public kxtest::LogTest {
 
   std::string logPath() const { return mDir + "\\test_log.txt"; }
 
-  static void expectHeader(const std::vector<std::string>& lines, size_t at,
-                           const std::string& name, const std::string& where) {
-    ASSERT_GE(lines.size(), at + 5) << where;
-    EXPECT_EQ(lines[at], kRule) << where;
+  using Lines = std::vector<std::string>;
+
+  static void expectHeader(const Lines& lines, const std::string& name, const std::string& where) {
+    ASSERT_GE(lines.size(), 5u) << where;
+    EXPECT_EQ(lines[0], kRule) << where;
     const std::regex opened("Korvex logfile '" +
                             std::regex_replace(name, std::regex(R"([\\.])"), R"(\$&)") +
                             "' opened at [A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{4}");
-    EXPECT_TRUE(std::regex_match(lines[at + 1], opened)) << where << ": " << lines[at + 1];
-    EXPECT_EQ(lines[at + 2], kRule) << where;
-    EXPECT_EQ(lines[at + 3], kColumnTitles) << where;
-    EXPECT_EQ(lines[at + 4], kColumnRule) << where;
+    EXPECT_TRUE(std::regex_match(lines[1], opened)) << where << ": " << lines[1];
+    EXPECT_EQ(lines[2], kRule) << where;
+    EXPECT_EQ(lines[3], kColumnTitles) << where;
+    EXPECT_EQ(lines[4], kColumnRule) << where;
   }
 
   // The text column of an entry line: everything after the six head columns.
@@ -90,16 +91,25 @@ class LoggingTest : public kxtest::LogTest {
     return std::regex_match(line, parts, head) ? parts[1].str() : "<no entry: " + line + ">";
   }
 
-  // Each line of the console as its type and text column ("ERR text"); other lines as they are.
-  std::vector<std::string> consoleEntries() const {
-    std::vector<std::string> result;
-    for (const std::string& line : kxtest::splitLines(console())) {
-      const std::string text = textOf(line);
-      result.push_back(text.rfind("<no entry: ", 0) == 0 ? line : line.substr(13, 3) + " " + text);
+  // Each line from `from` on as its type and text column ("ERR text"); a line that is no entry as
+  // it is.
+  static Lines entries(const Lines& lines, size_t from = 0) {
+    Lines result;
+    for (size_t i = from; i < lines.size(); ++i) {
+      const std::string text = textOf(lines[i]);
+      result.push_back(text.rfind("<no entry: ", 0) == 0 ? lines[i]
+                                                         : lines[i].substr(13, 3) + " " + text);
     }
     return result;
   }
-  using Lines = std::vector<std::string>;
+  Lines consoleEntries() const { return entries(kxtest::splitLines(console())); }
+  // The entries of a log file after its header block, which is checked on the way.
+  static Lines fileEntries(const std::string& path, const std::string& name,
+                           const std::string& where) {
+    const Lines lines = kxtest::splitLines(kxtest::readBinary(path));
+    expectHeader(lines, name, where);
+    return entries(lines, 5);
+  }
 };
 
 TEST(LogPrefix, Columns) {
@@ -286,15 +296,7 @@ TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
 // The file starts with the header block, in text-mode lines; the console shows the block only when
 // the file is written too. With both off, entries go nowhere.
 TEST_F(LoggingTest, OutputsAndHeaderBlock) {
-  auto expectEntries = [](const std::vector<std::string>& lines, bool withHeader,
-                          const std::string& where) {
-    const size_t head = withHeader ? 5 : 0;
-    if (withHeader) expectHeader(lines, 0, "test_log.txt", where);
-    ASSERT_EQ(lines.size(), head + 3) << where;
-    EXPECT_EQ(textOf(lines[head]), "first") << where;
-    EXPECT_EQ(textOf(lines[head + 1]), "two") << where;
-    EXPECT_EQ(lines[head + 2], "lines") << where;
-  };
+  const Lines expected = {"INF first", "ERR two", "lines"};
   for (const bool toFile : {false, true}) {
     for (const bool toConsole : {false, true}) {
       const std::string where = std::string("file ") + (toFile ? "on" : "off") + ", console " +
@@ -307,24 +309,18 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
         EXPECT_EQ(gLog.backupLogFile(), -1) << where << ": no file to back up";
       }
       gLog.init(kxtest::quietLogPars());
-      if (toConsole) {
-        expectEntries(kxtest::splitLines(console()), toFile, where + " console");
-      } else {
-        EXPECT_EQ(console(), "") << where;
-      }
-      const std::string bytes = kxtest::readBinary(logPath());
+      const Lines shown = kxtest::splitLines(console());
+      if (toConsole && toFile) expectHeader(shown, "test_log.txt", where + " console");
+      EXPECT_EQ(entries(shown, toConsole && toFile ? 5 : 0), toConsole ? expected : Lines{})
+          << where;
       EXPECT_EQ(kxtest::fileExists(logPath()), toFile) << where;
       if (!toFile) continue;
-      expectEntries(kxtest::splitLines(bytes), true, where + " file");
+      EXPECT_EQ(fileEntries(logPath(), "test_log.txt", where + " file"), expected);
       // Text mode: every line end is CR LF on Windows, and a bare LF natively.
-      const bool isCrLf = kxtest::textModeBytes("\n") == "\r\n";
-      size_t lf = 0;
-      for (size_t at = 0; at < bytes.size(); ++at) {
-        if (bytes[at] != '\n') continue;
-        ++lf;
-        EXPECT_EQ(at > 0 && bytes[at - 1] == '\r', isCrLf) << where << " byte " << at;
-      }
-      EXPECT_EQ(lf, 8u) << where;
+      const std::string bytes = kxtest::readBinary(logPath());
+      EXPECT_EQ(kxtest::countOf(bytes, "\n"), 8u) << where;
+      EXPECT_EQ(kxtest::countOf(bytes, "\r\n"), kxtest::textModeBytes("\n") == "\r\n" ? 8u : 0u)
+          << where;
       std::filesystem::remove(logPath());
     }
   }
@@ -351,10 +347,8 @@ TEST_F(LoggingTest, LogFilePlaces) {
     KXLOG(LOG_INF) << "placed" << LOG_END;
     gLog.init(kxtest::quietLogPars());
     EXPECT_EQ(gLog.mLogPars.mLogFile, "c:\\def_log.txt");
-    const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(rows[i].path));
-    expectHeader(lines, 0, rows[i].shownName, "row " + std::to_string(i));
-    ASSERT_EQ(lines.size(), 6u) << "row " << i;
-    EXPECT_EQ(textOf(lines[5]), "placed") << "row " << i;
+    const std::string where = "row " + std::to_string(i);
+    EXPECT_EQ(fileEntries(rows[i].path, rows[i].shownName, where), Lines{"INF placed"}) << where;
   }
 }
 
@@ -386,10 +380,7 @@ TEST_F(LoggingTest, RotatesAtTheSizeLimit) {
   }
   KXLOG(LOG_INF) << "after rotation" << LOG_END;
   EXPECT_EQ(kxtest::readBinary(backup), before);
-  const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(logPath()));
-  expectHeader(lines, 0, "test_log.txt", "new file");
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(textOf(lines[5]), "after rotation");
+  EXPECT_EQ(fileEntries(logPath(), "test_log.txt", "new file"), Lines{"INF after rotation"});
 }
 
 TEST_F(LoggingTest, RotationCases) {
@@ -410,18 +401,13 @@ TEST_F(LoggingTest, RotationCases) {
     config.mLogFile = rows[i].logFile;
     config.mMaxSize = 0;
     gLog.init(config);
+    const std::string where = "row " + std::to_string(i);
     KXLOG(LOG_INF) << "A" << LOG_END;
-    std::vector<std::string> old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
-    ASSERT_EQ(old.size(), 5u) << "row " << i;  // the header block of the first opening only
+    // The header block of the first opening only.
+    EXPECT_EQ(fileEntries(rows[i].backup, rows[i].logFile, where), Lines{}) << where;
     KXLOG(LOG_INF) << "B" << LOG_END;
-    old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
-    const std::vector<std::string> now = kxtest::splitLines(kxtest::readBinary(rows[i].path));
-    ASSERT_EQ(old.size(), 6u) << "row " << i;
-    ASSERT_EQ(now.size(), 6u) << "row " << i;
-    expectHeader(old, 0, rows[i].logFile, "backup row " + std::to_string(i));
-    expectHeader(now, 0, rows[i].logFile, "file row " + std::to_string(i));
-    EXPECT_EQ(textOf(old[5]), "A") << "row " << i;
-    EXPECT_EQ(textOf(now[5]), "B") << "row " << i;
+    EXPECT_EQ(fileEntries(rows[i].backup, rows[i].logFile, where), Lines{"INF A"}) << where;
+    EXPECT_EQ(fileEntries(rows[i].path, rows[i].logFile, where), Lines{"INF B"}) << where;
   }
 }
 
