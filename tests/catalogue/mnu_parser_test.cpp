@@ -286,7 +286,7 @@ void fillSmall(MNUParser* parser) {
   parser->AddCommand(record("PROCMDNOWHERE", "Nowhere at all", "Not in any pane."));
 }
 
-// The German own entries are compared in the real-scale German build of the resource walk test.
+// The German own entries are compared in the German first start of CatalogueStart.
 TEST(MNUParserWriting, SmallCatalogue) {
   MNUParser parser;
   fillSmall(&parser);
