@@ -11,8 +11,8 @@
 namespace {
 
 TEST(MapkeyTextTest, KeyStringFromSetting) {
+  // Setting, keys.
   const std::pair<const char*, const char*> rows[] = {
-      // setting, keys
       {"kx", "kx"},   {"Ab-7x", "b7"}, {"AB", "kx"},  {"9", "9"},         {"", "kx"},
       {"abc", "ab"},  {" k x", "kx"},  {"K9z", "9z"}, {"\xe4\xb6z", "z"}, {"--0--", "0"},
       {"{}`~", "kx"}, {"q", "q"},      {"zz9", "zz"}, {"a\tb", "ab"},
@@ -23,8 +23,8 @@ TEST(MapkeyTextTest, KeyStringFromSetting) {
 }
 
 TEST(MapkeyTextTest, TrailPathAndItsDoubledBackslashes) {
+  // Folder, path, doubled.
   const std::tuple<const char*, const char*, const char*> rows[] = {
-      // folder, path, doubled
       {"D:\\Temp\\", "D:\\Temp\\korvex-trail.txt", "D:\\\\Temp\\\\korvex-trail.txt"},
       {"D:\\Temp", "D:\\Temp\\korvex-trail.txt", "D:\\\\Temp\\\\korvex-trail.txt"},
       {"", "korvex-trail.txt", "korvex-trail.txt"},

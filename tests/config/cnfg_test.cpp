@@ -65,8 +65,8 @@ TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
 }
 
 TEST_F(CnfgTest, SectionHeaders) {
+  // File, section, code.
   const std::tuple<const char*, const char*, uint32_t> rows[] = {
-      // file, section, code
       {"[PROGRAM] # main\nk = v\n", "PROGRAM", 0}, {"[ PROGRAM ]\nk = v\n", "PROGRAM", 2},
       {"[ PROGRAM ]\nk = v\n", " PROGRAM ", 0},    {"[PROGRAM\nk = v\n", "PROGRAM", 2},
       {"[program]\nk = v\n", "PROGRAM", 2},        {"  [PROGRAM]\nk = v\n", "PROGRAM", 0},
