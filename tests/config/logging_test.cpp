@@ -8,12 +8,15 @@
 #include <future>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "config_test_util.h"
@@ -113,14 +116,8 @@ class LoggingTest : public kxtest::LogTest {
 };
 
 TEST(LogPrefix, Columns) {
-  struct Row {
-    const char* path;
-    int32_t line;
-    const char* className;
-    const char* function;
-    const char* expected;
-  };
-  const std::vector<Row> rows = {
+  // Path, line, class, function; the file, line and method columns they give.
+  const std::tuple<const char*, int32_t, const char*, const char*, const char*> rows[] = {
       {"C:\\src\\settings", 198, "Settings", "Settings::Settings",
        "        settings|  198| Settings::Settings::Settings    "},
       {"C:\\src\\daemon_proxy.", 7, "A", "A::f",
@@ -141,21 +138,15 @@ TEST(LogPrefix, Columns) {
        "               x|    1| Settings::Settings::readParamete"},
       {"x", 1, "", "main", "               x|    1| ::main                          "},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(
-        Logging::buildLogPrefix(rows[i].path, rows[i].line, rows[i].className, rows[i].function),
-        rows[i].expected)
-        << "row " << i;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto [path, line, className, function, expected] = rows[i];
+    EXPECT_EQ(Logging::buildLogPrefix(path, line, className, function), expected) << "row " << i;
   }
 }
 
 TEST(LogPrefix, ClassAndFunctionFromSignature) {
-  struct Row {
-    const char* signature;
-    const char* className;
-    const char* function;
-  };
-  const std::vector<Row> rows = {
+  // Signature, class, function.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"Settings::Settings()", "Settings", "Settings::Settings"},
       {"Settings::~Settings()", "Settings", "Settings::~Settings"},
       {"static int Settings::readParameter(Cnfg&, const string&, std::string&, const string&)",
@@ -175,12 +166,12 @@ TEST(LogPrefix, ClassAndFunctionFromSignature) {
       {"CreoProxy::doTransform()::<lambda()>", "CreoProxy", "CreoProxy::doTransform"},
       {"", "", ""},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [signature, expectedClass, expectedFunction] : rows) {
     std::string className = "stale";
     std::string function = "stale";
-    Logging::splitSignature(rows[i].signature, className, function);
-    EXPECT_EQ(className, rows[i].className) << "row " << i;
-    EXPECT_EQ(function, rows[i].function) << "row " << i;
+    Logging::splitSignature(signature, className, function);
+    EXPECT_EQ(className, expectedClass) << signature;
+    EXPECT_EQ(function, expectedFunction) << signature;
   }
 }
 
@@ -213,13 +204,8 @@ TEST_F(LoggingTest, HeadOfARealEntry) {
 }
 
 TEST_F(LoggingTest, TypeSwitches) {
-  struct Row {
-    int32_t type;
-    bool LogPars::*flag;  // null: no switch
-    bool writtenWhenOn;
-    bool writtenWhenOff;
-  };
-  const std::vector<Row> rows = {
+  // Entry type, its switch (null: none), written with the switch on, and with it off.
+  const std::tuple<int32_t, bool LogPars::*, bool, bool> rows[] = {
       {LOG_ERR, nullptr, true, true},
       {LOG_WRN, &LogPars::mIsWarning, true, false},
       {LOG_CRT, &LogPars::mIsCreation, true, false},
@@ -233,17 +219,15 @@ TEST_F(LoggingTest, TypeSwitches) {
       {-1, nullptr, false, false},
   };
   const char* const tags[] = {"ERR", "WRN", "CRT", "TRC", "DCM", "ICM", "INF", "DBG", "TMP"};
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [type, typeFlag, writtenWhenOn, writtenWhenOff] : rows) {
     for (const bool on : {true, false}) {
       LogPars config = pars(false, true);
       // Every other switch on, so only the row's own switch decides.
-      for (bool LogPars::*flag :
-           {&LogPars::mIsWarning, &LogPars::mIsCreation, &LogPars::mIsTrace, &LogPars::mIsDevCom,
-            &LogPars::mIsIntCom, &LogPars::mIsInfo, &LogPars::mIsDebug, &LogPars::mIsTmp}) {
-        config.*flag = true;
+      for (const auto& other : rows) {
+        if (std::get<1>(other)) config.*std::get<1>(other) = true;
       }
-      if (rows[i].flag) config.*rows[i].flag = on;
-      const bool written = on ? rows[i].writtenWhenOn : rows[i].writtenWhenOff;
+      if (typeFlag) config.*typeFlag = on;
+      const bool written = on ? writtenWhenOn : writtenWhenOff;
       gLog.init(config);
       clearConsole();
       int evaluated = 0;
@@ -251,12 +235,12 @@ TEST_F(LoggingTest, TypeSwitches) {
         ++evaluated;
         return std::string("payload");
       };
-      KXLOG(rows[i].type) << operand() << LOG_END;
-      EXPECT_EQ(evaluated, written ? 1 : 0) << "row " << i << " on " << on;
-      EXPECT_EQ(!console().empty(), written) << "row " << i << " on " << on << ": " << console();
+      KXLOG(type) << operand() << LOG_END;
+      EXPECT_EQ(evaluated, written ? 1 : 0) << "type " << type << " on " << on;
+      EXPECT_EQ(!console().empty(), written)
+          << "type " << type << " on " << on << ": " << console();
       if (written) {
-        EXPECT_EQ(console().substr(12, 5), std::string("|") + tags[rows[i].type] + "|")
-            << "row " << i;
+        EXPECT_EQ(console().substr(12, 5), std::string("|") + tags[type] + "|") << "type " << type;
       }
       // A refused entry holds no lock: another thread still gets through.
       expectFinishes([] { KXLOG(LOG_ERR) << "next" << LOG_END; }, "entry after a refused one");
@@ -265,31 +249,27 @@ TEST_F(LoggingTest, TypeSwitches) {
 }
 
 TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
-  struct Row {
-    const char* fileToLog;
-    bool thisFile;
-    bool otherFile;
-  };
-  const std::vector<Row> rows = {
+  // The single file to log; entries from this file and from the other one written.
+  const std::tuple<const char*, bool, bool> rows[] = {
       {"", true, true},
       {"logging_test.cpp", true, false},
       {"logging_other_file.cpp", false, true},
       {"LOGGING_TEST.CPP", false, false},
       {"test.cpp", false, false},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [fileToLog, thisFile, otherFile] : rows) {
     LogPars config = pars(false, true);
-    config.mExclFileToLog = rows[i].fileToLog;
+    config.mExclFileToLog = fileToLog;
     gLog.init(config);
     clearConsole();
     KXLOG(LOG_ERR) << "from this file" << LOG_END;
     writeFromOtherFile(LOG_ERR, "from the other file");
     EXPECT_EQ(console().find("|ERR|") != std::string::npos &&
                   console().find("| from this file\n") != std::string::npos,
-              rows[i].thisFile)
-        << "row " << i << ": " << console();
-    EXPECT_EQ(console().find("| from the other file\n") != std::string::npos, rows[i].otherFile)
-        << "row " << i << ": " << console();
+              thisFile)
+        << "file to log '" << fileToLog << "': " << console();
+    EXPECT_EQ(console().find("| from the other file\n") != std::string::npos, otherFile)
+        << "file to log '" << fileToLog << "': " << console();
   }
 }
 
@@ -329,26 +309,21 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
 TEST_F(LoggingTest, LogFilePlaces) {
   std::filesystem::create_directories(mDir + "\\abs");
   std::filesystem::create_directories(mDir + "\\sub");
-  struct Row {
-    std::string logFile;
-    std::string path;
-    std::string shownName;
-  };
-  const std::vector<Row> rows = {
+  // The setting, the file's path and the name its header shows.
+  const std::tuple<std::string, std::string, std::string> rows[] = {
       {"x.txt", mDir + "\\x.txt", "x.txt"},
       {"", mDir + "\\forgot_to_name_this_file_log.txt", "forgot_to_name_this_file_log.txt"},
       {mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt"},
       {"sub/z.txt", mDir + "\\sub/z.txt", "sub/z.txt"},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [logFile, path, shownName] : rows) {
     LogPars config = pars(true, false);
-    config.mLogFile = rows[i].logFile;
+    config.mLogFile = logFile;
     gLog.init(config);
     KXLOG(LOG_INF) << "placed" << LOG_END;
     gLog.init(kxtest::quietLogPars());
     EXPECT_EQ(gLog.mLogPars.mLogFile, "c:\\def_log.txt");
-    const std::string where = "row " + std::to_string(i);
-    EXPECT_EQ(fileEntries(rows[i].path, rows[i].shownName, where), Lines{"INF placed"}) << where;
+    EXPECT_EQ(fileEntries(path, shownName, "log file " + logFile), Lines{"INF placed"}) << logFile;
   }
 }
 
@@ -385,29 +360,23 @@ TEST_F(LoggingTest, RotatesAtTheSizeLimit) {
 
 TEST_F(LoggingTest, RotationCases) {
   std::filesystem::create_directories(mDir + "\\a.b");
-  struct Row {
-    std::string logFile;
-    std::string path;
-    std::string backup;
-  };
-  const std::vector<Row> rows = {
-      // Size 0: every entry rotates first.
+  // The setting, the file's path and its backup's. Size 0: every entry rotates first.
+  const std::tuple<std::string, std::string, std::string> rows[] = {
       {"zero.txt", mDir + "\\zero.txt", mDir + "\\zero.bak"},
       // The last dot lies in a folder name.
       {mDir + "\\a.b\\log", mDir + "\\a.b\\log", mDir + "\\a.bak"},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [logFile, path, backup] : rows) {
     LogPars config = pars(true, false);
-    config.mLogFile = rows[i].logFile;
+    config.mLogFile = logFile;
     config.mMaxSize = 0;
     gLog.init(config);
-    const std::string where = "row " + std::to_string(i);
     KXLOG(LOG_INF) << "A" << LOG_END;
     // The header block of the first opening only.
-    EXPECT_EQ(fileEntries(rows[i].backup, rows[i].logFile, where), Lines{}) << where;
+    EXPECT_EQ(fileEntries(backup, logFile, "backup " + backup), Lines{}) << logFile;
     KXLOG(LOG_INF) << "B" << LOG_END;
-    EXPECT_EQ(fileEntries(rows[i].backup, rows[i].logFile, where), Lines{"INF A"}) << where;
-    EXPECT_EQ(fileEntries(rows[i].path, rows[i].logFile, where), Lines{"INF B"}) << where;
+    EXPECT_EQ(fileEntries(backup, logFile, "backup " + backup), Lines{"INF A"}) << logFile;
+    EXPECT_EQ(fileEntries(path, logFile, "file " + path), Lines{"INF B"}) << logFile;
   }
 }
 
@@ -505,30 +474,27 @@ TEST_F(LoggingTest, EntriesStayWholeWhateverIsLoggedOrThrown) {
 }
 
 TEST_F(LoggingTest, HexDumpLayout) {
-  struct Row {
-    std::string bytes;
-    std::string expected;
-  };
   const std::string title = "\n       0  1  2  3  4  5  6  7  8  9";
-  const std::vector<Row> rows = {
+  // Bytes, dump.
+  const std::pair<std::string, std::string> rows[] = {
       {"", title},
       {"A\n\x80", title + "\n   0: 41 a ffffff80 "},
       {"0123456789X", title + "\n   0: 30 31 32 33 34 35 36 37 38 39 \n  10: 58 "},
       {std::string("\0\xff\x7f", 3), title + "\n   0: 0 ffffffff 7f "},
   };
   gLog.init(pars(false, true));
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto& [bytes, expected] = rows[i];
     clearConsole();
     // After the dump the entry stays hexadecimal; the next string is plain text again.
-    KXLOG(LOG_INF) << "dump" << LOG_HEX << rows[i].bytes << 255 << "|tail" << LOG_END;
+    KXLOG(LOG_INF) << "dump" << LOG_HEX << bytes << 255 << "|tail" << LOG_END;
     KXLOG(LOG_INF) << 255 << LOG_END;
     const std::string out = console();
     const size_t first = out.find("| dump");
     ASSERT_NE(first, std::string::npos) << "row " << i << ": " << out;
     const size_t end = out.find('\n', out.find("ff|tail", first));
     ASSERT_NE(end, std::string::npos) << "row " << i;
-    EXPECT_EQ(out.substr(first + 2, end - first - 2), "dump" + rows[i].expected + "ff|tail")
-        << "row " << i;
+    EXPECT_EQ(out.substr(first + 2, end - first - 2), "dump" + expected + "ff|tail") << "row " << i;
     const std::vector<std::string> lines = kxtest::splitLines(out.substr(end + 1));
     ASSERT_EQ(lines.size(), 1u) << "row " << i;
     EXPECT_EQ(textOf(lines[0]), "255") << "row " << i;
