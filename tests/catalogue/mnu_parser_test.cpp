@@ -5,6 +5,8 @@
 #include <atomic>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "mnu_parser.h"
@@ -29,11 +31,8 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 TEST(MNUParserNames, Classification) {
-  struct Row {
-    const char* name;
-    MNUParser::ResourceKind kind;
-    const char* upper;
-  } rows[] = {
+  // A resource name, its kind and its name in upper case.
+  const std::tuple<const char*, MNUParser::ResourceKind, const char*> rows[] = {
       {"PROCMDVIEWSHADED.TXT", MNUParser::kCommandText, "PROCMDVIEWSHADED.TXT"},
       {"RIBBON_PANE.RES", MNUParser::kPaneLayout, "RIBBON_PANE.RES"},
       {"PROCMD.RES", MNUParser::kSkippedResource, "PROCMD.RES"},
@@ -50,10 +49,10 @@ TEST(MNUParserNames, Classification) {
       {"pröcmd.txt", MNUParser::kSkippedResource, "PRöCMD.TXT"},
       {"", MNUParser::kSkippedResource, ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [name, kind, expectedUpper] : rows) {
     std::string upper;
-    EXPECT_EQ(MNUParser::ClassifyName(rows[i].name, &upper), rows[i].kind) << "row " << i;
-    EXPECT_EQ(upper, rows[i].upper) << "row " << i;
+    EXPECT_EQ(MNUParser::ClassifyName(name, &upper), kind) << "'" << name << "'";
+    EXPECT_EQ(upper, expectedUpper) << "'" << name << "'";
   }
 }
 
@@ -61,12 +60,8 @@ TEST(MNUParserText, ParseCommandText) {
   std::string big;
   while (big.size() < 1000000) big += "filler\n";
   const std::string longLabel(10000, 'L');
-  const struct Row {
-    bool english;
-    std::string text;
-    std::string label;
-    const char* help;
-  } rows[] = {
+  // English (offset 1) or not (offset 2), the text, the label and help text it gives.
+  const std::tuple<bool, std::string, std::string, const char*> rows[] = {
       {true, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Open", ""},
       {false, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Oeffnen", ""},
       {true, "[X] COMMAND.LABEL\n&Open &&Save\nx\n", "Open Save", ""},
@@ -101,19 +96,19 @@ TEST(MNUParserText, ParseCommandText) {
       {false, "[X] COMMAND.LABEL\nen\n&" + longLabel + "\n", longLabel, ""},
       {false, big + "[X] COMMAND.LABEL\nen\nlast", "last", ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    const auto& [english, text, label, help] = rows[i];
     MNUParser parser;
-    parser.mIsEnglish = rows[i].english;
-    const MNUCommand c = parser.ParseCommandText(rows[i].text);
-    EXPECT_EQ(c.label, rows[i].label) << "row " << i;
-    EXPECT_EQ(c.helpText, rows[i].help) << "row " << i;
-    EXPECT_EQ(c.key, "") << "row " << i;
-    EXPECT_EQ(c.command, "") << "row " << i;
+    parser.mIsEnglish = english;
+    const MNUCommand c = parser.ParseCommandText(text);
+    EXPECT_EQ(c.label, label);
+    EXPECT_EQ(c.helpText, help);
+    EXPECT_EQ(c.key + c.command, "");
     const MNUCommand bytes =
-        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(rows[i].text.data()),
-                              rows[i].text.size(), rows[i].english);
-    EXPECT_EQ(bytes.label, c.label) << "row " << i;
-    EXPECT_EQ(bytes.helpText, c.helpText) << "row " << i;
+        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size(), english);
+    EXPECT_EQ(bytes.label, c.label);
+    EXPECT_EQ(bytes.helpText, c.helpText);
   }
 }
 
@@ -318,10 +313,8 @@ TEST(MNUParserWriting, EmptyCatalogueAndPadding) {
 }
 
 TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
-  struct Row {
-    const char* command;
-    const char* written;
-  } rows[] = {
+  // Command, as written.
+  const std::pair<const char*, const char*> rows[] = {
       {"ProCmdViewWireframe", "ProCmdEnvMdlDisp*Wireframe"},
       {"ProCmdViewShaded", "ProCmdEnvMdlDisp*Shading"},
       {"ProCmdViewHiddenLine", "ProCmdEnvMdlDisp*Hidden line"},
@@ -331,13 +324,13 @@ TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
       {"ProCmdViewShadedX", "ProCmdViewShadedX"},
       {"ProCmdViewRefit", "ProCmdViewRefit"},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [command, written] : rows) {
     MNUParser parser;
     parser.mPaneCommands["P"].push_back(record("K", "L", "h"));
-    parser.mPaneCommands["P"][0].command = rows[i].command;
+    parser.mPaneCommands["P"][0].command = command;
     const std::vector<std::string> got = lines(parser.ComposeMNUText());
-    ASSERT_EQ(got.size(), 34u) << "row " << i;
-    EXPECT_EQ(got[32], std::string("1L    = {}") + rows[i].written + "|h") << "row " << i;
+    ASSERT_EQ(got.size(), 34u) << command;
+    EXPECT_EQ(got[32], std::string("1L    = {}") + written + "|h") << command;
   }
 }
 

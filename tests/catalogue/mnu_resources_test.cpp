@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config_test_util.h"
@@ -25,35 +27,34 @@ class CatalogueLog : public kxtest::LogTest {
 };
 
 TEST_F(CatalogueLog, WalkOverTheSmallFixture) {
-  struct Row {
-    bool english;
-    const char* alpha;
-    const char* beta;
-  } rows[] = {{false, "Alfa", "B\xE4ta"}, {true, "Alpha", "Beta"}};
-  for (size_t i = 0; i < 2; ++i) {
+  // English or not, and the labels of the two commands.
+  const std::tuple<bool, const char*, const char*> rows[] = {{false, "Alfa", "B\xE4ta"},
+                                                             {true, "Alpha", "Beta"}};
+  for (const auto& [english, alpha, beta] : rows) {
+    SCOPED_TRACE(english ? "English" : "German");
     clearConsole();
     std::atomic<double> progress{0.0};
     MNUParser parser;
-    parser.mIsEnglish = rows[i].english;
+    parser.mIsEnglish = english;
     parser.mProgress = &progress;
-    ASSERT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll")) << "row " << i;
-    ASSERT_EQ(parser.mPanes.size(), 1u) << "row " << i;
-    EXPECT_EQ(parser.mPanes.count("A"), 1u) << "row " << i;
-    ASSERT_EQ(parser.mPaneCommands.size(), 1u) << "row " << i;
+    ASSERT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll"));
+    ASSERT_EQ(parser.mPanes.size(), 1u);
+    EXPECT_EQ(parser.mPanes.count("A"), 1u);
+    ASSERT_EQ(parser.mPaneCommands.size(), 1u);
     const std::vector<MNUCommand>& a = parser.mPaneCommands["A"];
-    ASSERT_EQ(a.size(), 2u) << "row " << i;
+    ASSERT_EQ(a.size(), 2u);
     // The alpha text ends without a line end right where the beta text begins.
-    EXPECT_EQ(a[0].key, "PROCMDALPHA") << "row " << i;
-    EXPECT_EQ(a[0].command, "ProCmdAlpha") << "row " << i;
-    EXPECT_EQ(a[0].label, rows[i].alpha) << "row " << i;
-    EXPECT_EQ(a[1].key, "PROCMDBETA") << "row " << i;
-    EXPECT_EQ(a[1].label, rows[i].beta) << "row " << i;
+    EXPECT_EQ(a[0].key, "PROCMDALPHA");
+    EXPECT_EQ(a[0].command, "ProCmdAlpha");
+    EXPECT_EQ(a[0].label, alpha);
+    EXPECT_EQ(a[1].key, "PROCMDBETA");
+    EXPECT_EQ(a[1].label, beta);
     // One pane, two command texts with data; the empty and the unfound ones do not count.
-    EXPECT_DOUBLE_EQ(progress, 0.006 + 2 * 0.00017142857142857145) << "row " << i;
-    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i << console();
-    EXPECT_TRUE(consoleHas("Invalid Resource name: b_pane.res")) << "row " << i;
-    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
-    EXPECT_FALSE(consoleHas("HELP.TXT")) << "row " << i;
+    EXPECT_DOUBLE_EQ(progress, 0.006 + 2 * 0.00017142857142857145);
+    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT")) << console();
+    EXPECT_TRUE(consoleHas("Invalid Resource name: b_pane.res"));
+    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT"));
+    EXPECT_FALSE(consoleHas("HELP.TXT"));
   }
 }
 
@@ -113,32 +114,31 @@ TEST_F(CatalogueLog, EachResourceCallFailingInTurn) {
       {kLockThrows, "A_PANE.RES", "|ERR|", "Error EnumNamesFunc()", ""},
   };
   MNUParser::sResourceCalls = {faultyFind, faultySize, faultyLoad, faultyLock};
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
     clearConsole();
     gFault = {rows[i].call, rows[i].name, nullptr, nullptr};
     std::atomic<double> progress{0.0};
     MNUParser parser;
     parser.mProgress = &progress;
-    EXPECT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll")) << "row " << i;
-    EXPECT_NE(consoleLine(rows[i].text).find(rows[i].level), std::string::npos)
-        << "row " << i << ": " << console();
+    EXPECT_TRUE(parser.ExtractResources(kBuild + "\\fixtures\\small_resources.dll"));
+    EXPECT_NE(consoleLine(rows[i].text).find(rows[i].level), std::string::npos) << console();
     // The fault is the walk's only complaint beside those the fixture always gives.
-    EXPECT_EQ(console().find("Error"), console().rfind("Error")) << "row " << i << console();
-    EXPECT_EQ(console().find("Kann Datei"), console().rfind("Kann Datei")) << "row " << i;
-    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT")) << "row " << i;
-    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT")) << "row " << i;
+    EXPECT_EQ(console().find("Error"), console().rfind("Error")) << console();
+    EXPECT_EQ(console().find("Kann Datei"), console().rfind("Kann Datei"));
+    EXPECT_TRUE(consoleHas("Leere Datei in DLL-Resource: PROCMDEMPTY.TXT"));
+    EXPECT_TRUE(consoleHas("Invalid Resource name: PROCMDGAMMA.TXT"));
     std::string keys;
     for (const auto& pane : parser.mPaneCommands) {
       for (const MNUCommand& c : pane.second) keys += (keys.empty() ? "" : " ") + c.key;
     }
-    EXPECT_EQ(keys, rows[i].commands) << "row " << i;
+    EXPECT_EQ(keys, rows[i].commands);
     // The pane's step and one command text's, as the fault takes the other; without the pane
     // both command texts' steps.
     const bool isPaneLost = std::string(rows[i].name) == "A_PANE.RES";
-    EXPECT_EQ(parser.mPanes.count("A"), isPaneLost ? 0u : 1u) << "row " << i;
+    EXPECT_EQ(parser.mPanes.count("A"), isPaneLost ? 0u : 1u);
     EXPECT_DOUBLE_EQ(progress,
-                     isPaneLost ? 2 * 0.00017142857142857145 : 0.006 + 0.00017142857142857145)
-        << "row " << i;
+                     isPaneLost ? 2 * 0.00017142857142857145 : 0.006 + 0.00017142857142857145);
   }
   MNUParser::sResourceCalls = MNUParser::kWin32ResourceCalls;
 }
@@ -164,19 +164,20 @@ TEST_F(CatalogueLog, FailuresBeforeWriting) {
       {kResources, "broken",
        "Cannot load DLL " + kResources + "\\pro_default_broken_resources.dll"},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
     clearConsole();
     const std::string menu = mDir + "\\Creo_" + std::to_string(i) + ".mnu";
     std::atomic<double> progress{0.0};
     MNUParser parser;
-    EXPECT_FALSE(parser.CreateMNU(menu, rows[i].dir, rows[i].language, &progress)) << "row " << i;
-    EXPECT_FALSE(kxtest::fileExists(menu)) << "row " << i;
+    EXPECT_FALSE(parser.CreateMNU(menu, rows[i].dir, rows[i].language, &progress));
+    EXPECT_FALSE(kxtest::fileExists(menu));
     if (rows[i].error.empty()) {
-      EXPECT_EQ(console().find("ERR"), std::string::npos) << "row " << i << ": " << console();
+      EXPECT_EQ(console().find("ERR"), std::string::npos) << console();
     } else {
-      EXPECT_TRUE(consoleHas(rows[i].error)) << "row " << i << ": " << console();
+      EXPECT_TRUE(consoleHas(rows[i].error)) << console();
     }
-    EXPECT_TRUE(parser.mPaneCommands.empty()) << "row " << i;
+    EXPECT_TRUE(parser.mPaneCommands.empty());
   }
 }
 
