@@ -483,21 +483,13 @@ TEST_F(LoggingTest, HexDumpLayout) {
       {std::string("\0\xff\x7f", 3), title + "\n   0: 0 ffffffff 7f "},
   };
   gLog.init(pars(false, true));
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    const auto& [bytes, expected] = rows[i];
+  for (const auto& [bytes, expected] : rows) {
     clearConsole();
     // After the dump the entry stays hexadecimal; the next string is plain text again.
     KXLOG(LOG_INF) << "dump" << LOG_HEX << bytes << 255 << "|tail" << LOG_END;
     KXLOG(LOG_INF) << 255 << LOG_END;
-    const std::string out = console();
-    const size_t first = out.find("| dump");
-    ASSERT_NE(first, std::string::npos) << "row " << i << ": " << out;
-    const size_t end = out.find('\n', out.find("ff|tail", first));
-    ASSERT_NE(end, std::string::npos) << "row " << i;
-    EXPECT_EQ(out.substr(first + 2, end - first - 2), "dump" + expected + "ff|tail") << "row " << i;
-    const std::vector<std::string> lines = kxtest::splitLines(out.substr(end + 1));
-    ASSERT_EQ(lines.size(), 1u) << "row " << i;
-    EXPECT_EQ(textOf(lines[0]), "255") << "row " << i;
+    EXPECT_EQ(consoleEntries(), kxtest::splitLines("INF dump" + expected + "ff|tail\nINF 255"))
+        << ::testing::PrintToString(bytes);
   }
   clearConsole();
   KXLOG(LOG_INF) << LOG_HEX << std::string(101, 'a') << LOG_END;
