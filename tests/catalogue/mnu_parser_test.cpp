@@ -122,12 +122,10 @@ TEST(MNUParserPanes, FirstTextWins) {
 }
 
 TEST(MNUParserFiling, SpellingAndPanes) {
-  struct Row {
-    const char* key;
-    std::vector<std::pair<const char*, const char*>> panes;  // name, text
-    bool result;
-    std::vector<std::pair<const char*, const char*>> filed;  // pane, command
-  } rows[] = {
+  // A key, the panes (name, text), whether the command is accepted, and where it is filed (pane,
+  // command).
+  using Pairs = std::vector<std::pair<const char*, const char*>>;
+  const std::tuple<const char*, Pairs, bool, Pairs> rows[] = {
       // The spelling of the first pane in name order, for every pane.
       {"PROCMDFOOBAR",
        {{"B", "procmdfoobar"}, {"A", "x ProCmdFooBar y"}},
@@ -150,18 +148,19 @@ TEST(MNUParserFiling, SpellingAndPanes) {
       {"PROCMDEND", {{"A", "x ProCmdEnd"}, {"B", "x ProCmdEn"}}, true, {{"A", "ProCmdEnd"}}},
       {"", {{"A", "ProCmd"}}, false, {}},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [key, panes, result, filed] : rows) {
+    SCOPED_TRACE(key);
     MNUParser parser;
-    for (const auto& p : rows[i].panes) parser.AddPane(p.first, p.second);
-    EXPECT_EQ(parser.AddCommand(record(rows[i].key, "Label")), rows[i].result) << "row " << i;
+    for (const auto& [name, text] : panes) parser.AddPane(name, text);
+    EXPECT_EQ(parser.AddCommand(record(key, "Label")), result);
     size_t total = 0;
     for (const auto& pane : parser.mPaneCommands) total += pane.second.size();
-    EXPECT_EQ(total, rows[i].filed.size()) << "row " << i;
-    for (const auto& f : rows[i].filed) {
-      ASSERT_EQ(parser.mPaneCommands.count(f.first), 1u) << "row " << i << " pane " << f.first;
-      ASSERT_EQ(parser.mPaneCommands[f.first].size(), 1u) << "row " << i;
-      EXPECT_EQ(parser.mPaneCommands[f.first][0].command, f.second) << "row " << i;
-      EXPECT_EQ(parser.mPaneCommands[f.first][0].key, rows[i].key) << "row " << i;
+    EXPECT_EQ(total, filed.size());
+    for (const auto& [pane, command] : filed) {
+      ASSERT_EQ(parser.mPaneCommands.count(pane), 1u) << "pane " << pane;
+      ASSERT_EQ(parser.mPaneCommands[pane].size(), 1u) << "pane " << pane;
+      EXPECT_EQ(parser.mPaneCommands[pane][0].command, command);
+      EXPECT_EQ(parser.mPaneCommands[pane][0].key, key);
     }
   }
 }
@@ -336,20 +335,16 @@ TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
 
 TEST(MNUParserWriting, PanesAndRecordsSortedByteWise) {
   MNUParser parser;
-  auto add = [&](const char* pane, const char* key, const char* label) {
+  // Pane, key (also command and help), label; added in this order.
+  const char* const added[][3] = {
+      {"\xC4PANE", "K1", "x"}, {"_PANE", "K1", "x"},           {"ZPANE", "K1", "x"},
+      {"APANE", "K9", "b"},    {"APANE", "K3", "\xC4nderung"}, {"APANE", "K2", "B"},
+      {"APANE", "K8", "a"},    {"APANE", "K1", "b"},           {"APANE", "K5", "a"}};
+  for (const auto& [pane, key, label] : added) {
     MNUCommand c = record(key, label, key);
     c.command = key;
     parser.mPaneCommands[pane].push_back(c);
-  };
-  add("\xC4PANE", "K1", "x");
-  add("_PANE", "K1", "x");
-  add("ZPANE", "K1", "x");
-  add("APANE", "K9", "b");
-  add("APANE", "K3", "\xC4nderung");
-  add("APANE", "K2", "B");
-  add("APANE", "K8", "a");
-  add("APANE", "K1", "b");
-  add("APANE", "K5", "a");
+  }
   parser.mPaneCommands["EMPTY"];  // a pane without records is not written
   const std::vector<std::string> got = lines(parser.ComposeMNUText());
   const std::vector<std::string> expected = {
