@@ -264,12 +264,9 @@ TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
     clearConsole();
     KXLOG(LOG_ERR) << "from this file" << LOG_END;
     writeFromOtherFile(LOG_ERR, "from the other file");
-    EXPECT_EQ(console().find("|ERR|") != std::string::npos &&
-                  console().find("| from this file\n") != std::string::npos,
-              thisFile)
-        << "file to log '" << fileToLog << "': " << console();
-    EXPECT_EQ(console().find("| from the other file\n") != std::string::npos, otherFile)
-        << "file to log '" << fileToLog << "': " << console();
+    SCOPED_TRACE(std::string("file to log '") + fileToLog + "'");
+    EXPECT_EQ(consoleHas("|ERR|") && consoleHas("| from this file\n"), thisFile) << console();
+    EXPECT_EQ(consoleHas("| from the other file\n"), otherFile) << console();
   }
 }
 
@@ -281,26 +278,23 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
     for (const bool toConsole : {false, true}) {
       const std::string where = std::string("file ") + (toFile ? "on" : "off") + ", console " +
                                 (toConsole ? "on" : "off");
+      SCOPED_TRACE(where);
       clearConsole();
       gLog.init(pars(toFile, toConsole));
       KXLOG(LOG_INF) << "first" << LOG_END;
       KXLOG(LOG_ERR) << "two\nlines" << LOG_END;
-      if (!toFile) {
-        EXPECT_EQ(gLog.backupLogFile(), -1) << where << ": no file to back up";
-      }
+      if (!toFile) EXPECT_EQ(gLog.backupLogFile(), -1) << "no file to back up";
       gLog.init(kxtest::quietLogPars());
       const Lines shown = kxtest::splitLines(console());
-      if (toConsole && toFile) expectHeader(shown, "test_log.txt", where + " console");
-      EXPECT_EQ(entries(shown, toConsole && toFile ? 5 : 0), toConsole ? expected : Lines{})
-          << where;
-      EXPECT_EQ(kxtest::fileExists(logPath()), toFile) << where;
+      if (toConsole && toFile) expectHeader(shown, "test_log.txt", "console");
+      EXPECT_EQ(entries(shown, toConsole && toFile ? 5 : 0), toConsole ? expected : Lines{});
+      EXPECT_EQ(kxtest::fileExists(logPath()), toFile);
       if (!toFile) continue;
-      EXPECT_EQ(fileEntries(logPath(), "test_log.txt", where + " file"), expected);
+      EXPECT_EQ(fileEntries(logPath(), "test_log.txt", "file"), expected);
       // Text mode: every line end is CR LF on Windows, and a bare LF natively.
       const std::string bytes = kxtest::readBinary(logPath());
-      EXPECT_EQ(kxtest::countOf(bytes, "\n"), 8u) << where;
-      EXPECT_EQ(kxtest::countOf(bytes, "\r\n"), kxtest::textModeBytes("\n") == "\r\n" ? 8u : 0u)
-          << where;
+      EXPECT_EQ(kxtest::countOf(bytes, "\n"), 8u);
+      EXPECT_EQ(kxtest::countOf(bytes, "\r\n"), kxtest::textModeBytes("\n") == "\r\n" ? 8u : 0u);
       std::filesystem::remove(logPath());
     }
   }
