@@ -29,7 +29,9 @@ TEST(MenuFileValue, CommandOfValue) {
   for (const auto& [value, found, expected] : rows) {
     std::string command = "unchanged";
     EXPECT_EQ(menuCommandOfValue(value, &command), found) << value;
-    if (found) EXPECT_EQ(command, expected) << value;
+    if (found) {
+      EXPECT_EQ(command, expected) << value;
+    }
   }
 }
 

@@ -60,7 +60,9 @@ TEST_F(CnfgTest, KeyLineFormsAndBlockEnds) {
     open(cnfg, std::string("[S]\n") + body);
     std::string value = "untouched";
     EXPECT_EQ(cnfg.getParameter(key, value, "S"), code) << "row " << i;
-    if (code == 0) EXPECT_EQ(value, expected) << "row " << i;
+    if (code == 0) {
+      EXPECT_EQ(value, expected) << "row " << i;
+    }
   }
 }
 
@@ -193,7 +195,9 @@ TEST_F(CnfgTest, BadInputEndsWithCodes) {
     ASSERT_EQ(cnfg.open(path), 0u) << name;
     std::string value;
     EXPECT_EQ(cnfg.getParameter(key, value, "S"), code) << name;
-    if (code == 0) EXPECT_EQ(value.size(), valueSize) << name;
+    if (code == 0) {
+      EXPECT_EQ(value.size(), valueSize) << name;
+    }
     // Walking the rest must terminate as well.
     std::string walked;
     int steps = 0;

@@ -283,7 +283,9 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
       gLog.init(pars(toFile, toConsole));
       KXLOG(LOG_INF) << "first" << LOG_END;
       KXLOG(LOG_ERR) << "two\nlines" << LOG_END;
-      if (!toFile) EXPECT_EQ(gLog.backupLogFile(), -1) << "no file to back up";
+      if (!toFile) {
+        EXPECT_EQ(gLog.backupLogFile(), -1) << "no file to back up";
+      }
       gLog.init(kxtest::quietLogPars());
       const Lines shown = kxtest::splitLines(console());
       if (toConsole && toFile) expectHeader(shown, "test_log.txt", "console");

@@ -346,7 +346,9 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
       EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
       EXPECT_TRUE(consoleHas("| Error reading settings file!\n"));
     }
-    if (reports > 0) EXPECT_EQ(kxtest::countOf(console(), report + "\n"), reports) << console();
+    if (reports > 0) {
+      EXPECT_EQ(kxtest::countOf(console(), report + "\n"), reports) << console();
+    }
   }
 }
 
