@@ -2,6 +2,7 @@
 
 #include "logging.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -66,7 +67,6 @@ void writeBinary(const std::string& path, const std::string& bytes) {
 
 std::string toCrLf(const std::string& text) {
   std::string result;
-  result.reserve(text.size() + text.size() / 16);
   for (char c : text) {
     if (c == '\n') result += '\r';
     result += c;
@@ -102,9 +102,7 @@ size_t countOf(const std::string& text, const std::string& piece) {
 
 std::string wineZPath(const std::string& unixPath) {
   std::string path = "Z:" + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
