@@ -9,7 +9,6 @@
 #include <iomanip>
 #include <iostream>
 #include <iterator>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -45,18 +44,20 @@ const char* const kColumnTitles =
 const char* const kColumnRule =
     "------------+---+------+----------------+-----+---------------------------------+---------";
 
-// A lock taken twice would hang the test program; report and stop instead.
+// A lock taken twice would hang the test program; report and stop instead. The thread is joined:
+// under Wine a new thread at times never started while a detached one of the step before ended.
 void expectFinishes(const std::function<void()>& work, const char* what) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::thread([work, done] {
+  std::promise<void> done;
+  std::future<void> finished = done.get_future();
+  std::thread thread([&] {
     work();
-    done->set_value();
-  }).detach();
+    done.set_value();
+  });
   if (finished.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
     std::cerr << "HANG: " << what << " did not finish within 60 s" << std::endl;
     std::_Exit(3);
   }
+  thread.join();
 }
 
 class LoggingTest : public kxtest::LogTest {
