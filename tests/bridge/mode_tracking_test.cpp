@@ -1,20 +1,17 @@
 // The mode the plug-in keeps: the sketch rule and the previous mode kept in another window.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <tuple>
+
 #include "mode_tracking.h"
 
 namespace {
 
 TEST(ModeTrackingTest, SketchAndWindowRules) {
-  const struct {
-    int32_t mOldMode;
-    ModeAnswers mAnswers;  // mode, section result, sketcher, window result, window id
-    bool mKeep;
-    int32_t mLastWindowBefore;
-    int32_t mMode;
-    bool mIsRestored;
-    int32_t mLastWindowAfter;
-  } rows[] = {
+  // Old mode; answers: mode, section result, sketcher, window result, window id; keep the mode on a
+  // window change; followed window before; mode; restored; followed window after.
+  const std::tuple<int32_t, ModeAnswers, bool, int32_t, int32_t, bool, int32_t> rows[] = {
       // Notifications and the timer follow the current window.
       {-1, {1, 0, 0, 0, 1}, false, -1, 1, false, 1},
       {1, {5, 0, 0, 0, 2}, false, 1, 5, false, 2},
@@ -34,13 +31,12 @@ TEST(ModeTrackingTest, SketchAndWindowRules) {
       // Without a window answer they cannot tell: the host's mode is taken.
       {5, {1, 0, 0, -8, 0}, true, 2, 1, false, 2},
   };
-  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    int32_t lastWindow = rows[row].mLastWindowBefore;
-    const ModeDecision decision =
-        decideMode(rows[row].mOldMode, rows[row].mAnswers, rows[row].mKeep, &lastWindow);
-    EXPECT_EQ(decision.mMode, rows[row].mMode) << "row " << row;
-    EXPECT_EQ(decision.mIsRestored, rows[row].mIsRestored) << "row " << row;
-    EXPECT_EQ(lastWindow, rows[row].mLastWindowAfter) << "row " << row;
+  for (size_t row = 0; row < std::size(rows); ++row) {
+    auto [oldMode, answers, keep, lastWindow, mode, isRestored, lastWindowAfter] = rows[row];
+    const ModeDecision decision = decideMode(oldMode, answers, keep, &lastWindow);
+    EXPECT_EQ(decision.mMode, mode) << "row " << row;
+    EXPECT_EQ(decision.mIsRestored, isRestored) << "row " << row;
+    EXPECT_EQ(lastWindow, lastWindowAfter) << "row " << row;
   }
 }
 

@@ -1,15 +1,16 @@
 // Scrolling with the cap: the controls it scrolls, the direction and the pace.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <tuple>
+#include <utility>
+
 #include "scroll_rules.h"
 
 namespace {
 
 TEST(ScrollRulesTest, ClassNames) {
-  const struct {
-    const char* mClass;
-    ScrollTargetKind mKind;
-  } rows[] = {
+  const std::pair<const char*, ScrollTargetKind> rows[] = {
       {"SysTreeView32", kScrollBarControl},
       {"TreeView", kScrollBarControl},
       {"SysListView32", kScrollBarControl},
@@ -28,18 +29,14 @@ TEST(ScrollRulesTest, ClassNames) {
       {"", kScrollNone},
       {"Internet Explorer_Server ", kScrollNone},
   };
-  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    EXPECT_EQ(classifyScrollTarget(rows[row].mClass), rows[row].mKind) << "row " << row;
+  for (const auto& [className, kind] : rows) {
+    EXPECT_EQ(classifyScrollTarget(className), kind) << "class '" << className << "'";
   }
 }
 
 TEST(ScrollRulesTest, DirectionAndDeflection) {
-  const struct {
-    int32_t mTx, mTy, mTz;
-    int32_t mVertical, mDeflection;
-    bool mIsTie, mIsVertical;
-    int32_t mDirection;
-  } rows[] = {
+  // tx, ty, tz; vertical, deflection, tie, vertical wins, direction.
+  const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, bool, bool, int32_t> rows[] = {
       {5, 10, -40, -40, 40, false, true, -40},
       {0, 60, 10, -60, 60, false, true, -60},
       {0, -60, 10, 60, 60, false, true, 60},
@@ -53,24 +50,20 @@ TEST(ScrollRulesTest, DirectionAndDeflection) {
       {-32768, 0, 32767, 32767, 32768, false, false, -32768},
       {0, -32768, 32767, 32768, 32768, false, true, 32768},
   };
-  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    const ScrollMotion motion = scrollMotion(rows[row].mTx, rows[row].mTy, rows[row].mTz);
-    EXPECT_EQ(motion.mVertical, rows[row].mVertical) << "row " << row;
-    EXPECT_EQ(motion.mDeflection, rows[row].mDeflection) << "row " << row;
-    EXPECT_EQ(motion.mIsTie, rows[row].mIsTie) << "row " << row;
-    EXPECT_EQ(motion.mIsVertical, rows[row].mIsVertical) << "row " << row;
-    EXPECT_EQ(motion.mDirection, rows[row].mDirection) << "row " << row;
+  for (size_t row = 0; row < std::size(rows); ++row) {
+    const auto [tx, ty, tz, vertical, deflection, isTie, isVertical, direction] = rows[row];
+    const ScrollMotion motion = scrollMotion(tx, ty, tz);
+    EXPECT_EQ(motion.mVertical, vertical) << "row " << row;
+    EXPECT_EQ(motion.mDeflection, deflection) << "row " << row;
+    EXPECT_EQ(motion.mIsTie, isTie) << "row " << row;
+    EXPECT_EQ(motion.mIsVertical, isVertical) << "row " << row;
+    EXPECT_EQ(motion.mDirection, direction) << "row " << row;
   }
 }
 
 TEST(ScrollRulesTest, ScrollBarRangeStepsAndLines) {
-  const struct {
-    int32_t mMin, mMax;
-    uint32_t mPage;
-    int32_t mPos, mDirection;
-    bool mIsUsable;
-    int32_t mSteps, mLine;
-  } rows[] = {
+  // min, max, page, position, direction; usable, steps, line code.
+  const std::tuple<int32_t, int32_t, uint32_t, int32_t, int32_t, bool, int32_t, int32_t> rows[] = {
       {0, 250, 20, 10, -40, true, 2, 0},
       {0, 250, 20, 0, -40, true, 2, -1},
       {0, 250, 20, 230, 40, true, 2, 1},
@@ -87,31 +80,24 @@ TEST(ScrollRulesTest, ScrollBarRangeStepsAndLines) {
       // A page beyond any range: no step down, however the sum is formed.
       {0, 250, 0xFFFFFFFFu, 10, 1, true, 2, -1},
   };
-  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    EXPECT_EQ(isScrollRangeUsable(rows[row].mMin, rows[row].mMax, rows[row].mPage),
-              rows[row].mIsUsable)
-        << "row " << row;
-    EXPECT_EQ(scrollBarSteps(rows[row].mMax), rows[row].mSteps) << "row " << row;
-    EXPECT_EQ(scrollLineCode(rows[row].mDirection, rows[row].mPos, rows[row].mPage, rows[row].mMax),
-              rows[row].mLine)
-        << "row " << row;
+  for (size_t row = 0; row < std::size(rows); ++row) {
+    const auto [min, max, page, pos, direction, isUsable, steps, line] = rows[row];
+    EXPECT_EQ(isScrollRangeUsable(min, max, page), isUsable) << "row " << row;
+    EXPECT_EQ(scrollBarSteps(max), steps) << "row " << row;
+    EXPECT_EQ(scrollLineCode(direction, pos, page, max), line) << "row " << row;
   }
 }
 
 TEST(ScrollRulesTest, WaitAndWheel) {
-  const struct {
-    int32_t mDeflection;
-    bool mIsScrollBar;
-    int32_t mMax, mWait;
-  } rows[] = {
+  // deflection, scroll bar, max, wait.
+  const std::tuple<int32_t, bool, int32_t, int32_t> rows[] = {
       {40, true, 250, 130}, {0, false, 0, 150},   {100, false, 0, 100}, {298, false, 0, 1},
       {400, true, 250, 1},  {0, true, 30, 170},   {0, true, 50, 150},   {297, true, 49, 3},
       {40, false, 30, 130}, {32768, true, 0, 51},
   };
-  for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
-    EXPECT_EQ(scrollWaitMs(rows[row].mDeflection, rows[row].mIsScrollBar, rows[row].mMax),
-              rows[row].mWait)
-        << "row " << row;
+  for (const auto& [deflection, isScrollBar, max, wait] : rows) {
+    EXPECT_EQ(scrollWaitMs(deflection, isScrollBar, max), wait)
+        << "deflection " << deflection << " bar " << isScrollBar << " max " << max;
   }
   EXPECT_EQ(wheelWParam(-1), 0x00780000u);
   EXPECT_EQ(wheelWParam(-100), 0x00780000u);

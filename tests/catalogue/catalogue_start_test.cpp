@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "config_test_util.h"
 #include "creo_proxy.h"
@@ -35,19 +37,16 @@ class CatalogueStart : public ::testing::Test {
 };
 
 TEST_F(CatalogueStart, LoadPointAndLanguage) {
-  struct Row {
-    const char* proLang;  // null: unset
-    const char* setting;
-    const char* language;
-  } rows[] = {
+  // PRO_LANG (null: unset), the setting, and the language chosen.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"French", "", "french"}, {"French", "English", "english"}, {nullptr, "German", "german"}};
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    kxtest::setEnv("PRO_LANG", rows[i].proLang);
-    sAddinP->mSettings.mMNULanguage = rows[i].setting;
+  for (const auto& [proLang, setting, expected] : rows) {
+    kxtest::setEnv("PRO_LANG", proLang);
+    sAddinP->mSettings.mMNULanguage = setting;
     std::string loadPoint = "stale", language = "stale";
     mProxy->getLoadpointAndLanguage(loadPoint, language);
-    EXPECT_EQ(loadPoint, kxtest::wineZPath(KX_BUILD_DIR)) << "row " << i;
-    EXPECT_EQ(language, rows[i].language) << "row " << i;
+    EXPECT_EQ(loadPoint, kxtest::wineZPath(KX_BUILD_DIR)) << "setting " << setting;
+    EXPECT_EQ(language, expected) << "setting " << setting;
   }
 }
 
@@ -65,14 +64,11 @@ TEST_F(CatalogueStart, FirstStartBuildsThenLoads) {
   EXPECT_EQ(mProxy->mMnuProgress, 1.0);
   const MenuFileLists expected = parseMenuFileText(written.data(), written.size());
   EXPECT_EQ(mProxy->mMenuCommands, expected.menuCommands);
-  struct Row {
-    int mode;
-    const char* name;
-  } rows[] = {{0, "Sketcher"}, {5, "Assembly"}, {6, "Drawing"},
-              {22, "Default"}, {23, "Default"}, {-1, "Default"}};
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    mProxy->mCurrentMode = rows[i].mode;
-    EXPECT_EQ(mProxy->getCurrentModeName(), rows[i].name) << "row " << i;
+  const std::pair<int, const char*> modes[] = {{0, "Sketcher"}, {5, "Assembly"}, {6, "Drawing"},
+                                               {22, "Default"}, {23, "Default"}, {-1, "Default"}};
+  for (const auto& [mode, name] : modes) {
+    mProxy->mCurrentMode = mode;
+    EXPECT_EQ(mProxy->getCurrentModeName(), name) << "mode " << mode;
   }
   // An existing file is taken as it is: no build.
   kxtest::writeBinary(path, "[Modes]\nOnly = 1\n \n[MenuBar]\n1A = {}Cmd|h\n ");

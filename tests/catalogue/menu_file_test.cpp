@@ -1,8 +1,11 @@
 // Reading the menu file back, and where the catalogue's DLLs and language come from.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "catalogue_paths.h"
 #include "menu_file.h"
@@ -10,11 +13,8 @@
 namespace {
 
 TEST(MenuFileValue, CommandOfValue) {
-  struct Row {
-    const char* value;
-    bool found;
-    const char* command;
-  } rows[] = {
+  // A value, whether it holds a command, and the command.
+  const std::tuple<const char*, bool, const char*> rows[] = {
       {"{}", false, ""},
       {"{+ 6}", false, ""},
       {"no brace", false, ""},
@@ -26,22 +26,19 @@ TEST(MenuFileValue, CommandOfValue) {
       {"{}|only help", true, ""},
       {"}}x|", true, "}x"},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [value, found, expected] : rows) {
     std::string command = "unchanged";
-    EXPECT_EQ(menuCommandOfValue(rows[i].value, &command), rows[i].found) << "row " << i;
-    if (rows[i].found) {
-      EXPECT_EQ(command, rows[i].command) << "row " << i;
+    EXPECT_EQ(menuCommandOfValue(value, &command), found) << value;
+    if (found) {
+      EXPECT_EQ(command, expected) << value;
     }
   }
 }
 
 TEST(MenuFileText, ListsInFileOrder) {
   using Names = std::vector<std::string>;
-  const struct Row {
-    std::string text;
-    Names modes;
-    Names commands;
-  } rows[] = {
+  // Text, modes, commands.
+  const std::tuple<std::string, Names, Names> rows[] = {
       {"# PTC Creo menubar file\r\n \r\n[Modes]\r\nSketcher  = 1\r\nPart      = 2\r\n"
        "Assembly  = 6\r\n \r\n[MenuBar]\r\n0Korvex   = {}\r\n"
        "1Toggle Scroll Mode= {}KX_Toggle_Scroll_Mode|Scrolls.\r\n"
@@ -58,10 +55,11 @@ TEST(MenuFileText, ListsInFileOrder) {
       {std::string("\0\xff[Modes\n=\n", 10), {}, {}},
       {"[Modes]\nA = 1\nB = 2", {"A", "B"}, {}},  // no final line end
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    const MenuFileLists lists = parseMenuFileText(rows[i].text.data(), rows[i].text.size());
-    EXPECT_EQ(lists.modeNames, rows[i].modes) << "row " << i;
-    EXPECT_EQ(lists.menuCommands, rows[i].commands) << "row " << i;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto& [text, modes, commands] = rows[i];
+    const MenuFileLists lists = parseMenuFileText(text.data(), text.size());
+    EXPECT_EQ(lists.modeNames, modes) << "row " << i;
+    EXPECT_EQ(lists.menuCommands, commands) << "row " << i;
   }
 }
 
@@ -70,10 +68,8 @@ TEST(CataloguePaths, LoadPointWalk) {
       "C:\\Creo\\Common Files\\text\\compiled_resource", "D:\\text\\compiled_resource",
       "E:\\a\\text\\compiled_resource", "E:\\a\\b\\text\\compiled_resource"};
   auto isDirectory = [&](const std::string& p) { return folders.count(p) != 0; };
-  struct Row {
-    const char* executable;
-    const char* loadPoint;
-  } rows[] = {
+  // Executable, load point.
+  const std::pair<const char*, const char*> rows[] = {
       {"C:\\Creo\\Common Files\\x86e_win64\\bin\\xtop.exe", "C:\\Creo\\Common Files"},
       {"C:\\Creo\\Common Files\\xtop.exe", "C:\\Creo\\Common Files"},
       {"D:\\x.exe", ""},       // never a drive root
@@ -83,18 +79,13 @@ TEST(CataloguePaths, LoadPointWalk) {
       {"xtop.exe", ""},
       {"", ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i)
-    EXPECT_EQ(findLoadPoint(rows[i].executable, isDirectory), rows[i].loadPoint) << "row " << i;
+  for (const auto& [executable, loadPoint] : rows)
+    EXPECT_EQ(findLoadPoint(executable, isDirectory), loadPoint) << executable;
 }
 
 TEST(CataloguePaths, Language) {
-  struct Row {
-    const char* system;
-    const char* lang;
-    const char* proLang;
-    const char* setting;
-    const char* language;
-  } rows[] = {
+  // The system's language, LANG and PRO_LANG (null: unset), the setting, and the language chosen.
+  const std::tuple<const char*, const char*, const char*, const char*, const char*> rows[] = {
       {"German", nullptr, nullptr, "", "german"},
       {"German", "English", nullptr, "", "english"},
       {"German", nullptr, "french", "", "french"},
@@ -103,11 +94,10 @@ TEST(CataloguePaths, Language) {
       {"English", "", nullptr, "", ""},  // set but empty
       {"", nullptr, nullptr, "", ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i)
-    EXPECT_EQ(
-        chooseCatalogueLanguage(rows[i].system, rows[i].lang, rows[i].proLang, rows[i].setting),
-        rows[i].language)
-        << "row " << i;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto [system, lang, proLang, setting, language] = rows[i];
+    EXPECT_EQ(chooseCatalogueLanguage(system, lang, proLang, setting), language) << "row " << i;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "mnu_parser.h"
@@ -29,11 +31,8 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 TEST(MNUParserNames, Classification) {
-  struct Row {
-    const char* name;
-    MNUParser::ResourceKind kind;
-    const char* upper;
-  } rows[] = {
+  // A resource name, its kind and its name in upper case.
+  const std::tuple<const char*, MNUParser::ResourceKind, const char*> rows[] = {
       {"PROCMDVIEWSHADED.TXT", MNUParser::kCommandText, "PROCMDVIEWSHADED.TXT"},
       {"RIBBON_PANE.RES", MNUParser::kPaneLayout, "RIBBON_PANE.RES"},
       {"PROCMD.RES", MNUParser::kSkippedResource, "PROCMD.RES"},
@@ -50,10 +49,10 @@ TEST(MNUParserNames, Classification) {
       {"pröcmd.txt", MNUParser::kSkippedResource, "PRöCMD.TXT"},
       {"", MNUParser::kSkippedResource, ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [name, kind, expectedUpper] : rows) {
     std::string upper;
-    EXPECT_EQ(MNUParser::ClassifyName(rows[i].name, &upper), rows[i].kind) << "row " << i;
-    EXPECT_EQ(upper, rows[i].upper) << "row " << i;
+    EXPECT_EQ(MNUParser::ClassifyName(name, &upper), kind) << "'" << name << "'";
+    EXPECT_EQ(upper, expectedUpper) << "'" << name << "'";
   }
 }
 
@@ -61,12 +60,8 @@ TEST(MNUParserText, ParseCommandText) {
   std::string big;
   while (big.size() < 1000000) big += "filler\n";
   const std::string longLabel(10000, 'L');
-  const struct Row {
-    bool english;
-    std::string text;
-    std::string label;
-    const char* help;
-  } rows[] = {
+  // English (offset 1) or not (offset 2), the text, the label and help text it gives.
+  const std::tuple<bool, std::string, std::string, const char*> rows[] = {
       {true, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Open", ""},
       {false, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Oeffnen", ""},
       {true, "[X] COMMAND.LABEL\n&Open &&Save\nx\n", "Open Save", ""},
@@ -101,19 +96,19 @@ TEST(MNUParserText, ParseCommandText) {
       {false, "[X] COMMAND.LABEL\nen\n&" + longLabel + "\n", longLabel, ""},
       {false, big + "[X] COMMAND.LABEL\nen\nlast", "last", ""},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    const auto& [english, text, label, help] = rows[i];
     MNUParser parser;
-    parser.mIsEnglish = rows[i].english;
-    const MNUCommand c = parser.ParseCommandText(rows[i].text);
-    EXPECT_EQ(c.label, rows[i].label) << "row " << i;
-    EXPECT_EQ(c.helpText, rows[i].help) << "row " << i;
-    EXPECT_EQ(c.key, "") << "row " << i;
-    EXPECT_EQ(c.command, "") << "row " << i;
+    parser.mIsEnglish = english;
+    const MNUCommand c = parser.ParseCommandText(text);
+    EXPECT_EQ(c.label, label);
+    EXPECT_EQ(c.helpText, help);
+    EXPECT_EQ(c.key + c.command, "");
     const MNUCommand bytes =
-        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(rows[i].text.data()),
-                              rows[i].text.size(), rows[i].english);
-    EXPECT_EQ(bytes.label, c.label) << "row " << i;
-    EXPECT_EQ(bytes.helpText, c.helpText) << "row " << i;
+        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size(), english);
+    EXPECT_EQ(bytes.label, c.label);
+    EXPECT_EQ(bytes.helpText, c.helpText);
   }
 }
 
@@ -127,12 +122,10 @@ TEST(MNUParserPanes, FirstTextWins) {
 }
 
 TEST(MNUParserFiling, SpellingAndPanes) {
-  struct Row {
-    const char* key;
-    std::vector<std::pair<const char*, const char*>> panes;  // name, text
-    bool result;
-    std::vector<std::pair<const char*, const char*>> filed;  // pane, command
-  } rows[] = {
+  // A key, the panes (name, text), whether the command is accepted, and where it is filed (pane,
+  // command).
+  using Pairs = std::vector<std::pair<const char*, const char*>>;
+  const std::tuple<const char*, Pairs, bool, Pairs> rows[] = {
       // The spelling of the first pane in name order, for every pane.
       {"PROCMDFOOBAR",
        {{"B", "procmdfoobar"}, {"A", "x ProCmdFooBar y"}},
@@ -155,18 +148,19 @@ TEST(MNUParserFiling, SpellingAndPanes) {
       {"PROCMDEND", {{"A", "x ProCmdEnd"}, {"B", "x ProCmdEn"}}, true, {{"A", "ProCmdEnd"}}},
       {"", {{"A", "ProCmd"}}, false, {}},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [key, panes, result, filed] : rows) {
+    SCOPED_TRACE(key);
     MNUParser parser;
-    for (const auto& p : rows[i].panes) parser.AddPane(p.first, p.second);
-    EXPECT_EQ(parser.AddCommand(record(rows[i].key, "Label")), rows[i].result) << "row " << i;
+    for (const auto& [name, text] : panes) parser.AddPane(name, text);
+    EXPECT_EQ(parser.AddCommand(record(key, "Label")), result);
     size_t total = 0;
     for (const auto& pane : parser.mPaneCommands) total += pane.second.size();
-    EXPECT_EQ(total, rows[i].filed.size()) << "row " << i;
-    for (const auto& f : rows[i].filed) {
-      ASSERT_EQ(parser.mPaneCommands.count(f.first), 1u) << "row " << i << " pane " << f.first;
-      ASSERT_EQ(parser.mPaneCommands[f.first].size(), 1u) << "row " << i;
-      EXPECT_EQ(parser.mPaneCommands[f.first][0].command, f.second) << "row " << i;
-      EXPECT_EQ(parser.mPaneCommands[f.first][0].key, rows[i].key) << "row " << i;
+    EXPECT_EQ(total, filed.size());
+    for (const auto& [pane, command] : filed) {
+      ASSERT_EQ(parser.mPaneCommands.count(pane), 1u) << "pane " << pane;
+      ASSERT_EQ(parser.mPaneCommands[pane].size(), 1u) << "pane " << pane;
+      EXPECT_EQ(parser.mPaneCommands[pane][0].command, command);
+      EXPECT_EQ(parser.mPaneCommands[pane][0].key, key);
     }
   }
 }
@@ -286,7 +280,7 @@ void fillSmall(MNUParser* parser) {
   parser->AddCommand(record("PROCMDNOWHERE", "Nowhere at all", "Not in any pane."));
 }
 
-// The German own entries are compared in the real-scale German build of the resource walk test.
+// The German own entries are compared in the German first start of CatalogueStart.
 TEST(MNUParserWriting, SmallCatalogue) {
   MNUParser parser;
   fillSmall(&parser);
@@ -318,10 +312,8 @@ TEST(MNUParserWriting, EmptyCatalogueAndPadding) {
 }
 
 TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
-  struct Row {
-    const char* command;
-    const char* written;
-  } rows[] = {
+  // Command, as written.
+  const std::pair<const char*, const char*> rows[] = {
       {"ProCmdViewWireframe", "ProCmdEnvMdlDisp*Wireframe"},
       {"ProCmdViewShaded", "ProCmdEnvMdlDisp*Shading"},
       {"ProCmdViewHiddenLine", "ProCmdEnvMdlDisp*Hidden line"},
@@ -331,32 +323,28 @@ TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
       {"ProCmdViewShadedX", "ProCmdViewShadedX"},
       {"ProCmdViewRefit", "ProCmdViewRefit"},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+  for (const auto& [command, written] : rows) {
     MNUParser parser;
     parser.mPaneCommands["P"].push_back(record("K", "L", "h"));
-    parser.mPaneCommands["P"][0].command = rows[i].command;
+    parser.mPaneCommands["P"][0].command = command;
     const std::vector<std::string> got = lines(parser.ComposeMNUText());
-    ASSERT_EQ(got.size(), 34u) << "row " << i;
-    EXPECT_EQ(got[32], std::string("1L    = {}") + rows[i].written + "|h") << "row " << i;
+    ASSERT_EQ(got.size(), 34u) << command;
+    EXPECT_EQ(got[32], std::string("1L    = {}") + written + "|h") << command;
   }
 }
 
 TEST(MNUParserWriting, PanesAndRecordsSortedByteWise) {
   MNUParser parser;
-  auto add = [&](const char* pane, const char* key, const char* label) {
+  // Pane, key (also command and help), label; added in this order.
+  const char* const added[][3] = {
+      {"\xC4PANE", "K1", "x"}, {"_PANE", "K1", "x"},           {"ZPANE", "K1", "x"},
+      {"APANE", "K9", "b"},    {"APANE", "K3", "\xC4nderung"}, {"APANE", "K2", "B"},
+      {"APANE", "K8", "a"},    {"APANE", "K1", "b"},           {"APANE", "K5", "a"}};
+  for (const auto& [pane, key, label] : added) {
     MNUCommand c = record(key, label, key);
     c.command = key;
     parser.mPaneCommands[pane].push_back(c);
-  };
-  add("\xC4PANE", "K1", "x");
-  add("_PANE", "K1", "x");
-  add("ZPANE", "K1", "x");
-  add("APANE", "K9", "b");
-  add("APANE", "K3", "\xC4nderung");
-  add("APANE", "K2", "B");
-  add("APANE", "K8", "a");
-  add("APANE", "K1", "b");
-  add("APANE", "K5", "a");
+  }
   parser.mPaneCommands["EMPTY"];  // a pane without records is not written
   const std::vector<std::string> got = lines(parser.ComposeMNUText());
   const std::vector<std::string> expected = {

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -47,26 +46,14 @@ std::string keysAndLabels(const std::vector<MNUCommand>& list) {
 
 class OutOfMemory : public kxtest::LogTest {
  protected:
-  void SetUp() override {
-    LogPars pars = kxtest::quietLogPars();
-    pars.mIsLogToCnsl = true;
-    gLog.init(pars);
-    mCapture.clear();
-  }
+  void SetUp() override { logToConsole({}); }
   void TearDown() override { tFailingAllocation = 0; }
 
-  // The ERR line holding exactly this text after the head, or an empty string.
-  std::string errLine(const std::string& text) const {
-    std::istringstream lines(console());
-    std::string line;
-    while (std::getline(lines, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const size_t at = line.size() >= text.size() ? line.size() - text.size() : 0;
-      if (line.find("|ERR|") != std::string::npos && line.compare(at, text.size(), text) == 0) {
-        return line;
-      }
-    }
-    return std::string();
+  // Whether an ERR line ends with exactly this text.
+  bool hasErr(const std::string& text) const {
+    const std::string line = consoleLine("| " + text);
+    return line.find("|ERR|") != std::string::npos && line.size() >= text.size() &&
+           line.compare(line.size() - text.size(), text.size(), text) == 0;
   }
 };
 
@@ -77,7 +64,7 @@ TEST_F(OutOfMemory, UpperCaseCopyOfTheKey) {
   tFailingAllocation = 1;
   EXPECT_TRUE(parser.AddCommand(std::move(command)));
   EXPECT_EQ(tFailingAllocation, 0);
-  EXPECT_NE(errLine("Error AddCommand() 1"), "") << console();
+  EXPECT_TRUE(hasErr("Error AddCommand() 1")) << console();
   EXPECT_TRUE(parser.mPaneCommands.empty());
   // The parser stays usable.
   EXPECT_TRUE(parser.AddCommand(record("ProCmdAlphaWithALongName", "Alpha")));
@@ -94,7 +81,7 @@ TEST_F(OutOfMemory, OnePaneListCannotGrowTheNextStillGetsTheRecord) {
   tFailingAllocation = 1;
   EXPECT_TRUE(parser.AddCommand(std::move(command)));
   EXPECT_EQ(tFailingAllocation, 0);
-  EXPECT_NE(errLine("Error AddCommand() 2"), "") << console();
+  EXPECT_TRUE(hasErr("Error AddCommand() 2")) << console();
   EXPECT_EQ(console().find("Error AddCommand() 1"), std::string::npos) << console();
   EXPECT_EQ(keysAndLabels(parser.mPaneCommands["A"]), "PROCMDALPHA=First;");
   EXPECT_EQ(keysAndLabels(parser.mPaneCommands["B"]), "PROCMDALPHA=First;PROCMDALPHA=Second;");
@@ -106,7 +93,7 @@ TEST_F(OutOfMemory, BuildAndWriteGiveUpWithoutAFile) {
     const char* error;
   } rows[] = {{false, "Error CreateMNU()"}, {true, "Error WriteMNUFile()"}};
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
-    mCapture.clear();
+    clearConsole();
     const std::string menu = mDir + "\\Creo_" + std::to_string(i) + ".mnu";
     std::string path = menu;
     std::string dir = kResources;
@@ -122,7 +109,7 @@ TEST_F(OutOfMemory, BuildAndWriteGiveUpWithoutAFile) {
                                                              std::move(language), &progress);
     EXPECT_FALSE(result) << "row " << i;
     EXPECT_EQ(tFailingAllocation, 0) << "row " << i;
-    EXPECT_NE(errLine(rows[i].error), "") << "row " << i << ": " << console();
+    EXPECT_TRUE(hasErr(rows[i].error)) << "row " << i << ": " << console();
     EXPECT_FALSE(kxtest::fileExists(menu)) << "row " << i;
   }
 }

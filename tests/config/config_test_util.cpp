@@ -2,6 +2,7 @@
 
 #include "logging.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -66,7 +67,6 @@ void writeBinary(const std::string& path, const std::string& bytes) {
 
 std::string toCrLf(const std::string& text) {
   std::string result;
-  result.reserve(text.size() + text.size() / 16);
   for (char c : text) {
     if (c == '\n') result += '\r';
     result += c;
@@ -93,11 +93,16 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+size_t countOf(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++count;
+  return count;
+}
+
 std::string wineZPath(const std::string& unixPath) {
   std::string path = "Z:" + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
@@ -126,36 +131,48 @@ LogPars quietLogPars() {
   return pars;
 }
 
-ConsoleCapture::ConsoleCapture() : mFile(std::tmpfile()) { Logging::sConsoleStream = mFile; }
-
-ConsoleCapture::~ConsoleCapture() {
-  Logging::sConsoleStream = nullptr;
-  if (mFile) std::fclose(mFile);
+LogTest::LogTest() : mDir(makeTempDir("test")), mConsole(std::tmpfile()) {
+  Logging::sConsoleStream = mConsole;
 }
-
-std::string ConsoleCapture::text() const {
-  if (!mFile) return "<no temporary file for the console>";
-  std::fflush(mFile);
-  std::rewind(mFile);
-  std::string text;
-  char buffer[4096];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof(buffer), mFile)) > 0) text.append(buffer, count);
-  std::fseek(mFile, 0, SEEK_END);
-  return text;
-}
-
-void ConsoleCapture::clear() {
-  if (mFile) std::fclose(mFile);
-  mFile = std::tmpfile();
-  Logging::sConsoleStream = mFile;
-}
-
-LogTest::LogTest() : mDir(makeTempDir("test")) {}
 
 LogTest::~LogTest() {
   gLog.init(quietLogPars());
+  Logging::sConsoleStream = nullptr;
+  if (mConsole) std::fclose(mConsole);
   removeTree(mDir);
+}
+
+void LogTest::logToConsole(std::initializer_list<bool LogPars::*> switches) {
+  LogPars pars = quietLogPars();
+  pars.mIsLogToCnsl = true;
+  for (bool LogPars::*flag : switches) pars.*flag = true;
+  gLog.init(pars);
+  clearConsole();
+}
+
+std::string LogTest::console() const {
+  if (!mConsole) return "<no temporary file for the console>";
+  std::fflush(mConsole);
+  std::rewind(mConsole);
+  std::string text;
+  char buffer[4096];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof(buffer), mConsole)) > 0) text.append(buffer, count);
+  std::fseek(mConsole, 0, SEEK_END);
+  return text;
+}
+
+void LogTest::clearConsole() {
+  if (mConsole) std::fclose(mConsole);
+  mConsole = std::tmpfile();
+  Logging::sConsoleStream = mConsole;
+}
+
+std::string LogTest::consoleLine(const std::string& text) const {
+  for (const std::string& line : splitLines(console())) {
+    if (line.find(text) != std::string::npos) return line;
+  }
+  return std::string();
 }
 
 }  // namespace kxtest

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ std::string toCrLf(const std::string& text);
 // in the native build.
 std::string textModeBytes(const std::string& text);
 std::vector<std::string> splitLines(const std::string& text);
+// How often the piece occurs in the text, overlapping occurrences included.
+size_t countOf(const std::string& text, const std::string& piece);
 // A path of the Unix side as Wine shows it, under drive Z:.
 std::string wineZPath(const std::string& unixPath);
 // nullptr unsets the variable.
@@ -34,32 +37,28 @@ bool getEnv(const char* name, std::string& value);
 // Every switch off: the state the log has before the add-in configures it.
 LogPars quietLogPars();
 
-// The log's console output, captured in a temporary file.
-class ConsoleCapture {
- public:
-  ConsoleCapture();
-  ~ConsoleCapture();
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-  std::string text() const;
-  void clear();
-
- private:
-  FILE* mFile;
-};
-
-// A test with a temporary folder of its own and the log's console output captured; the log is quiet
-// again and the folder gone at its end.
+// A test with a temporary folder of its own and the log's console output captured in a temporary
+// file; the log is quiet again and the folder gone at its end.
 class LogTest : public ::testing::Test {
  protected:
   LogTest();
   ~LogTest() override;
-  std::string console() const { return mCapture.text(); }
+  LogTest(const LogTest&) = delete;
+  LogTest& operator=(const LogTest&) = delete;
+
+  // The log on the console only, with the given entry types besides errors; the capture emptied.
+  void logToConsole(std::initializer_list<bool LogPars::*> switches);
+  std::string console() const;
+  void clearConsole();
   bool consoleHas(const std::string& text) const {
     return console().find(text) != std::string::npos;
   }
+  // The first console line holding the text, without its line end; empty when there is none.
+  std::string consoleLine(const std::string& text) const;
 
   const std::string mDir;
-  ConsoleCapture mCapture;
+
+ private:
+  FILE* mConsole;
 };
 }  // namespace kxtest

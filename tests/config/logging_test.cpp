@@ -8,12 +8,14 @@
 #include <future>
 #include <iomanip>
 #include <iostream>
-#include <memory>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "config_test_util.h"
@@ -42,18 +44,20 @@ const char* const kColumnTitles =
 const char* const kColumnRule =
     "------------+---+------+----------------+-----+---------------------------------+---------";
 
-// A lock taken twice would hang the test program; report and stop instead.
+// A lock taken twice would hang the test program; report and stop instead. The thread is joined:
+// under Wine a new thread at times never started while a detached one of the step before ended.
 void expectFinishes(const std::function<void()>& work, const char* what) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::thread([work, done] {
+  std::promise<void> done;
+  std::future<void> finished = done.get_future();
+  std::thread thread([&] {
     work();
-    done->set_value();
-  }).detach();
+    done.set_value();
+  });
   if (finished.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
     std::cerr << "HANG: " << what << " did not finish within 60 s" << std::endl;
     std::_Exit(3);
   }
+  thread.join();
 }
 
 class LoggingTest : public kxtest::LogTest {
@@ -70,17 +74,18 @@ class LoggingTest : public kxtest::LogTest {
 
   std::string logPath() const { return mDir + "\\test_log.txt"; }
 
-  static void expectHeader(const std::vector<std::string>& lines, size_t at,
-                           const std::string& name, const std::string& where) {
-    ASSERT_GE(lines.size(), at + 5) << where;
-    EXPECT_EQ(lines[at], kRule) << where;
+  using Lines = std::vector<std::string>;
+
+  static void expectHeader(const Lines& lines, const std::string& name, const std::string& where) {
+    ASSERT_GE(lines.size(), 5u) << where;
+    EXPECT_EQ(lines[0], kRule) << where;
     const std::regex opened("Korvex logfile '" +
                             std::regex_replace(name, std::regex(R"([\\.])"), R"(\$&)") +
                             "' opened at [A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{4}");
-    EXPECT_TRUE(std::regex_match(lines[at + 1], opened)) << where << ": " << lines[at + 1];
-    EXPECT_EQ(lines[at + 2], kRule) << where;
-    EXPECT_EQ(lines[at + 3], kColumnTitles) << where;
-    EXPECT_EQ(lines[at + 4], kColumnRule) << where;
+    EXPECT_TRUE(std::regex_match(lines[1], opened)) << where << ": " << lines[1];
+    EXPECT_EQ(lines[2], kRule) << where;
+    EXPECT_EQ(lines[3], kColumnTitles) << where;
+    EXPECT_EQ(lines[4], kColumnRule) << where;
   }
 
   // The text column of an entry line: everything after the six head columns.
@@ -90,27 +95,30 @@ class LoggingTest : public kxtest::LogTest {
     return std::regex_match(line, parts, head) ? parts[1].str() : "<no entry: " + line + ">";
   }
 
-  // Each line of the console as its type and text column ("ERR text"); other lines as they are.
-  std::vector<std::string> consoleEntries() const {
-    std::vector<std::string> result;
-    for (const std::string& line : kxtest::splitLines(console())) {
-      const std::string text = textOf(line);
-      result.push_back(text.rfind("<no entry: ", 0) == 0 ? line : line.substr(13, 3) + " " + text);
+  // Each line from `from` on as its type and text column ("ERR text"); a line that is no entry as
+  // it is.
+  static Lines entries(const Lines& lines, size_t from = 0) {
+    Lines result;
+    for (size_t i = from; i < lines.size(); ++i) {
+      const std::string text = textOf(lines[i]);
+      result.push_back(text.rfind("<no entry: ", 0) == 0 ? lines[i]
+                                                         : lines[i].substr(13, 3) + " " + text);
     }
     return result;
   }
-  using Lines = std::vector<std::string>;
+  Lines consoleEntries() const { return entries(kxtest::splitLines(console())); }
+  // The entries of a log file after its header block, which is checked on the way.
+  static Lines fileEntries(const std::string& path, const std::string& name,
+                           const std::string& where) {
+    const Lines lines = kxtest::splitLines(kxtest::readBinary(path));
+    expectHeader(lines, name, where);
+    return entries(lines, 5);
+  }
 };
 
 TEST(LogPrefix, Columns) {
-  struct Row {
-    const char* path;
-    int32_t line;
-    const char* className;
-    const char* function;
-    const char* expected;
-  };
-  const std::vector<Row> rows = {
+  // Path, line, class, function; the file, line and method columns they give.
+  const std::tuple<const char*, int32_t, const char*, const char*, const char*> rows[] = {
       {"C:\\src\\settings", 198, "Settings", "Settings::Settings",
        "        settings|  198| Settings::Settings::Settings    "},
       {"C:\\src\\daemon_proxy.", 7, "A", "A::f",
@@ -131,21 +139,15 @@ TEST(LogPrefix, Columns) {
        "               x|    1| Settings::Settings::readParamete"},
       {"x", 1, "", "main", "               x|    1| ::main                          "},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(
-        Logging::buildLogPrefix(rows[i].path, rows[i].line, rows[i].className, rows[i].function),
-        rows[i].expected)
-        << "row " << i;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto [path, line, className, function, expected] = rows[i];
+    EXPECT_EQ(Logging::buildLogPrefix(path, line, className, function), expected) << "row " << i;
   }
 }
 
 TEST(LogPrefix, ClassAndFunctionFromSignature) {
-  struct Row {
-    const char* signature;
-    const char* className;
-    const char* function;
-  };
-  const std::vector<Row> rows = {
+  // Signature, class, function.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"Settings::Settings()", "Settings", "Settings::Settings"},
       {"Settings::~Settings()", "Settings", "Settings::~Settings"},
       {"static int Settings::readParameter(Cnfg&, const string&, std::string&, const string&)",
@@ -165,12 +167,12 @@ TEST(LogPrefix, ClassAndFunctionFromSignature) {
       {"CreoProxy::doTransform()::<lambda()>", "CreoProxy", "CreoProxy::doTransform"},
       {"", "", ""},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [signature, expectedClass, expectedFunction] : rows) {
     std::string className = "stale";
     std::string function = "stale";
-    Logging::splitSignature(rows[i].signature, className, function);
-    EXPECT_EQ(className, rows[i].className) << "row " << i;
-    EXPECT_EQ(function, rows[i].function) << "row " << i;
+    Logging::splitSignature(signature, className, function);
+    EXPECT_EQ(className, expectedClass) << signature;
+    EXPECT_EQ(function, expectedFunction) << signature;
   }
 }
 
@@ -203,13 +205,8 @@ TEST_F(LoggingTest, HeadOfARealEntry) {
 }
 
 TEST_F(LoggingTest, TypeSwitches) {
-  struct Row {
-    int32_t type;
-    bool LogPars::*flag;  // null: no switch
-    bool writtenWhenOn;
-    bool writtenWhenOff;
-  };
-  const std::vector<Row> rows = {
+  // Entry type, its switch (null: none), written with the switch on, and with it off.
+  const std::tuple<int32_t, bool LogPars::*, bool, bool> rows[] = {
       {LOG_ERR, nullptr, true, true},
       {LOG_WRN, &LogPars::mIsWarning, true, false},
       {LOG_CRT, &LogPars::mIsCreation, true, false},
@@ -223,30 +220,28 @@ TEST_F(LoggingTest, TypeSwitches) {
       {-1, nullptr, false, false},
   };
   const char* const tags[] = {"ERR", "WRN", "CRT", "TRC", "DCM", "ICM", "INF", "DBG", "TMP"};
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [type, typeFlag, writtenWhenOn, writtenWhenOff] : rows) {
     for (const bool on : {true, false}) {
       LogPars config = pars(false, true);
       // Every other switch on, so only the row's own switch decides.
-      for (bool LogPars::*flag :
-           {&LogPars::mIsWarning, &LogPars::mIsCreation, &LogPars::mIsTrace, &LogPars::mIsDevCom,
-            &LogPars::mIsIntCom, &LogPars::mIsInfo, &LogPars::mIsDebug, &LogPars::mIsTmp}) {
-        config.*flag = true;
+      for (const auto& other : rows) {
+        if (std::get<1>(other)) config.*std::get<1>(other) = true;
       }
-      if (rows[i].flag) config.*rows[i].flag = on;
-      const bool written = on ? rows[i].writtenWhenOn : rows[i].writtenWhenOff;
+      if (typeFlag) config.*typeFlag = on;
+      const bool written = on ? writtenWhenOn : writtenWhenOff;
       gLog.init(config);
-      mCapture.clear();
+      clearConsole();
       int evaluated = 0;
       auto operand = [&evaluated] {
         ++evaluated;
         return std::string("payload");
       };
-      KXLOG(rows[i].type) << operand() << LOG_END;
-      EXPECT_EQ(evaluated, written ? 1 : 0) << "row " << i << " on " << on;
-      EXPECT_EQ(!console().empty(), written) << "row " << i << " on " << on << ": " << console();
+      KXLOG(type) << operand() << LOG_END;
+      EXPECT_EQ(evaluated, written ? 1 : 0) << "type " << type << " on " << on;
+      EXPECT_EQ(!console().empty(), written)
+          << "type " << type << " on " << on << ": " << console();
       if (written) {
-        EXPECT_EQ(console().substr(12, 5), std::string("|") + tags[rows[i].type] + "|")
-            << "row " << i;
+        EXPECT_EQ(console().substr(12, 5), std::string("|") + tags[type] + "|") << "type " << type;
       }
       // A refused entry holds no lock: another thread still gets through.
       expectFinishes([] { KXLOG(LOG_ERR) << "next" << LOG_END; }, "entry after a refused one");
@@ -255,76 +250,54 @@ TEST_F(LoggingTest, TypeSwitches) {
 }
 
 TEST_F(LoggingTest, SingleFileFilterAppliesToErrorsToo) {
-  struct Row {
-    const char* fileToLog;
-    bool thisFile;
-    bool otherFile;
-  };
-  const std::vector<Row> rows = {
+  // The single file to log; entries from this file and from the other one written.
+  const std::tuple<const char*, bool, bool> rows[] = {
       {"", true, true},
       {"logging_test.cpp", true, false},
       {"logging_other_file.cpp", false, true},
       {"LOGGING_TEST.CPP", false, false},
       {"test.cpp", false, false},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [fileToLog, thisFile, otherFile] : rows) {
     LogPars config = pars(false, true);
-    config.mExclFileToLog = rows[i].fileToLog;
+    config.mExclFileToLog = fileToLog;
     gLog.init(config);
-    mCapture.clear();
+    clearConsole();
     KXLOG(LOG_ERR) << "from this file" << LOG_END;
     writeFromOtherFile(LOG_ERR, "from the other file");
-    EXPECT_EQ(console().find("|ERR|") != std::string::npos &&
-                  console().find("| from this file\n") != std::string::npos,
-              rows[i].thisFile)
-        << "row " << i << ": " << console();
-    EXPECT_EQ(console().find("| from the other file\n") != std::string::npos, rows[i].otherFile)
-        << "row " << i << ": " << console();
+    SCOPED_TRACE(std::string("file to log '") + fileToLog + "'");
+    EXPECT_EQ(consoleHas("|ERR|") && consoleHas("| from this file\n"), thisFile) << console();
+    EXPECT_EQ(consoleHas("| from the other file\n"), otherFile) << console();
   }
 }
 
 // The file starts with the header block, in text-mode lines; the console shows the block only when
 // the file is written too. With both off, entries go nowhere.
 TEST_F(LoggingTest, OutputsAndHeaderBlock) {
-  auto expectEntries = [](const std::vector<std::string>& lines, bool withHeader,
-                          const std::string& where) {
-    const size_t head = withHeader ? 5 : 0;
-    if (withHeader) expectHeader(lines, 0, "test_log.txt", where);
-    ASSERT_EQ(lines.size(), head + 3) << where;
-    EXPECT_EQ(textOf(lines[head]), "first") << where;
-    EXPECT_EQ(textOf(lines[head + 1]), "two") << where;
-    EXPECT_EQ(lines[head + 2], "lines") << where;
-  };
+  const Lines expected = {"INF first", "ERR two", "lines"};
   for (const bool toFile : {false, true}) {
     for (const bool toConsole : {false, true}) {
       const std::string where = std::string("file ") + (toFile ? "on" : "off") + ", console " +
                                 (toConsole ? "on" : "off");
-      mCapture.clear();
+      SCOPED_TRACE(where);
+      clearConsole();
       gLog.init(pars(toFile, toConsole));
       KXLOG(LOG_INF) << "first" << LOG_END;
       KXLOG(LOG_ERR) << "two\nlines" << LOG_END;
       if (!toFile) {
-        EXPECT_EQ(gLog.backupLogFile(), -1) << where << ": no file to back up";
+        EXPECT_EQ(gLog.backupLogFile(), -1) << "no file to back up";
       }
       gLog.init(kxtest::quietLogPars());
-      if (toConsole) {
-        expectEntries(kxtest::splitLines(console()), toFile, where + " console");
-      } else {
-        EXPECT_EQ(console(), "") << where;
-      }
-      const std::string bytes = kxtest::readBinary(logPath());
-      EXPECT_EQ(kxtest::fileExists(logPath()), toFile) << where;
+      const Lines shown = kxtest::splitLines(console());
+      if (toConsole && toFile) expectHeader(shown, "test_log.txt", "console");
+      EXPECT_EQ(entries(shown, toConsole && toFile ? 5 : 0), toConsole ? expected : Lines{});
+      EXPECT_EQ(kxtest::fileExists(logPath()), toFile);
       if (!toFile) continue;
-      expectEntries(kxtest::splitLines(bytes), true, where + " file");
+      EXPECT_EQ(fileEntries(logPath(), "test_log.txt", "file"), expected);
       // Text mode: every line end is CR LF on Windows, and a bare LF natively.
-      const bool isCrLf = kxtest::textModeBytes("\n") == "\r\n";
-      size_t lf = 0;
-      for (size_t at = 0; at < bytes.size(); ++at) {
-        if (bytes[at] != '\n') continue;
-        ++lf;
-        EXPECT_EQ(at > 0 && bytes[at - 1] == '\r', isCrLf) << where << " byte " << at;
-      }
-      EXPECT_EQ(lf, 8u) << where;
+      const std::string bytes = kxtest::readBinary(logPath());
+      EXPECT_EQ(kxtest::countOf(bytes, "\n"), 8u);
+      EXPECT_EQ(kxtest::countOf(bytes, "\r\n"), kxtest::textModeBytes("\n") == "\r\n" ? 8u : 0u);
       std::filesystem::remove(logPath());
     }
   }
@@ -333,28 +306,21 @@ TEST_F(LoggingTest, OutputsAndHeaderBlock) {
 TEST_F(LoggingTest, LogFilePlaces) {
   std::filesystem::create_directories(mDir + "\\abs");
   std::filesystem::create_directories(mDir + "\\sub");
-  struct Row {
-    std::string logFile;
-    std::string path;
-    std::string shownName;
-  };
-  const std::vector<Row> rows = {
+  // The setting, the file's path and the name its header shows.
+  const std::tuple<std::string, std::string, std::string> rows[] = {
       {"x.txt", mDir + "\\x.txt", "x.txt"},
       {"", mDir + "\\forgot_to_name_this_file_log.txt", "forgot_to_name_this_file_log.txt"},
       {mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt", mDir + "\\abs\\y.txt"},
       {"sub/z.txt", mDir + "\\sub/z.txt", "sub/z.txt"},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [logFile, path, shownName] : rows) {
     LogPars config = pars(true, false);
-    config.mLogFile = rows[i].logFile;
+    config.mLogFile = logFile;
     gLog.init(config);
     KXLOG(LOG_INF) << "placed" << LOG_END;
     gLog.init(kxtest::quietLogPars());
     EXPECT_EQ(gLog.mLogPars.mLogFile, "c:\\def_log.txt");
-    const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(rows[i].path));
-    expectHeader(lines, 0, rows[i].shownName, "row " + std::to_string(i));
-    ASSERT_EQ(lines.size(), 6u) << "row " << i;
-    EXPECT_EQ(textOf(lines[5]), "placed") << "row " << i;
+    EXPECT_EQ(fileEntries(path, shownName, "log file " + logFile), Lines{"INF placed"}) << logFile;
   }
 }
 
@@ -386,42 +352,28 @@ TEST_F(LoggingTest, RotatesAtTheSizeLimit) {
   }
   KXLOG(LOG_INF) << "after rotation" << LOG_END;
   EXPECT_EQ(kxtest::readBinary(backup), before);
-  const std::vector<std::string> lines = kxtest::splitLines(kxtest::readBinary(logPath()));
-  expectHeader(lines, 0, "test_log.txt", "new file");
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(textOf(lines[5]), "after rotation");
+  EXPECT_EQ(fileEntries(logPath(), "test_log.txt", "new file"), Lines{"INF after rotation"});
 }
 
 TEST_F(LoggingTest, RotationCases) {
   std::filesystem::create_directories(mDir + "\\a.b");
-  struct Row {
-    std::string logFile;
-    std::string path;
-    std::string backup;
-  };
-  const std::vector<Row> rows = {
-      // Size 0: every entry rotates first.
+  // The setting, the file's path and its backup's. Size 0: every entry rotates first.
+  const std::tuple<std::string, std::string, std::string> rows[] = {
       {"zero.txt", mDir + "\\zero.txt", mDir + "\\zero.bak"},
       // The last dot lies in a folder name.
       {mDir + "\\a.b\\log", mDir + "\\a.b\\log", mDir + "\\a.bak"},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (const auto& [logFile, path, backup] : rows) {
     LogPars config = pars(true, false);
-    config.mLogFile = rows[i].logFile;
+    config.mLogFile = logFile;
     config.mMaxSize = 0;
     gLog.init(config);
     KXLOG(LOG_INF) << "A" << LOG_END;
-    std::vector<std::string> old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
-    ASSERT_EQ(old.size(), 5u) << "row " << i;  // the header block of the first opening only
+    // The header block of the first opening only.
+    EXPECT_EQ(fileEntries(backup, logFile, "backup " + backup), Lines{}) << logFile;
     KXLOG(LOG_INF) << "B" << LOG_END;
-    old = kxtest::splitLines(kxtest::readBinary(rows[i].backup));
-    const std::vector<std::string> now = kxtest::splitLines(kxtest::readBinary(rows[i].path));
-    ASSERT_EQ(old.size(), 6u) << "row " << i;
-    ASSERT_EQ(now.size(), 6u) << "row " << i;
-    expectHeader(old, 0, rows[i].logFile, "backup row " + std::to_string(i));
-    expectHeader(now, 0, rows[i].logFile, "file row " + std::to_string(i));
-    EXPECT_EQ(textOf(old[5]), "A") << "row " << i;
-    EXPECT_EQ(textOf(now[5]), "B") << "row " << i;
+    EXPECT_EQ(fileEntries(backup, logFile, "backup " + backup), Lines{"INF A"}) << logFile;
+    EXPECT_EQ(fileEntries(path, logFile, "file " + path), Lines{"INF B"}) << logFile;
   }
 }
 
@@ -433,7 +385,7 @@ TEST_F(LoggingTest, UnremovableBackupIsReportedWithoutTakingTheLockTwice) {
   config.mMaxSize = 0;
   gLog.init(config);
   const std::string header = kxtest::readBinary(logPath());
-  mCapture.clear();
+  clearConsole();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   expectFinishes([] { KXLOG(LOG_INF) << "second" << LOG_END; }, "entry after failed rotation");
   EXPECT_EQ(consoleEntries(),
@@ -452,7 +404,7 @@ TEST_F(LoggingTest, UnrenamableLogFileIsReportedOnStandardOutput) {
   HANDLE holder = CreateFileA(logPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  mCapture.clear();
+  clearConsole();
   expectFinishes([] { KXLOG(LOG_INF) << "first" << LOG_END; }, "entry that rotates");
   CloseHandle(holder);
   EXPECT_EQ(consoleEntries(),
@@ -519,35 +471,24 @@ TEST_F(LoggingTest, EntriesStayWholeWhateverIsLoggedOrThrown) {
 }
 
 TEST_F(LoggingTest, HexDumpLayout) {
-  struct Row {
-    std::string bytes;
-    std::string expected;
-  };
   const std::string title = "\n       0  1  2  3  4  5  6  7  8  9";
-  const std::vector<Row> rows = {
+  // Bytes, dump.
+  const std::pair<std::string, std::string> rows[] = {
       {"", title},
       {"A\n\x80", title + "\n   0: 41 a ffffff80 "},
       {"0123456789X", title + "\n   0: 30 31 32 33 34 35 36 37 38 39 \n  10: 58 "},
       {std::string("\0\xff\x7f", 3), title + "\n   0: 0 ffffffff 7f "},
   };
   gLog.init(pars(false, true));
-  for (size_t i = 0; i < rows.size(); ++i) {
-    mCapture.clear();
+  for (const auto& [bytes, expected] : rows) {
+    clearConsole();
     // After the dump the entry stays hexadecimal; the next string is plain text again.
-    KXLOG(LOG_INF) << "dump" << LOG_HEX << rows[i].bytes << 255 << "|tail" << LOG_END;
+    KXLOG(LOG_INF) << "dump" << LOG_HEX << bytes << 255 << "|tail" << LOG_END;
     KXLOG(LOG_INF) << 255 << LOG_END;
-    const std::string out = console();
-    const size_t first = out.find("| dump");
-    ASSERT_NE(first, std::string::npos) << "row " << i << ": " << out;
-    const size_t end = out.find('\n', out.find("ff|tail", first));
-    ASSERT_NE(end, std::string::npos) << "row " << i;
-    EXPECT_EQ(out.substr(first + 2, end - first - 2), "dump" + rows[i].expected + "ff|tail")
-        << "row " << i;
-    const std::vector<std::string> lines = kxtest::splitLines(out.substr(end + 1));
-    ASSERT_EQ(lines.size(), 1u) << "row " << i;
-    EXPECT_EQ(textOf(lines[0]), "255") << "row " << i;
+    EXPECT_EQ(consoleEntries(), kxtest::splitLines("INF dump" + expected + "ff|tail\nINF 255"))
+        << ::testing::PrintToString(bytes);
   }
-  mCapture.clear();
+  clearConsole();
   KXLOG(LOG_INF) << LOG_HEX << std::string(101, 'a') << LOG_END;
   EXPECT_NE(console().find("\n  90: 61 "), std::string::npos) << console();
   EXPECT_NE(console().find("\n 100: 61 \n"), std::string::npos) << console();

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config_test_util.h"
@@ -17,14 +19,6 @@
 #include "logging.h"
 
 namespace {
-
-size_t countOf(const std::string& text, const std::string& piece) {
-  size_t count = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
-    ++count;
-  }
-  return count;
-}
 
 // The default file with the line of one key replaced (or removed when replacement is null).
 std::string withKeyLine(const std::string& text, const std::string& key, const char* replacement) {
@@ -50,11 +44,9 @@ class SettingsTest : public kxtest::LogTest {
     std::filesystem::create_directories(mApplDir);
     mIniPath = mApplDir + "\\Creo_plugin.ini";
     kxtest::setEnv("USERPROFILE", mDir.c_str());
-    // Every entry type to the console, where the test reads them.
-    LogPars pars = kxtest::quietLogPars();
-    pars.mIsLogToCnsl = true;
-    pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
-    gLog.init(pars);
+    // The entry types the settings write, to the console, where the test reads them.
+    logToConsole(
+        {&LogPars::mIsWarning, &LogPars::mIsCreation, &LogPars::mIsTrace, &LogPars::mIsInfo});
   }
 
   void TearDown() override {
@@ -139,7 +131,7 @@ TEST_F(SettingsTest, NoFileWritesTheDefaultFileByteForByte) {
     ASSERT_NE(found, std::string::npos) << "row " << i << ": " << expected[i] << "\n" << text;
     at = found + expected[i].size();
   }
-  EXPECT_EQ(countOf(text, "|ERR|"), 0u) << text;
+  EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 0u) << text;
   EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
 }
 
@@ -163,11 +155,8 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
     LogPars& pars = settings.mLogPars;
     pars.mLogFile = "D:\\logs\\a very long log file name that exceeds fifty characters.txt";
     pars.mMaxSize = 0;
-    pars.mIsLogToFile = true;
-    pars.mIsWarning = true;
-    pars.mIsTrace = true;
-    pars.mIsIntCom = true;
-    pars.mIsDebug = true;
+    // Every other switch on: each read into its own member, not its neighbour's.
+    pars.mIsLogToFile = pars.mIsWarning = pars.mIsTrace = pars.mIsIntCom = pars.mIsDebug = true;
     pars.mExclFileToLog = "settings.cpp";
     ASSERT_EQ(settings.writeSettingsFile(mIniPath), 0);
     written = kxtest::readBinary(mIniPath);
@@ -178,7 +167,7 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
     EXPECT_EQ(reread.mLogPars.mSettingsDirPath, mProductDir);
     settings.mLogPars.mSettingsDirPath = mProductDir;
     EXPECT_EQ(reread.toString(), settings.toString());
-    EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
+    EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 0u) << console();
   }
   // Both objects wrote the file again at destruction, unchanged.
   EXPECT_EQ(kxtest::readBinary(mIniPath), written);
@@ -192,49 +181,40 @@ TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {
   std::vector<std::pair<std::string, std::string>> keys;
   std::string section;
   for (const std::string& line : kxtest::splitLines(kDefaultSettingsFile)) {
-    if (!line.empty() && line[0] == '[') section = line.substr(1, line.find(']') - 1);
-    if (!line.empty() && line[0] == '\t')
-      keys.emplace_back(line.substr(1, line.find(' ') - 1), section);
+    if (line.rfind('[', 0) == 0) section = line.substr(1, line.find(']') - 1);
+    if (line.rfind('\t', 0) == 0) keys.emplace_back(line.substr(1, line.find(' ') - 1), section);
   }
   ASSERT_EQ(keys.size(), 26u);
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const std::string& key = keys[i].first;
+  for (const auto& [key, section] : keys) {
+    SCOPED_TRACE(key);
     // An edited value elsewhere that must be lost with the rest.
     const std::string edited = key == "minThreshold" ? "maxFrameTime" : "minThreshold";
     writeIni(withKeyLine(withValue(kDefaultSettingsFile, edited, "123"), key, nullptr));
-    mCapture.clear();
+    clearConsole();
     {
       Settings settings;
-      EXPECT_EQ(settings.toString(), kDefaultDump) << "row " << i << " " << key;
-      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << key;
+      EXPECT_EQ(settings.toString(), kDefaultDump);
+      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
     }
     const std::string text = console();
-    EXPECT_EQ(countOf(text, "| Parameter '" + key + "' in section '" + keys[i].second +
-                                "' not found! (" + mIniPath + ")\n"),
-              1u)
-        << "row " << i << "\n"
-        << text;
-    EXPECT_EQ(countOf(text, "|ERR|"), 2u) << "row " << i << "\n" << text;
+    const std::string report =
+        "Parameter '" + key + "' in section '" + section + "' not found! (" + mIniPath + ")\n";
+    EXPECT_EQ(kxtest::countOf(text, "| " + report), 1u) << text;
+    EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 2u) << text;
     // The lookup's report comes from the static reader function, its name cut to 32 columns.
     EXPECT_TRUE(
         std::regex_search(text, std::regex(R"(\|ERR\|[ 0-9]{6}\|    settings\.cpp\| {0,3}[0-9]+\| )"
                                            R"(\*ttings::Settings::readParameter\| Parameter ')")))
-        << "row " << i << "\n"
         << text;
-    EXPECT_NE(text.find("| Error reading settings file!\n"), std::string::npos) << "row " << i;
-    EXPECT_NE(text.find("| Settings file not found - using default values ...\n"),
-              std::string::npos)
-        << "row " << i;
+    EXPECT_TRUE(consoleHas("| Error reading settings file!\n"));
+    EXPECT_TRUE(consoleHas("| Settings file not found - using default values ...\n"));
   }
 }
 
 TEST_F(SettingsTest, ValueConversionsWhenReading) {
-  struct Row {
-    const char* key;
-    const char* value;
-    std::function<std::string(const Settings&)> member;
-    std::string expected;
-  };
+  // The key, its value in the file, the member read and what it holds then.
+  using Row = std::tuple<const char*, const char*, std::function<std::string(const Settings&)>,
+                         std::string>;
   auto tra = [](const Settings& s) { return std::to_string(s.mTraSensBase); };
   auto maxSize = [](const Settings& s) { return std::to_string(s.mLogPars.mMaxSize); };
   auto scroll = [](const Settings& s) { return std::to_string(s.mScrollTreeAndList); };
@@ -277,13 +257,12 @@ TEST_F(SettingsTest, ValueConversionsWhenReading) {
       {"logFile", "C:\\x y\\z.txt", logFile, "C:\\x y\\z.txt"},
   };
   Settings settings;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    writeIni(withValue(kDefaultSettingsFile, rows[i].key, rows[i].value));
-    EXPECT_EQ(settings.readSettingsFile(mIniPath), 0) << "row " << i;
-    EXPECT_EQ(rows[i].member(settings), rows[i].expected)
-        << "row " << i << ": " << rows[i].key << " = " << rows[i].value;
+  for (const auto& [key, value, member, expected] : rows) {
+    writeIni(withValue(kDefaultSettingsFile, key, value));
+    EXPECT_EQ(settings.readSettingsFile(mIniPath), 0) << key << " = " << value;
+    EXPECT_EQ(member(settings), expected) << key << " = " << value;
   }
-  EXPECT_EQ(countOf(console(), "|ERR|"), 0u) << console();
+  EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 0u) << console();
 }
 
 TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
@@ -296,11 +275,12 @@ TEST_F(SettingsTest, MissingFolderKeepsDefaultsInMemoryAndReportsEveryWrite) {
   {
     Settings settings;
     EXPECT_EQ(settings.toString(), kDefaultDump);
-    EXPECT_EQ(countOf(console(), "|ERR|"), 1u) << console();
+    EXPECT_EQ(kxtest::countOf(console(), "|ERR|"), 1u) << console();
   }
   const std::string text = console();
-  EXPECT_EQ(countOf(text, "|ERR|"), 2u) << text;
-  EXPECT_EQ(countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"), 2u)
+  EXPECT_EQ(kxtest::countOf(text, "|ERR|"), 2u) << text;
+  EXPECT_EQ(kxtest::countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"),
+            2u)
       << text;
   EXPECT_FALSE(kxtest::fileExists(bareHome + "\\Korvexpad"));
   EXPECT_TRUE(std::filesystem::is_empty(bareRoot));
@@ -316,11 +296,9 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
   std::replace(garbage.begin(), garbage.end(), '\x1a', 'Z');
   const std::string lf = kDefaultSettingsFile;
   std::string noLineEnds = lf;
-  std::string crOnly = lf;
-  for (char& c : crOnly) {
-    if (c == '\n') c = '\r';
-  }
   noLineEnds.erase(std::remove(noLineEnds.begin(), noLineEnds.end(), '\n'), noLineEnds.end());
+  std::string crOnly = lf;
+  std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
   const std::string longLine(10 * 1000 * 1000, 'y');
   std::string duplicate = withValue(lf, "transSensBase", "123");
   duplicate.insert(duplicate.find("\trotSensBase"), "\ttransSensBase = 77\n");
@@ -332,16 +310,9 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
   std::string emptyLine = withValue(lf, "rotSensBase", "5");
   emptyLine.insert(emptyLine.find("\trotSensBase"), "\n");
 
-  struct Row {
-    const char* name;
-    std::string bytes;  // written as they are
-    bool toDefaults;
-    int32_t traSensBase;
-    int32_t rotSensBase;
-    std::string report;  // an error text and how often it comes
-    size_t reports;
-  };
-  const std::vector<Row> rows = {
+  // Name, bytes written as they are, whether the defaults replace the file, the two sensitivities
+  // then, and an error text with how often it comes.
+  const std::tuple<const char*, std::string, bool, int32_t, int32_t, std::string, size_t> rows[] = {
       {"garbage only", garbage, true, 40000, 10000, "", 0},
       {"garbage after the keys", kxtest::toCrLf(lf) + garbage, false, 40000, 10000, "", 0},
       {"garbage before the keys", garbage + "\r\n" + kxtest::toCrLf(lf), false, 40000, 10000, "",
@@ -363,23 +334,20 @@ TEST_F(SettingsTest, BadFilesNeverCrashAndFallBackWhereKeysAreLost) {
       {"empty line in the block", kxtest::textModeBytes(emptyLine), true, 40000, 10000,
        "| Parameter 'rotSensBase' in section 'PROGRAM' not found! (" + mIniPath + ")", 1},
   };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    kxtest::writeBinary(mIniPath, rows[i].bytes);
-    mCapture.clear();
+  for (const auto& [name, bytes, toDefaults, traSensBase, rotSensBase, report, reports] : rows) {
+    SCOPED_TRACE(name);
+    kxtest::writeBinary(mIniPath, bytes);
+    clearConsole();
     Settings settings;
-    EXPECT_EQ(settings.mTraSensBase, rows[i].traSensBase) << "row " << i << " " << rows[i].name;
-    EXPECT_EQ(settings.mRotSensBase, rows[i].rotSensBase) << "row " << i << " " << rows[i].name;
-    const bool fellBack = console().find("using default values") != std::string::npos;
-    EXPECT_EQ(fellBack, rows[i].toDefaults) << "row " << i << " " << rows[i].name;
-    if (rows[i].toDefaults) {
-      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes()) << "row " << i << " " << rows[i].name;
-      EXPECT_NE(console().find("| Error reading settings file!\n"), std::string::npos)
-          << "row " << i << " " << rows[i].name;
+    EXPECT_EQ(settings.mTraSensBase, traSensBase);
+    EXPECT_EQ(settings.mRotSensBase, rotSensBase);
+    EXPECT_EQ(consoleHas("using default values"), toDefaults);
+    if (toDefaults) {
+      EXPECT_EQ(kxtest::readBinary(mIniPath), defaultBytes());
+      EXPECT_TRUE(consoleHas("| Error reading settings file!\n"));
     }
-    if (rows[i].reports > 0) {
-      EXPECT_EQ(countOf(console(), rows[i].report + "\n"), rows[i].reports)
-          << "row " << i << " " << rows[i].name << "\n"
-          << console();
+    if (reports > 0) {
+      EXPECT_EQ(kxtest::countOf(console(), report + "\n"), reports) << console();
     }
   }
 }
@@ -413,12 +381,8 @@ TEST_F(SettingsTest, LogParsDump) {
 TEST_F(SettingsTest, HomeDirectoryFallbacks) {
   std::string oldHome;
   const bool hadHome = kxtest::getEnv("HOME", oldHome);
-  struct Row {
-    const char* profile;  // null: unset
-    const char* home;
-    std::string expected;
-  };
-  const std::vector<Row> rows = {
+  // USERPROFILE and HOME (null: unset), and the home folder taken.
+  const std::tuple<const char*, const char*, std::string> rows[] = {
       {mDir.c_str(), "C:\\elsewhere", mDir},
       {nullptr, "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
       {"", "C:\\kx_no_such_home", "C:\\kx_no_such_home"},
@@ -429,12 +393,13 @@ TEST_F(SettingsTest, HomeDirectoryFallbacks) {
   const std::filesystem::path oldWorkDir = std::filesystem::current_path();
   const std::string workDir = kxtest::makeTempDir("work");
   std::filesystem::current_path(workDir);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    kxtest::setEnv("USERPROFILE", rows[i].profile);
-    kxtest::setEnv("HOME", rows[i].home);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const auto& [profile, home, expected] = rows[i];
+    kxtest::setEnv("USERPROFILE", profile);
+    kxtest::setEnv("HOME", home);
     Settings settings;
-    EXPECT_EQ(settings.mHomeDir, rows[i].expected) << "row " << i;
-    EXPECT_EQ(settings.mFilePath, rows[i].expected + "\\Korvexpad\\Applications\\Creo_plugin.ini")
+    EXPECT_EQ(settings.mHomeDir, expected) << "row " << i;
+    EXPECT_EQ(settings.mFilePath, expected + "\\Korvexpad\\Applications\\Creo_plugin.ini")
         << "row " << i;
   }
   std::filesystem::current_path(oldWorkDir);

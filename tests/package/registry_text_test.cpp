@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -25,11 +26,8 @@ TEST(RegistryTextTest, BlockIsTheMarkerAndACompleteEntryWithCrLfLines) {
 }
 
 TEST(RegistryTextTest, AddingAndTakingOutGivesTheUsersTextBack) {
-  struct Row {
-    std::string text;      // the user's file
-    std::string expected;  // withBlock, then withoutBlock
-  };
-  const Row rows[] = {
+  // The user's file; what withBlock, then withoutBlock make of it.
+  const std::pair<std::string, std::string> rows[] = {
       {"", ""},
       {"name other\r\nstartup dll\r\nexec_file C:\\o.dll\r\nend\r\n",
        "name other\r\nstartup dll\r\nexec_file C:\\o.dll\r\nend\r\n"},
@@ -40,11 +38,12 @@ TEST(RegistryTextTest, AddingAndTakingOutGivesTheUsersTextBack) {
       {"# only a comment\r\n\r\n", "# only a comment\r\n\r\n"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    std::string added = withBlock(rows[i].text, kBlock);
-    EXPECT_EQ(rows[i].expected + kBlock, added) << "row " << i;
+    const auto& [text, expected] = rows[i];
+    std::string added = withBlock(text, kBlock);
+    EXPECT_EQ(expected + kBlock, added) << "row " << i;
     EXPECT_TRUE(hasBlock(added)) << "row " << i;
-    EXPECT_FALSE(hasBlock(rows[i].text)) << "row " << i;
-    EXPECT_EQ(rows[i].expected, withoutBlock(added)) << "row " << i;
+    EXPECT_FALSE(hasBlock(text)) << "row " << i;
+    EXPECT_EQ(expected, withoutBlock(added)) << "row " << i;
   }
 }
 
@@ -61,11 +60,7 @@ TEST(RegistryTextTest, AddingAgainReplacesTheBlockAndKeepsWhatTheUserAddedMeanwh
 }
 
 TEST(RegistryTextTest, AnEntryNamedLikeThePluginOutsideTheBlockIsFoundByItsLine) {
-  struct Row {
-    std::string text;
-    int line;
-  };
-  const Row rows[] = {
+  const std::pair<std::string, int> rows[] = {
       {"", 0},
       {"name other\r\nend\r\n", 0},
       {"name other\r\nend\r\nname KorvexCreo\r\nend\r\n", 3},
@@ -78,8 +73,8 @@ TEST(RegistryTextTest, AnEntryNamedLikeThePluginOutsideTheBlockIsFoundByItsLine)
       {withBlock("name KorvexCreo\nend\n", kBlock), 1},
       {withBlock("", kBlock) + "name KorvexCreo\r\nend\r\n", 8},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
-    EXPECT_EQ(rows[i].line, lineNamingApplication(rows[i].text, kAppName)) << "row " << i;
+  for (const auto& [text, line] : rows)
+    EXPECT_EQ(line, lineNamingApplication(text, kAppName)) << ::testing::PrintToString(text);
 }
 
 TEST(RegistryTextTest, ABlockWithoutItsEndRunsToTheEndOfTheText) {
@@ -89,16 +84,12 @@ TEST(RegistryTextTest, ABlockWithoutItsEndRunsToTheEndOfTheText) {
 }
 
 TEST(RegistryTextTest, EmptyMeansOnlyBlanksAndComments) {
-  struct Row {
-    std::string text;
-    bool empty;
-  };
-  const Row rows[] = {
+  const std::pair<std::string, bool> rows[] = {
       {"", true},       {"\r\n  \r\n\t\n", true}, {"# a\r\n// b\r\n", true}, {"name a\r\n", false},
       {"  end", false},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
-    EXPECT_EQ(rows[i].empty, isEmpty(rows[i].text)) << "row " << i;
+  for (const auto& [text, empty] : rows)
+    EXPECT_EQ(empty, isEmpty(text)) << ::testing::PrintToString(text);
 }
 
 }  // namespace
