@@ -1,5 +1,5 @@
-// The scenario runner's hold on the simulated controller's daemon: the process it spawned and the
-// daemon's control port.
+// The host's hold on the simulated controller's daemon (scenario steps, the window watch's press):
+// the process it spawned and the daemon's control port.
 #ifndef KX_EMULATED_HOST_DAEMON_LINK_H
 #define KX_EMULATED_HOST_DAEMON_LINK_H
 
