@@ -60,32 +60,34 @@ FakeKxApi& FakeKxApi::instance() {
 }
 
 FakeKxApi& FakeKxApi::install() {
-  KxLibrary::install({
-      [](int32_t, const char*) { return called("kxConnect").mConnectResult.load(); },
-      [] { return succeeded("kxDisconnect"); },
-      fakeGetEvent,
-      [](int32_t, void*) { return succeeded("kxGetAdvancedSettings"); },
-      [](int32_t, int32_t* value) {
-        *value = called("kxGetParameter").mLegacyCom1;
-        return instance().mGetParameterResult.load();
-      },
-      [](int32_t, void* record) {
-        static_cast<char*>(record)[KX_DEV_INFO_DESCRIPTION_OFFSET] = '\0';
-        return succeeded("kxGetDevInfo");
-      },
-      [](int32_t* count, int32_t*, int32_t*) {
-        *count = 0;
-        return called("kxGetDevNum").nextDevNumResult();
-      },
-      [](int32_t, int32_t* value) {
-        FakeKxApi& fake = called(*value ? "kxSetParameter(1)" : "kxSetParameter(0)");
-        if (fake.mSetParameterResult == 0) fake.mLegacyCom1 = *value;
-        return fake.mSetParameterResult.load();
-      },
-      [](const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-         int32_t, int32_t, int32_t, const char*) { return succeeded("kxSetDllLogFlags"); },
-      fakeSetApplMode,
-  });
+  // Named, not positional: several entries share a signature and would swap unnoticed.
+  KxApi table;
+  table.connect = [](int32_t, const char*) { return called("kxConnect").mConnectResult.load(); };
+  table.disconnect = [] { return succeeded("kxDisconnect"); };
+  table.getEvent = fakeGetEvent;
+  table.getAdvancedSettings = [](int32_t, void*) { return succeeded("kxGetAdvancedSettings"); };
+  table.getParameter = [](int32_t, int32_t* value) {
+    *value = called("kxGetParameter").mLegacyCom1;
+    return instance().mGetParameterResult.load();
+  };
+  table.getDevInfo = [](int32_t, void* record) {
+    static_cast<char*>(record)[KX_DEV_INFO_DESCRIPTION_OFFSET] = '\0';
+    return succeeded("kxGetDevInfo");
+  };
+  table.getDevNum = [](int32_t* count, int32_t*, int32_t*) {
+    *count = 0;
+    return called("kxGetDevNum").nextDevNumResult();
+  };
+  table.setParameter = [](int32_t, int32_t* value) {
+    FakeKxApi& fake = called(*value ? "kxSetParameter(1)" : "kxSetParameter(0)");
+    if (fake.mSetParameterResult == 0) fake.mLegacyCom1 = *value;
+    return fake.mSetParameterResult.load();
+  };
+  table.setDllLogFlags = [](const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                            int32_t, int32_t, int32_t, int32_t, int32_t,
+                            const char*) { return succeeded("kxSetDllLogFlags"); };
+  table.setApplMode = fakeSetApplMode;
+  KxLibrary::install(table);
   instance().reset();
   return instance();
 }
