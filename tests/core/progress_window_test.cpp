@@ -42,6 +42,13 @@ HWND findOwnWindow(const char* cls, const char* title) {
 
 HWND findProgressWindow() { return findOwnWindow("MNUDlgClass", "Korvex"); }
 
+// The window is listed before its creation has made its text line, so this asks anew each time.
+std::string progressText() {
+  HWND window = findProgressWindow();
+  HWND text = window ? FindWindowExA(window, nullptr, "Static", nullptr) : nullptr;
+  return text ? windowText(text) : "(no text line)";
+}
+
 class ProgressWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -155,10 +162,8 @@ TEST_F(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
   CreoProxy* proxy = sAddinP->mCreoProxyP;
   proxy->mMnuProgress = 0.4;
   EXPECT_TRUE(waitFor([] { return findProgressWindow() != nullptr; }, 10000));
-  HWND text = FindWindowExA(findProgressWindow(), nullptr, "Static", nullptr);
-  EXPECT_TRUE(
-      waitFor([text] { return windowText(text) == "Preparing for first start... 40%"; }, 20000))
-      << windowText(text);
+  EXPECT_TRUE(waitFor([] { return progressText() == "Preparing for first start... 40%"; }, 20000))
+      << progressText();
   EXPECT_EQ(fake.mGetEventCalls, 0) << "an event was read while the catalogue was built";
   proxy->mMnuProgress = 1.0;
   // Generous: on a loaded machine Wine's withdrawal of the hidden window alone takes seconds.
