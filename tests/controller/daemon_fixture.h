@@ -7,6 +7,7 @@
 
 #include "ctrl_library.h"
 #include "daemon_process.h"
+#include "wait_for.h"
 
 // A test with the controller library bound and a daemon of its own, which it starts itself.
 class DaemonTest : public ::testing::Test {

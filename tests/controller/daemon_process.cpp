@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "wait_for.h"
+
 namespace {
 
 // Three ports per test process, from the process id: ctest runs each case in a process of its own.

@@ -42,19 +42,3 @@ class DaemonProcess {
   NetSocket mControl;
   std::string mJournalPath;
 };
-
-// Waits for the condition with a generous limit; true when it came.
-template <typename Pred>
-bool waitFor(Pred pred, int limitMs = 10000);
-
-#include <chrono>
-#include <thread>
-template <typename Pred>
-bool waitFor(Pred pred, int limitMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (std::chrono::steady_clock::now() < end) {
-    if (pred()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return pred();
-}
