@@ -84,7 +84,18 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       *out = toUtf8(argv[++i]);
       return true;
     };
-    std::string ms;
+    // A whole number above 0 for the option; false (after saying why) when it is not one.
+    auto positive = [&a](const std::string& text, const char* unit, int* out) {
+      const int n = std::atoi(text.c_str());
+      if (n <= 0) {
+        fprintf(stderr, "creo_host: bad value '%s' for %s (%s, more than 0)\n", text.c_str(),
+                a.c_str(), unit);
+        return false;
+      }
+      *out = n;
+      return true;
+    };
+    std::string number;
     bool ok = true;
     if (a == "--registry")
       ok = value(&o.registry);
@@ -103,30 +114,14 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
     else if (a == "--daemon-config")
       ok = value(&o.daemonConfig);
     else if (a == "--press-while-shown") {
-      ok = value(&o.pressClass) && value(&ms);
-      o.pressButton = ok ? std::atoi(ms.c_str()) : 0;
-      if (ok && o.pressButton <= 0) {
-        fprintf(stderr, "creo_host: bad button '%s' for --press-while-shown (a number from 1)\n",
-                ms.c_str());
-        return 3;
-      }
+      ok = value(&o.pressClass) && value(&number);
+      if (ok && !positive(number, "a button number", &o.pressButton)) return 3;
     } else if (a == "--slow-resources") {
-      ok = value(&ms);
-      o.slowResourcesUs = ok ? std::atoi(ms.c_str()) : 0;
-      if (ok && o.slowResourcesUs <= 0) {
-        fprintf(stderr,
-                "creo_host: bad value '%s' for --slow-resources (microseconds, more than 0)\n",
-                ms.c_str());
-        return 3;
-      }
+      ok = value(&number);
+      if (ok && !positive(number, "microseconds", &o.slowResourcesUs)) return 3;
     } else if (a == "--max-ms") {
-      ok = value(&ms);
-      o.maxMs = ok ? std::atoi(ms.c_str()) : 0;
-      if (ok && o.maxMs <= 0) {
-        fprintf(stderr, "creo_host: bad value '%s' for --max-ms (milliseconds, more than 0)\n",
-                ms.c_str());
-        return 3;
-      }
+      ok = value(&number);
+      if (ok && !positive(number, "milliseconds", &o.maxMs)) return 3;
     } else if (a == "--stay-open")
       o.stayOpen = true;
     else if (a == "--other-app")
