@@ -3,7 +3,8 @@
 # built and installed from its zip into an installation of the emulated host; the host is started
 # as a user starts it, first for the first time, then for a working session with the controller
 # (the simulated daemon). Every step says what it does and what shows that it worked; pictures go
-# to <build>/demo/pictures and are copied to docs/pictures (not kept in git) for the user guide.
+# to <build>/demo/pictures and are copied to docs/pictures, where they are kept in git for the README
+# and the user guide.
 #
 #   tools/demo.sh <build dir>
 set -euo pipefail
