@@ -243,7 +243,7 @@ echo "================================ Demo summary ============================
 printf '%s\n' "${steps[@]}"
 echo
 echo "Package:   $zip (+ .sha256)"
-echo "Installed: $(windows_path "$creo")\\text\\protk.dat -> C:\\Program Files\\KorvexCreo"
+printf 'Installed: %s\\text\\protk.dat -> C:\\Program Files\\KorvexCreo\n' "$(windows_path "$creo")"
 echo "Pictures:  $pictures (copied to docs/pictures for docs/user-guide.md)"
 echo "Journals:  $out/work/*.jsonl"
 echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt"
