@@ -17,5 +17,5 @@ function(kx_add_gtest target)
   # Helpers every test area shares (waiting for a condition).
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 ${KX_WINE_TEST_PROPERTIES})
 endfunction()
