@@ -36,6 +36,8 @@ build_dir=$(cd "$1" && pwd)
 scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 name=$(basename "$scenario" .scn)
+# Whatever step fails, the run says which: a runner that ends without a word costs a rerun to find out.
+trap 'echo "$name: the runner stopped at line $LINENO ($BASH_COMMAND), exit code $?" >&2' ERR
 wine=/usr/lib/wine/wine64
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
@@ -45,7 +47,7 @@ mkdir -p "$work"
 
 # The plug-in's folders under the Windows profile, as the controller's installer leaves them, with
 # file logging and the trace and debug entries on.
-source "$here/profile-folders.sh"
+source "$here/profile-folders.sh" || { echo "$name: the profile folders could not be laid out" >&2; exit 1; }
 ini="$product/Applications/Creo_plugin.ini"
 sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$ini"
 # A key's value as the settings file reads: between "=" and the comment, without the padding.
@@ -56,9 +58,9 @@ while IFS= read -r line; do
   key=${key%% *}
   value=${setting#*=}
   value=${value# }
-  grep -q "^[[:space:]]*$key[[:space:]]*=" "$ini" ||
+  grep -q "^[[:space:]]*${key}[[:space:]]*=" "$ini" ||
     { echo "$name: the settings file has no key '$key' to set" >&2; exit 1; }
-  sed -i "s/^\([[:space:]]*$key[[:space:]]*=[[:space:]]*\)[^#]*/\1$(printf '%-52s' "$value")/" "$ini"
+  sed -i "s/^\([[:space:]]*${key}[[:space:]]*=[[:space:]]*\)[^#]*/\1$(printf '%-52s' "$value")/" "$ini"
 done < <(grep '^#set-ini: ' "$scenario" || true)
 # The menu file as the plug-in writes it: CR LF line ends, none after the final single space.
 if ! grep -q -x -F '#menu-file: none' "$scenario"; then
@@ -123,12 +125,21 @@ while IFS= read -r line; do
 done < <(grep '^#env: ' "$scenario" || true)
 
 limit=${KX_SCENARIO_LIMIT_S:-300}
-set +e
-(cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
-  --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-  --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}")
-status=$?
-set -e
+run_host() {
+  (cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
+    --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
+    --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}")
+}
+# The host opens its journal first thing; a failed run without one is Wine failing to start the
+# program (it happens rarely on a loaded machine), not the scenario failing, and nothing has been
+# touched yet, so it is started again.
+for try in 1 2 3; do
+  status=0
+  run_host || status=$?
+  [ $status -eq 0 ] || [ -s "$journal" ] && break
+  echo "$name: Wine did not start the host (exit code $status, no journal; try $try of 3)" >&2
+  [ "$try" -lt 3 ] && sleep 3
+done
 
 failures=0
 fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
@@ -139,6 +150,7 @@ if [ $status -eq 124 ] || [ $status -eq 137 ]; then
 elif [ $status -ne 0 ]; then
   fail "the host ended with exit code $status"
 fi
+[ -f "$journal" ] || { fail "the host wrote no journal at $journal"; touch "$journal"; }
 [ -f "$log" ] || { fail "the plug-in wrote no log at $log"; touch "$log"; }
 tr -d '\r' <"$log" >"$work/plugin_log.txt"
 [ -f "$product/Applications/Creo.mnu" ] && cp "$product/Applications/Creo.mnu" "$work/Creo.mnu"
