@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "environment.h"
 #include "host_process.h"
 
 namespace {
@@ -263,20 +264,6 @@ INSTANTIATE_TEST_SUITE_P(HostProcessTest, HostScenario, ::testing::ValuesIn(kCas
                            return std::string(info.param.name);
                          });
 
-// Environment variables set for one host run and removed after it.
-class ScopedEnv {
- public:
-  explicit ScopedEnv(std::vector<std::pair<std::string, std::string>> vars) : mVars(vars) {
-    for (auto& v : mVars) SetEnvironmentVariableA(v.first.c_str(), v.second.c_str());
-  }
-  ~ScopedEnv() {
-    for (auto& v : mVars) SetEnvironmentVariableA(v.first.c_str(), nullptr);
-  }
-
- private:
-  std::vector<std::pair<std::string, std::string>> mVars;
-};
-
 // A socket address on this machine, with Winsock started.
 sockaddr_in loopback(int port) {
   WSADATA wsa;
@@ -310,7 +297,7 @@ TEST(HostProcessTest, MapkeyReplaysTrailFilesAndKeepsUndo) {
     HostProcess h("mapkey" + std::to_string(i));
     std::string trail = h.folder() + "\\korvex-trail.txt";
     if (rows[i].trail) h.write("korvex-trail.txt", rows[i].trail);
-    ScopedEnv env({{"KXH_TRAIL", trail}});
+    kxtest::ScopedEnv env({{"KXH_TRAIL", trail}});
     HostRun r = h.runScenario(std::string("open part p1\n"
                                           "edit extrude\n"
                                           "edit round\n"
@@ -400,7 +387,7 @@ TEST(HostProcessTest, BadOptionsNameTheOption) {
 TEST(HostProcessTest, NavigationDatagramsTurnTheCurrentView) {
   HostProcess h("nav");
   int port = 40000 + static_cast<int>(GetCurrentProcessId() % 5000);
-  ScopedEnv env({{"KX_HOST_NAV_PORT", std::to_string(port)}});
+  kxtest::ScopedEnv env({{"KX_HOST_NAV_PORT", std::to_string(port)}});
   std::string scn = h.write("s.scn",
                             "open part p1\n"
                             "wait-until within 60000 ev=nav source=udp applied=true tx=10 ty=-5 "
@@ -479,9 +466,9 @@ TEST(HostProcessTest, ControllerStepsDriveTheDaemon) {
   if (GetFileAttributesA((h.binDir() + "\\kx_daemon.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "kx_daemon.exe is not built";
   int base = 41000 + static_cast<int>(GetCurrentProcessId() % 3000) * 3;
-  ScopedEnv ports({{"KX_DAEMON_PORT", std::to_string(base)},
-                   {"KX_DAEMON_CTRL_PORT", std::to_string(base + 1)},
-                   {"KX_HOST_NAV_PORT", std::to_string(base + 2)}});
+  kxtest::ScopedEnv ports({{"KX_DAEMON_PORT", std::to_string(base)},
+                           {"KX_DAEMON_CTRL_PORT", std::to_string(base + 1)},
+                           {"KX_HOST_NAV_PORT", std::to_string(base + 2)}});
   HostRun r =
       h.run({"--scenario", h.write("s.scn",
                                    "open part p1\n"
@@ -566,7 +553,7 @@ TEST(HostProcessTest, DaemonStepFailsOnErrorOrSilence) {
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     HostProcess h("ctrl" + std::to_string(i));
     int port = 45000 + static_cast<int>((GetCurrentProcessId() * 4 + i) % 4000);
-    ScopedEnv env({{"KX_DAEMON_CTRL_PORT", std::to_string(port)}});
+    kxtest::ScopedEnv env({{"KX_DAEMON_CTRL_PORT", std::to_string(port)}});
     FakeControlPort fake(port, rows[i].reply);
     HostRun r = h.run({"--scenario", h.write("s.scn", "open part p\ndaemon bogus\n")});
     EXPECT_EQ(r.exitCode, rows[i].exitCode) << "row " << i << ": " << r.errors;
