@@ -2,19 +2,11 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include "test_folder.h"
 
 namespace kxtest {
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 HANDLE outputFile(const std::string& path) {
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
@@ -89,8 +81,8 @@ ProcessRun runProcess(const std::string& line, const std::string& folder, int li
   }
   CloseHandle(si.hStdOutput);
   CloseHandle(si.hStdError);
-  run.output = readFile(outPath);
-  run.errors += readFile(errPath);
+  run.output = readBinary(outPath);
+  run.errors += readBinary(errPath);
   return run;
 }
 

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #ifdef _WIN32
@@ -39,6 +41,14 @@ void removeTree(const std::string& path) {
   }
   for (const fs::path& entry : beside) fs::remove_all(entry, ignored);
 #endif
+}
+
+std::string readBinary(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string();
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 }  // namespace kxtest

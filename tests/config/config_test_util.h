@@ -17,7 +17,6 @@
 namespace kxtest {
 
 bool fileExists(const std::string& path);
-std::string readBinary(const std::string& path);
 void writeBinary(const std::string& path, const std::string& bytes);
 // LF line ends become CR LF, as Windows text mode writes them.
 std::string toCrLf(const std::string& text);

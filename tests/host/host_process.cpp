@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 JournalCondition parseCondition(const std::string& text) {
   std::vector<std::string> terms;
   std::string error;
@@ -94,7 +87,7 @@ HostRun HostProcess::run(const std::vector<std::string>& args, const std::string
   r.exitCode = run.exitCode;
   r.errors = run.errors;
   r.output = run.output;
-  std::istringstream in(readFile(r.journalPath));
+  std::istringstream in(kxtest::readBinary(r.journalPath));
   for (std::string l; std::getline(in, l);) r.lines.push_back(l);
   return r;
 }
