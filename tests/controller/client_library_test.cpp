@@ -135,7 +135,7 @@ TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
   expectAdvanced(0, 3, 1, 0);
   expectAdvanced(1, 0, 0, 1);
 
-  // LegacyCOM1 takes 0 and 1 (the scenarios switch it); anything else is refused and changes nothing.
+  // LegacyCOM1 takes 0 and 1 (the scenarios switch it); anything else is refused, changing nothing.
   int32_t value = 5;
   EXPECT_NE(lib->setParameter(KX_PARAM_LEGACY_COM1, &value), 0);
   EXPECT_NE(lib->getParameter(11, &value), 0);

@@ -1,10 +1,9 @@
 // kx_daemon.exe as a process: button assignments through the menu file, advanced settings, the
-// control interface's refusals, configuration errors. The legacy output and a menu file written after
-// the start are the plug-in scenarios' (host navigation, first starts).
+// control interface's refusals, configuration errors. The legacy output and a menu file written
+// after the start are the plug-in scenarios' (host navigation, first starts).
 #include <windows.h>
 
 #include <gtest/gtest.h>
-
 
 #include "daemon_fixture.h"
 #include "menu_file_sample.h"
