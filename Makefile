@@ -6,6 +6,9 @@ HARNESS := tools/wine-harness.sh $(BUILD_DIR) --
 # The pure code built natively with clang, sanitizers and libFuzzer.
 NATIVE_PRESET ?= $(if $(CI),native-ci,native)
 NATIVE_DIR := build/$(NATIVE_PRESET)
+# Wine workers of `make test`, each with its own display and Wine prefix: most of a Wine test's time
+# is waiting, so two overlap well on two cores.
+WINE_WORKERS ?= 2
 # Seconds each fuzz target runs in `make fuzz` (the test suite runs each for a few seconds).
 FUZZ_SECONDS ?= 60
 
@@ -36,7 +39,7 @@ lint: check-format
 	git ls-files -co --exclude-standard -- '*.sh' | xargs -r shellcheck -x -P SCRIPTDIR
 
 test: lint build native-test
-	$(HARNESS) tools/run-ctest.sh --preset $(PRESET)
+	KX_WINE_WORKERS=$(WINE_WORKERS) $(HARNESS) tools/run-ctest.sh --preset $(PRESET)
 
 $(NATIVE_DIR)/build.ninja: | setup
 	cmake --preset $(NATIVE_PRESET)

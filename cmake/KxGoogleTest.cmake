@@ -13,9 +13,8 @@ include(GoogleTest)
 
 # Wine's first start in a fresh prefix can take most of a minute, and discovery runs the executable.
 function(kx_add_gtest target)
-  target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
-  # Helpers every test area shares (waiting for a condition).
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+  # With the helpers every test area shares (tests/common).
+  target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock kx_test_common)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 ${KX_WINE_TEST_PROPERTIES})
 endfunction()

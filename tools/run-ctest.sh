@@ -3,10 +3,17 @@
 # summary, so that "NN% tests passed, ..." and the total time stay the last lines, and ctest's exit
 # status stays the script's.
 #
+# Inside a harness of several Wine workers it runs that many tests at once, each in a worker of its
+# own.
+#
 #   tools/run-ctest.sh --preset mingw [more ctest arguments]
 set -uo pipefail
 
-ctest "$@" | awk '
+workers=()
+if [ -n "${KX_WINE_RESOURCES:-}" ]; then
+  workers=(-j "$KX_WINE_WORKERS" --resource-spec-file "$KX_WINE_RESOURCES")
+fi
+ctest "${workers[@]}" "$@" | awk '
   function report(   i, j, k, t, n) {
     if (reported || count == 0) return
     reported = 1

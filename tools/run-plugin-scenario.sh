@@ -16,6 +16,8 @@
 #   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
 #                            expected file (checked after the host has stopped)
 # and set-up lines, read before the host starts:
+#   #daemon: <file>          the daemon is started with this configuration file of the scenario's
+#                            folder before the scenario's steps and told to quit after them
 #   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
@@ -96,9 +98,32 @@ text_dir    $(windows_path "$build_dir/text")
 allow_stop  TRUE
 end
 REG
+# The opening and closing every scenario shares, so that it states only what it is about: the
+# plug-in started before its steps and no fault after them; with "#daemon: <configuration file>" the
+# daemon started with that file (in the scenario's folder) and registered before, told to quit after.
+opening=("expect ev=plugin_started name=KorvexCreo")
+closing=("expect-none ev=fault")
+daemon_config=$(sed -n 's/^#daemon: *//p' "$scenario" | tr -d '\r')
+if [ -n "$daemon_config" ]; then
+  opening+=("daemon-start --config @DIR@\\$daemon_config"
+    "wait-until daemon within 20000 ev=register app=xtopCreo")
+  closing+=("daemon quit")
+fi
 escaped() { windows_path "$1" | sed 's/\\/\\\\/g'; }
-sed -e "s|@DIR@|$(escaped "$(dirname "$scenario")")|g" -e "s|@WORK@|$(escaped "$work")|g" \
-  "$scenario" >"$work/$name.scn"
+{ printf '%s\n' "${opening[@]}"; cat "$scenario"; echo; printf '%s\n' "${closing[@]}"; } |
+  sed -e "s|@DIR@|$(escaped "$(dirname "$scenario")")|g" -e "s|@WORK@|$(escaped "$work")|g" \
+    >"$work/$name.scn"
+# The host names lines of the run's scenario; these name the scenario file's own.
+renumbered() {
+  awk -v n=${#opening[@]} -v file="$name.scn" '{
+    if (match($0, file ":[0-9]+:")) {
+      line = substr($0, RSTART + length(file) + 1, RLENGTH - length(file) - 2) - n
+      where = line > 0 ? file ":" line ":" : file " (the runner'"'"'s opening):"
+      $0 = substr($0, 1, RSTART - 1) where substr($0, RSTART + RLENGTH)
+    }
+    print
+  }'
+}
 journal="$work/journal.jsonl"
 
 # Ports of this run's own, so runs of other checkouts on the machine cannot talk to this daemon.
@@ -129,7 +154,8 @@ limit=${KX_SCENARIO_LIMIT_S:-300}
 run_host() {
   (cd "$work" && timeout -k 10 "$limit" env "${environment[@]}" "$wine" "$host_bin/creo_host.exe" \
     --registry "$(windows_path "$work/protk.dat")" --scenario "$(windows_path "$work/$name.scn")" \
-    --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}")
+    --journal "$(windows_path "$journal")" --max-ms 240000 "${commands[@]}" "${host_options[@]}") \
+    2> >(renumbered >&2)
 }
 # The host opens its journal first thing; a failed run without one is Wine failing to start the
 # program (it happens rarely on a loaded machine), not the scenario failing, and nothing has been

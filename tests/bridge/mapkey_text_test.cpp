@@ -1,4 +1,5 @@
-// The texts handed to the host: the mapkey's keys, trail file path and definition, and macros.
+// The texts handed to the host: the mapkey's keys, trail file path and the buffers' limits. The
+// definition itself is run by the emulated host in the mapkey scenario.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,16 +38,6 @@ TEST(MapkeyTextTest, TrailPathAndItsDoubledBackslashes) {
     EXPECT_EQ(trailFilePathIn(tempDir), path) << "folder " << tempDir;
     EXPECT_EQ(doubleBackslashRuns(path), doubled) << "folder " << tempDir;
   }
-}
-
-TEST(MapkeyTextTest, DefinitionOpensTrainingEntersTheFileAndConfirms) {
-  EXPECT_EQ(mapkeyDefinition("kx", "D:\\\\Temp\\\\korvex-trail.txt"),
-            "kx @MAPKEY_LABELKorvexpad;~ Command `ProCmdUtilTrailTrain` ;~ Update `file_open` "
-            "`Inputname` `D:\\\\Temp\\\\korvex-trail.txt`;~ Command "
-            "`ProFileSelPushOpen@context_dlg_open_cmd`;");
-  EXPECT_EQ(mapkeyDefinition("9", "korvex-trail.txt"),
-            "9 @MAPKEY_LABELKorvexpad;~ Command `ProCmdUtilTrailTrain` ;~ Update `file_open` "
-            "`Inputname` `korvex-trail.txt`;~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;");
 }
 
 TEST(MapkeyTextTest, OverLongDefinitionsDoNotFit) {

@@ -182,7 +182,7 @@ TEST_F(CatalogueLog, FailuresBeforeWriting) {
 }
 
 // A menu file already there is the user's: the build never writes over it. The real-scale build's
-// bytes are compared by CatalogueStart.FirstStartBuildsThenLoads and the first-start scenarios.
+// bytes are compared by the first-start scenarios.
 TEST_F(CatalogueLog, ExistingMenuFileIsNeverRewritten) {
   const std::string menu = mDir + "\\Creo.mnu";
   kxtest::writeBinary(menu, "kept");

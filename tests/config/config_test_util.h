@@ -1,5 +1,5 @@
-// Helpers shared by the configuration, log and catalogue tests: temporary folders, byte-exact file
-// access, environment variables and capture of the log's console output.
+// Helpers shared by the configuration, log and catalogue tests: byte-exact file access and capture
+// of the log's console output; with the temporary folders and environment of all tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,15 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
 #include "log_pars.h"
+#include "test_folder.h"
 
 namespace kxtest {
 
-// A new empty folder under the system's temporary folder; native separators.
-std::string makeTempDir(const std::string& tag);
-void removeTree(const std::string& path);
 bool fileExists(const std::string& path);
-std::string readBinary(const std::string& path);
 void writeBinary(const std::string& path, const std::string& bytes);
 // LF line ends become CR LF, as Windows text mode writes them.
 std::string toCrLf(const std::string& text);
@@ -30,10 +28,6 @@ std::vector<std::string> splitLines(const std::string& text);
 size_t countOf(const std::string& text, const std::string& piece);
 // A path of the Unix side as Wine shows it, under drive Z:.
 std::string wineZPath(const std::string& unixPath);
-// nullptr unsets the variable.
-void setEnv(const char* name, const char* value);
-// Returns false when the variable is unset.
-bool getEnv(const char* name, std::string& value);
 // Every switch off: the state the log has before the add-in configures it.
 LogPars quietLogPars();
 

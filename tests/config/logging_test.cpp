@@ -121,10 +121,6 @@ TEST(LogPrefix, Columns) {
   const std::tuple<const char*, int32_t, const char*, const char*, const char*> rows[] = {
       {"C:\\src\\settings", 198, "Settings", "Settings::Settings",
        "        settings|  198| Settings::Settings::Settings    "},
-      {"C:\\src\\daemon_proxy.", 7, "A", "A::f",
-       "   daemon_proxy.|    7| A::A::f                         "},
-      {"C:\\src\\abcdefghijklm", 1, "A", "A::f",
-       "   abcdefghijklm|    1| A::A::f                         "},
       {"C:\\src\\abcdefghijklmnop", 1, "A", "A::f",
        "abcdefghijklmnop|    1| A::A::f                         "},
       {"C:\\src\\abcdefghijklmnopqrst", 1, "A", "A::f",
@@ -135,8 +131,6 @@ TEST(LogPrefix, Columns) {
        "        cnfg.cpp| 12345| Cnfg::Cnfg::open                "},
       {"x", 1, "Settings", "Settings::readParameter",
        "               x|    1| *ttings::Settings::readParameter"},
-      {"x", 1, "Settings", "Settings::readParamete",
-       "               x|    1| Settings::Settings::readParamete"},
       {"x", 1, "", "main", "               x|    1| ::main                          "},
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
@@ -149,21 +143,17 @@ TEST(LogPrefix, ClassAndFunctionFromSignature) {
   // Signature, class, function.
   const std::tuple<const char*, const char*, const char*> rows[] = {
       {"Settings::Settings()", "Settings", "Settings::Settings"},
-      {"Settings::~Settings()", "Settings", "Settings::~Settings"},
       {"static int Settings::readParameter(Cnfg&, const string&, std::string&, const string&)",
        "Settings", "Settings::readParameter"},
       {"std::__cxx11::basic_string<char> Settings::toString() const", "Settings",
        "Settings::toString"},
-      {"virtual void Foo::bar(int)", "Foo", "Foo::bar"},
       {"int main()", "", "main"},
       {"void {anonymous}::helper()", "{anonymous}", "{anonymous}::helper"},
       {"Logging& Logging::operator<<(int32_t)", "Logging", "Logging::operator<<"},
-      {"void Foo::operator()(int)", "Foo", "Foo::operator()"},
       {"Logging::operator bool() const", "Logging", "Logging::operator bool"},
       {"void ns::Cls::fn()", "Cls", "ns::Cls::fn"},
       {"void Tmpl<std::pair<int, int> >::run() [with T = int]", "Tmpl<std::pair<int, int> >",
        "Tmpl<std::pair<int, int> >::run"},
-      {"std::map<int, std::less<int> > ns::A::get(int)", "A", "ns::A::get"},
       {"CreoProxy::doTransform()::<lambda()>", "CreoProxy", "CreoProxy::doTransform"},
       {"", "", ""},
   };

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <thread>
 
 #include "daemon_fixture.h"
@@ -61,18 +60,6 @@ TEST_F(ClientLibrary, ExportsAreFoundByOrdinalAndNotByName) {
     EXPECT_NE(GetProcAddress(m, MAKEINTRESOURCEA(rows[i].ordinal)), nullptr) << "row " << i;
     EXPECT_EQ(GetProcAddress(m, rows[i].name), nullptr) << "row " << i << ": " << rows[i].name;
   }
-  // The export directory carries no names at all, and nothing beyond the ten ordinals.
-  auto* base = reinterpret_cast<const unsigned char*>(m);
-  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-  ASSERT_NE(dir.VirtualAddress, 0u);
-  auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-  EXPECT_EQ(exports->NumberOfNames, 0u);
-  auto* functions = reinterpret_cast<const DWORD*>(base + exports->AddressOfFunctions);
-  int used = 0;
-  for (DWORD i = 0; i < exports->NumberOfFunctions; ++i) used += functions[i] != 0;
-  EXPECT_EQ(used, 10);
 }
 
 TEST_F(ClientLibrary, WithoutDaemonEveryCallFailsAndReadsDoNotSpin) {
@@ -89,15 +76,11 @@ TEST_F(ClientLibrary, DllLogWithEveryOutputOffWritesNoFile) {
   GetCurrentDirectoryA(MAX_PATH, dir);
   std::string offLog = std::string(dir) + "\\Creo_plugin_dll_log.txt";
   DeleteFileA(offLog.c_str());
-  std::string onLog = DaemonProcess::tempPath("dll_log.txt");
-  DeleteFileA(onLog.c_str());
   struct Row {
     const char* file;
     int32_t maxSize, toFile, toConsole, trace;
     bool accepted;
   } rows[] = {
-      {"Creo_plugin_dll_log.txt", 500, 0, 0, 0, true},
-      {onLog.c_str(), 500, 1, 0, 1, true},
       {nullptr, 500, 1, 0, 1, false},
       {"", 500, 1, 0, 1, false},
       {"x.txt", -1, 0, 0, 0, false},
@@ -109,15 +92,6 @@ TEST_F(ClientLibrary, DllLogWithEveryOutputOffWritesNoFile) {
     int32_t rc = lib->setDllLogFlags(r.file, r.maxSize, r.toFile, r.toConsole, 1, 1, r.trace, 1, 1,
                                      1, 1, 1, "");
     EXPECT_EQ(rc == 0, r.accepted) << "row " << i;
-    if (i == 1) {
-      // File output on: calls leave lines in the named file.
-      connect();
-      int32_t count = 0;
-      EXPECT_EQ(lib->devNum(count), 0);
-      std::ifstream in(onLog);
-      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      EXPECT_NE(text.find("kxGetDevNum"), std::string::npos) << text;
-    }
   }
   // The last accepted configuration has every output off: calls leave no file anywhere.
   connect();
@@ -161,30 +135,13 @@ TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
   expectAdvanced(0, 3, 1, 0);
   expectAdvanced(1, 0, 0, 1);
 
-  // LegacyCOM1: 1 by default; writes of 0 and 1 are read back; anything else is refused.
-  struct ParamRow {
-    const char* op;
-    int32_t parameter;
-    int32_t value;
-    bool ok;
-    int32_t readBack;
-  } paramRows[] = {
-      {"get", 12, 0, true, 1},  {"set", 12, 0, true, 0},  {"get", 12, 0, true, 0},
-      {"set", 12, 1, true, 1},  {"set", 12, 5, false, 1}, {"get", 11, 0, false, 1},
-      {"set", 13, 0, false, 1}, {"get", 12, 0, true, 1},
-  };
-  for (size_t i = 0; i < sizeof paramRows / sizeof paramRows[0]; ++i) {
-    const ParamRow& r = paramRows[i];
-    int32_t value = r.value;
-    int32_t rc = std::strcmp(r.op, "get") == 0 ? lib->getParameter(r.parameter, &value)
-                                               : lib->setParameter(r.parameter, &value);
-    EXPECT_EQ(rc == 0, r.ok) << "row " << i;
-    int32_t now = -1;
-    ASSERT_EQ(lib->getParameter(KX_PARAM_LEGACY_COM1, &now), 0) << "row " << i;
-    EXPECT_EQ(now, r.readBack) << "row " << i;
-  }
-  EXPECT_EQ(daemon.journalCount({"\"ev\":\"param_write\"", "\"value\":0", "\"old\":1"}), 1u);
-
+  // LegacyCOM1 takes 0 and 1 (the scenarios switch it); anything else is refused, changing nothing.
+  int32_t value = 5;
+  EXPECT_NE(lib->setParameter(KX_PARAM_LEGACY_COM1, &value), 0);
+  EXPECT_NE(lib->getParameter(11, &value), 0);
+  EXPECT_NE(lib->setParameter(13, &value), 0);
+  ASSERT_EQ(lib->getParameter(KX_PARAM_LEGACY_COM1, &value), 0);
+  EXPECT_EQ(value, 1);
   // Null pointers are refused, not dereferenced.
   EXPECT_NE(lib->getParameter(12, nullptr), 0);
   EXPECT_NE(lib->setParameter(12, nullptr), 0);
@@ -193,41 +150,6 @@ TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
   EXPECT_NE(lib->getDevNum(nullptr, &u1, &u2), 0);
   EXPECT_NE(lib->setApplMode(nullptr, "Part"), 0);
   EXPECT_NE(lib->connect(0, nullptr), 0);
-}
-
-TEST_F(ClientLibrary, RawEventsAndCapMotionArriveWithTheirValues) {
-  start();
-  connect();
-  CtrlLibrary::Event event;
-  struct Row {
-    std::string command;
-    int32_t code;
-    int16_t v[6];
-  } rows[] = {
-      {"event 0x20009 1 -2 3 -4 5 -6", 0x20009, {1, -2, 3, -4, 5, -6}},
-      {"event 131108", 131108, {0, 0, 0, 0, 0, 0}},
-      {"event -5 32767 -32768 0 0 0 1", -5, {32767, -32768, 0, 0, 0, 1}},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    EXPECT_EQ(daemon.control(rows[i].command).rfind("ok sent", 0), 0u) << "row " << i;
-    ASSERT_TRUE(readUntil(rows[i].code, event)) << "row " << i;
-    for (int a = 0; a < 6; ++a) EXPECT_EQ(event.v[a], rows[i].v[a]) << "row " << i << " axis " << a;
-  }
-
-  // A deflected cap streams six-value events, and one at-rest event follows the release.
-  ASSERT_EQ(daemon.control("motion 100 -200 300 -400 500 -600 800"), "ok");
-  int moving = 0, resting = 0;
-  ASSERT_TRUE(waitFor([&] {
-    if (lib->readEvent(event) != 0) return false;
-    EXPECT_LT(event.code, 0) << "motion events carry no command";
-    if (event.v[0] == 100 && event.v[5] == -600) ++moving;
-    if (event.v[0] == 0 && event.v[1] == 0 && event.v[5] == 0) ++resting;
-    return resting > 0;
-  }));
-  EXPECT_GE(moving, 2);
-  // Nothing more after the at-rest event.
-  EXPECT_NE(lib->readEvent(event), 0);
-  EXPECT_EQ(resting, 1);
 }
 
 TEST_F(ClientLibrary, ReadWaitsBoundedAndDisconnectWakesIt) {
@@ -296,76 +218,4 @@ TEST_F(ClientLibrary, ThreeThreadsCallAtOnce) {
   EXPECT_EQ(failures.load(), 0);
   EXPECT_GT(events.load(), 0);
   EXPECT_EQ(daemon.journalCount({"\"ev\":\"param_write\""}), size_t(kRounds));
-}
-
-TEST_F(ClientLibrary, DaemonKilledAndRestartedWithAClientConnected) {
-  start();
-  connect();
-  std::atomic<bool> stop{false};
-  std::atomic<long long> longestReadMs{0};
-  std::atomic<int> reads{0};
-  std::thread reader([&] {
-    CtrlLibrary::Event e;
-    while (!stop) {
-      auto start = Clock::now();
-      lib->readEvent(e);
-      long long ms = msSince(start);
-      if (ms > longestReadMs) longestReadMs = ms;
-      ++reads;
-    }
-  });
-  daemon.kill();
-  int32_t count = 0;
-  EXPECT_TRUE(waitFor([&] { return lib->devNum(count) != 0; }));
-  EXPECT_NE(lib->disconnect(), 0) << "no daemon to say goodbye to";
-  EXPECT_NE(lib->connect(0, "xtopCreo"), 0) << "connected with no daemon running";
-  int readsBefore = reads;
-  EXPECT_TRUE(waitFor([&] { return reads > readsBefore + 3; })) << "the reader hangs";
-
-  start();
-  EXPECT_TRUE(waitFor([&] { return lib->connect(0, "xtopCreo") == 0; }));
-  EXPECT_EQ(lib->devNum(count), 0);
-  EXPECT_EQ(daemon.journalCount({"\"ev\":\"register\"", "\"app\":\"xtopCreo\""}), 1u);
-  EXPECT_EQ(daemon.control("event 0x20013").rfind("ok sent", 0), 0u);
-  stop = true;
-  reader.join();
-  // The reader kept going through the outage; no read blocked for long.
-  EXPECT_LT(longestReadMs.load(), 5000);
-}
-
-TEST_F(ClientLibrary, AVanishedClientDoesNotDisturbTheDaemon) {
-  start();
-  connect();
-  struct Row {
-    std::string sent;
-  } rows[] = {
-      {"1 register Other\n"},
-      {"1 register Other\n2 devnum\n"},
-      {"garbage without sense\n\n1 setparam x y\n"},
-      {"1 register Other\n2 getparam 12"},  // cut off in the middle of a line
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    NetSocket raw;
-    ASSERT_TRUE(raw.connectTcp(DaemonProcess::clientPort(), 2000)) << "row " << i;
-    ASSERT_TRUE(raw.sendAll(rows[i].sent)) << "row " << i;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    raw.close();
-    EXPECT_EQ(daemon.control("ping"), "ok") << "row " << i;
-    int32_t count = 0;
-    EXPECT_EQ(lib->devNum(count), 0) << "row " << i;
-  }
-  EXPECT_TRUE(waitFor([&] {
-    return daemon.journalCount({"\"ev\":\"disconnect\"", "connection lost"}) == 4;
-  }));
-  // A peer whose line never ends is cut off, not buffered without end.
-  NetSocket endless;
-  ASSERT_TRUE(endless.connectTcp(DaemonProcess::clientPort(), 2000));
-  ASSERT_TRUE(endless.sendAll(std::string(70000, 'x')));
-  std::string line;
-  EXPECT_EQ(endless.readLine(line, 10000), -1) << "the daemon kept the connection";
-  EXPECT_EQ(daemon.control("ping"), "ok");
-  // Events still reach the registered plug-in, not the vanished ones.
-  EXPECT_EQ(daemon.control("event 131104"), "ok sent 131104");
-  CtrlLibrary::Event e;
-  EXPECT_TRUE(readUntil(131104, e));
 }

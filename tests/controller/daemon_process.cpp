@@ -5,6 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "child_process.h"
+#include "environment.h"
+#include "test_folder.h"
 #include "wait_for.h"
 
 namespace {
@@ -15,27 +18,19 @@ uint16_t basePort() {
   return base;
 }
 
-std::string quoteArg(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-  std::string out = "\"";
-  for (char c : arg) {
-    if (c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-std::string commandLine(const std::vector<std::string>& args) {
-  std::string line = quoteArg(DaemonProcess::binDir() + "kx_daemon.exe");
-  for (const std::string& a : args) line += " " + quoteArg(a);
-  return line;
+std::string daemonLine(const std::vector<std::string>& args) {
+  return kxtest::commandLine(DaemonProcess::binDir() + "kx_daemon.exe", args);
 }
 
 void setPortEnvironment() {
-  SetEnvironmentVariableA("KX_DAEMON_PORT", std::to_string(DaemonProcess::clientPort()).c_str());
-  SetEnvironmentVariableA("KX_DAEMON_CTRL_PORT",
-                          std::to_string(DaemonProcess::controlPort()).c_str());
-  SetEnvironmentVariableA("KX_HOST_NAV_PORT", std::to_string(DaemonProcess::navPort()).c_str());
+  kxtest::setEnv("KX_DAEMON_PORT", std::to_string(DaemonProcess::clientPort()).c_str());
+  kxtest::setEnv("KX_DAEMON_CTRL_PORT", std::to_string(DaemonProcess::controlPort()).c_str());
+  kxtest::setEnv("KX_HOST_NAV_PORT", std::to_string(DaemonProcess::navPort()).c_str());
+}
+
+const std::string& folder() {
+  static const std::string sFolder = kxtest::makeTempDir("kxctl");
+  return sFolder;
 }
 
 }  // namespace
@@ -51,11 +46,7 @@ std::string DaemonProcess::binDir() {
   return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
-std::string DaemonProcess::tempPath(const std::string& name) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + "kxctl_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
+std::string DaemonProcess::tempPath(const std::string& name) { return folder() + "\\" + name; }
 
 std::string DaemonProcess::writeTemp(const std::string& name, const std::string& text) {
   std::string path = tempPath(name);
@@ -75,14 +66,8 @@ bool DaemonProcess::start(const std::vector<std::string>& args) {
   std::vector<std::string> all = args;
   all.push_back("--journal");
   all.push_back(mJournalPath);
-  std::string line = commandLine(all);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  CloseHandle(pi.hThread);
-  mProcess = pi.hProcess;
+  mProcess = kxtest::startProcess(daemonLine(all));
+  if (!mProcess) return false;
   // The first start in a fresh prefix is slow; give it long.
   return waitFor(
              [&] {
@@ -118,40 +103,9 @@ std::string DaemonProcess::control(const std::string& line) {
 
 int DaemonProcess::runToEnd(const std::vector<std::string>& args, std::string& output) {
   setPortEnvironment();
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE readEnd, writeEnd;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return -1;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  std::string line = commandLine(args);
-  BOOL ok =
-      CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  if (!ok) {
-    CloseHandle(readEnd);
-    return -1;
-  }
-  output.clear();
-  char buffer[512];
-  DWORD n;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
-  CloseHandle(readEnd);
-  DWORD code = 0;
-  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
-    TerminateProcess(pi.hProcess, 9);
-    code = static_cast<DWORD>(-1);
-  } else {
-    GetExitCodeProcess(pi.hProcess, &code);
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return static_cast<int>(code);
+  const kxtest::ProcessRun run = kxtest::runProcess(daemonLine(args), folder(), 30000);
+  output = run.output + run.errors;
+  return run.exitCode;
 }
 
 std::string DaemonProcess::journal() const {

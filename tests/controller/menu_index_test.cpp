@@ -30,26 +30,6 @@ TEST(MenuIndex, NumbersTheCommandsOfMenuBarAndSkipsMenus) {
   EXPECT_EQ(menu.commands().size(), 5u);
 }
 
-TEST(MenuIndex, BlockEndsAtTheFirstLineWithoutAKey) {
-  struct Row {
-    std::string text;
-    size_t count;
-  } rows[] = {
-      {"[MenuBar]\n1A= {}CmdA\n\n1B= {}CmdB\n", 1},
-      {"[MenuBar]\n1A= {}CmdA\n  # indented comment ends it\n1B= {}CmdB\n", 1},
-      {"[MenuBar]\n1A= {}CmdA\n[Other]\n1B= {}CmdB\n", 1},
-      {"[MenuBar]\n1A= {}CmdA\n1B= no brace\n1C= {}CmdC", 2},
-      {"[MenuBar]\n1A= {}CmdA # rest is comment\n", 1},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    std::istringstream in(rows[i].text);
-    MenuIndex menu;
-    ASSERT_TRUE(menu.parse(in)) << "row " << i;
-    EXPECT_EQ(menu.commands().size(), rows[i].count) << "row " << i;
-    EXPECT_EQ(menu.indexOf("CmdA"), 0) << "row " << i;
-  }
-}
-
 TEST(MenuIndex, MissingSectionOrFileIsAnErrorNamingTheFile) {
   std::istringstream in("[Modes]\nPart = 2\n");
   MenuIndex menu;

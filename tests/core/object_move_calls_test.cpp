@@ -228,18 +228,7 @@ TEST_F(ObjectMoveCallsTest, CallSequences) {
     bool mResult;
     std::vector<std::string> mCalls;  // after kHead
   } rows[] = {
-      // Nothing selected: no array, nothing switched.
-      {{}, "", false, {}},
-      // An item that is no component: switched on and off, refreshed, nothing placed.
-      {{{{}}}, "", true, seq({on, {"selectionAsmcomppathGet", "selectionAsmcomppathGet"}, done})},
-      // One component deep in a subassembly: the first-level one moves.
-      {{{{7, 11}}}, "", true, seq({on, read(7), read(7), place(7, "7/11"), done})},
-      // Two items of one first-level subassembly: it is placed twice, each time from where the
-      // previous placement left it.
-      {{{{7, 11}}, {{7, 12}}},
-       "",
-       true,
-       seq({on, read(7), read(7), read(7), place(7, "7/11"), read(7), place(7, "7/12"), done})},
+      // The ordinary steps are the object move scenarios'; these are the host's exceptions.
       // The selection buffer throws: nothing was switched on, there is no array to give back.
       {{{{5}}}, "selbufferSelectionsGet", false, {}},
       // A placement throws: the rest of the step is dropped, positioning goes off, the array back.

@@ -1,6 +1,5 @@
 // The progress window in its own thread: what the host's window watch in the first-start scenario
-// cannot see (its class, font and handles), its updates and its end. The catalogue wait of the
-// reading thread: no event read before the step is over, and a stop during the build.
+// cannot see (its font and handles), its updates and its end; a stop during the build.
 #include "progress_window.h"
 
 #include <commctrl.h>
@@ -42,13 +41,6 @@ HWND findOwnWindow(const char* cls, const char* title) {
 
 HWND findProgressWindow() { return findOwnWindow("MNUDlgClass", "Korvex"); }
 
-// The window is listed before its creation has made its text line, so this asks anew each time.
-std::string progressText() {
-  HWND window = findProgressWindow();
-  HWND text = window ? FindWindowExA(window, nullptr, "Static", nullptr) : nullptr;
-  return text ? windowText(text) : "(no text line)";
-}
-
 class ProgressWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,16 +67,10 @@ class ProgressWindowTest : public ::testing::Test {
 };
 
 // Told to go, the window thread takes its window and class along.
-TEST_F(ProgressWindowTest, ClassFontHandlesAndEnd) {
+TEST_F(ProgressWindowTest, HandlesFontAndEnd) {
   show();
   WNDCLASSEXA windowClass;
   ASSERT_TRUE(progressClass(&windowClass));
-  EXPECT_EQ(windowClass.style, 0u);
-  EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5)));
-  EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
-  EXPECT_EQ(windowClass.hIcon, LoadIconA(nullptr, MAKEINTRESOURCEA(32516)));
-  EXPECT_EQ(windowClass.cbClsExtra, 0);
-  EXPECT_EQ(windowClass.cbWndExtra, 0);
   EXPECT_EQ(ProgressWindow::sProgressTextHandle.load(), child("Static"));
   EXPECT_EQ(ProgressWindow::sProgressBarHandle.load(), child("msctls_progress32"));
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(child("Static"), WM_GETFONT, 0, 0)),
@@ -156,21 +142,6 @@ class CatalogueWaitTest : public ::testing::Test {
   }
   FakeKxApi& fake = FakeKxApi::instance();
 };
-
-// No event read before the step is over, though the window showed its state; reads once it is.
-TEST_F(CatalogueWaitTest, WindowDuringTheBuildAndNoReadBeforeItsEnd) {
-  CreoProxy* proxy = sAddinP->mCreoProxyP;
-  proxy->mMnuProgress = 0.4;
-  EXPECT_TRUE(waitFor([] { return findProgressWindow() != nullptr; }, 10000));
-  EXPECT_TRUE(waitFor([] { return progressText() == "Preparing for first start... 40%"; }, 20000))
-      << progressText();
-  EXPECT_EQ(fake.mGetEventCalls, 0) << "an event was read while the catalogue was built";
-  proxy->mMnuProgress = 1.0;
-  // Generous: on a loaded machine Wine's withdrawal of the hidden window alone takes seconds.
-  EXPECT_TRUE(waitFor([] { return findProgressWindow() == nullptr; }, 20000));
-  EXPECT_TRUE(waitFor([this] { return fake.mGetEventCalls > 0; }, 20000));
-  kxAddinStop();
-}
 
 TEST_F(CatalogueWaitTest, StopDuringTheBuildTakesTheWindowAlong) {
   sAddinP->mCreoProxyP->mMnuProgress = 0.5;

@@ -4,10 +4,11 @@
 #include "test_profile.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "environment.h"
+#include "test_folder.h"
 
 namespace {
 
@@ -16,21 +17,11 @@ std::string sProfile;
 class TestProfile : public ::testing::Environment {
  public:
   void SetUp() override {
-    char temp[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, temp);
-    ASSERT_GT(length, 0u);
-    sProfile =
-        std::string(temp, length) + "kx_core_profile_" + std::to_string(GetCurrentProcessId());
+    sProfile = kxtest::makeTempDir("core_profile");
     std::filesystem::create_directories(sProfile + "\\Korvexpad\\Applications");
-    for (const char* name : {"USERPROFILE", "HOME"}) {
-      SetEnvironmentVariableA(name, sProfile.c_str());
-      _putenv_s(name, sProfile.c_str());
-    }
+    for (const char* name : {"USERPROFILE", "HOME"}) kxtest::setEnv(name, sProfile.c_str());
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(sProfile, ignored);
-  }
+  void TearDown() override { kxtest::removeTree(sProfile); }
 };
 
 const ::testing::Environment* const sEnvironment =

@@ -1,28 +1,18 @@
 #include "fuzz_util.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
-namespace fs = std::filesystem;
+#include "test_folder.h"
 
 namespace kxfuzz {
 
 namespace {
 
 struct WorkDir {
-  WorkDir() {
-    path = (fs::temp_directory_path() / ("kx_fuzz_" + std::to_string(getpid()))).string();
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~WorkDir() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
+  WorkDir() : path(kxtest::makeTempDir("fuzz")) {}
+  ~WorkDir() { kxtest::removeTree(path); }
   std::string path;
 };
 

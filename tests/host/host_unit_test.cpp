@@ -14,7 +14,6 @@
 #include "api/trail_file.h"
 #include "api/view_math.h"
 #include "app/registry_file.h"
-#include "journal/journal_summary.h"
 #include "json_line.h"
 #include "scenarios/journal_condition.h"
 #include "scenarios/scenario.h"
@@ -31,20 +30,12 @@ TEST(RegistryFileTest, BadLinesNameFileAndLine) {
        "protk.dat:4: unknown keyword \"bogus\""},
       {"name A\nstartup spawn\nexec_file x\nend\n",
        "protk.dat:2: startup \"spawn\" is not supported"},
-      {"name A\nstartup dll\nexec_file x\n", "protk.dat:3: entry \"A\" is not closed by \"end\""},
       {"startup dll\nend\n", "protk.dat:1: an entry must start with \"name\""},
-      {"name ABCDEFGHIJKLMNOPQRSTUVWXYZ123456\n",
-       "protk.dat:1: name \"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456\" is longer than 31"},
       {"name A\nstartup dll\nend\n", "protk.dat:3: entry \"A\" has no \"exec_file\""},
-      {"name A\nstartup dll\nexec_file x\nexec_file y\nend\n",
-       "protk.dat:4: \"exec_file\" given twice"},
       {"name A\nstartup dll\nexec_file x\nallow_stop maybe\nend\n",
        "protk.dat:4: allow_stop must be TRUE or FALSE"},
-      {"\n\nend\n", "protk.dat:3: \"end\" without an entry"},
-      {"name A\nstartup\n", "protk.dat:2: \"startup\" needs a value"},
       {"name A\nstartup dll\nexec_file x\nend\nname a\nstartup dll\nexec_file y\nend\n",
        "protk.dat:5: name \"a\" already used on line 1"},
-      {"", "protk.dat:0: no application entry"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     RegistryFile f;
@@ -53,25 +44,6 @@ TEST(RegistryFileTest, BadLinesNameFileAndLine) {
     EXPECT_EQ(error.compare(0, std::strlen(rows[i].error), rows[i].error), 0)
         << "row " << i << ": " << error;
   }
-}
-
-TEST(RegistryFileTest, ReadsEntriesWithLooseSpacing) {
-  RegistryFile f;
-  std::string error;
-  ASSERT_TRUE(
-      f.parse("\xEF\xBB\xBF# comment\nNAME  KorvexCreo\r\nstartup\tDLL\nexec_file C:\\p\\k.dll\n"
-              "text_dir   C:\\p\\text\nallow_stop TRUE\nend\n\nname Two\nstartup dll\n"
-              "exec_file D:\\two.dll\nend\n",
-              "protk.dat", &error))
-      << error;
-  ASSERT_EQ(f.entries().size(), 2u);
-  EXPECT_EQ(f.entries()[0].name, "KorvexCreo");
-  EXPECT_EQ(f.entries()[0].execFile, "C:\\p\\k.dll");
-  EXPECT_EQ(f.entries()[0].textDir, "C:\\p\\text");
-  EXPECT_TRUE(f.entries()[0].allowStop);
-  EXPECT_EQ(f.entries()[0].line, 2);
-  EXPECT_EQ(f.entries()[1].name, "Two");
-  EXPECT_FALSE(f.entries()[1].allowStop);
 }
 
 TEST(MessageFileTest, LooseLayouts) {
@@ -83,11 +55,9 @@ TEST(MessageFileTest, LooseLayouts) {
   };
   const Row rows[] = {
       {"Korvex\nKorvex Menu\n#\n#\n", "Korvex", false, "Korvex Menu"},
-      {"Korvex\nKorvex Menu\n\n#\n", "Korvex", false, "Korvex Menu"},
       {"\n\nA\nText A\nÜbersetzung\n#\n\n\nB\nText B\n#\n#\n", "B", false, "Text B"},
       {"A\nText A\nTranslated A\n#\nB\nText B\n#\n#\n", "A", true, "Translated A"},
       {"A\nText A\nTranslated A\n#\n", "A", false, "Text A"},
-      {"A\nText A\n#\n#\nB\nText B\n", "B", true, "Text B"},
       {"A\r\nText A\r\n#\r\n#\r\n", "A", false, "Text A"},
       {"\xEF\xBB\xBF"
        "A\nText A\n#\n#\n",
@@ -106,13 +76,6 @@ TEST(MessageFileTest, LooseLayouts) {
   }
 }
 
-TEST(MessageFileTest, CandidatesStartWithTheLanguageFolder) {
-  auto c = MessageFile::candidates("C:\\x\\text\\", "usascii", "k.txt");
-  ASSERT_GE(c.size(), 3u);
-  EXPECT_EQ(c[0], "C:\\x\\text\\usascii\\k.txt");
-  EXPECT_EQ(c[1], "C:\\x\\text\\USASCII\\k.txt");
-}
-
 TEST(MacroTextTest, Steps) {
   struct Row {
     const char* text;
@@ -127,11 +90,8 @@ TEST(MacroTextTest, Steps) {
       {"@MAPKEY_LABELKorvexpad;~ Command `A` ;~ Update `file_open` `Inputname` `C:\\\\t;x.txt`;",
        true, 3, "Korvexpad"},
       {"~ Command `Unclosed;", false, 0, ""},
-      {"~ Command;", false, 0, ""},
       {"~ Command `A` `b` `c`;", false, 0, ""},
-      {"~ Update `d` `f`;", false, 0, ""},
       {"~ Activate `x`;", false, 0, ""},
-      {"  ;  ; ", false, 0, ""},
       {"~ Command `A` stray;", false, 0, ""},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -252,6 +212,7 @@ TEST(TrailFileTest, PathsAndHeaders) {
   }
 }
 
+// A bad line fails the scenario naming file and line, one row per kind of refusal.
 TEST(ScenarioTest, BadLinesNameFileAndLine) {
   struct Row {
     const char* text;
@@ -260,47 +221,11 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
   const Row rows[] = {
       {"\xEF\xBB\xBF# c\nopen part p\nfly away\n", "s.scn:3: unknown step \"fly\""},
       {"# c\n\nopen cube p\n", "s.scn:3: model type must be part, assembly, drawing or a mode"},
-      {"open 100 p\n",
-       "s.scn:1: model type must be part, assembly, drawing or a mode code 0 to 99"},
-      {"new -1 p\n", "s.scn:1: model type must be part, assembly, drawing or a mode code"},
-      {"window-silent one\n", "s.scn:1: window id must be a number"},
       {"replace-graphics now\n", "s.scn:1: \"replace-graphics\" takes 0 argument(s), got 1"},
-      {"open part\n", "s.scn:1: \"open\" takes 2 argument(s), got 1"},
-      {"window one\n", "s.scn:1: window id must be a number"},
-      {"sketch maybe\n", "s.scn:1: sketch takes on or off"},
-      {"wait -5\n", "s.scn:1: wait takes milliseconds"},
       {"wait-until within x ev=a\n", "s.scn:1: within takes milliseconds"},
-      {"expect ev\n", "s.scn:1: bad condition term \"ev\""},
-      {"expect-count many ev=a\n", "s.scn:1: expect-count needs a count"},
-      {"expect n>abc\n", "s.scn:1: \"n>abc\" compares with something that is not a number"},
-      {"pointer sofa\n", "s.scn:1: unknown control \"sofa\""},
-      {"nav 1 2 3 4 5 x\n", "s.scn:1: nav takes six integers"},
       {"menu Korvex \"Toggle\n", "s.scn:1: unclosed quote"},
-      {"popup maybe\n", "s.scn:1: popup takes open or close"},
-      {"foreground desk\n", "s.scn:1: foreground takes main, dialog, gallery or other"},
-      {"pointer list 5\n", "s.scn:1: pointer takes a control and optionally an offset"},
-      {"pointer list 5 -1\n", "s.scn:1: pointer takes a control and optionally an offset"},
-      {"pointer outside 5 5\n", "s.scn:1: pointer takes a control and optionally an offset"},
-      {"pointer list 5 5 5\n", "s.scn:1: \"pointer\" takes 1 or more argument(s), got 4"},
-      {"expect daemon\n", "s.scn:1: a condition needs at least one"},
-      {"daemon-start --journal\n", "s.scn:1: daemon-start takes one --journal with a file name"},
-      {"daemon-start --journal a --journal b\n", "s.scn:1: daemon-start takes one --journal"},
-      {"process-counts now\n", "s.scn:1: \"process-counts\" takes 0 argument(s), got 1"},
-      {"screenshot a.png Korvex x\n", "s.scn:1: \"screenshot\" takes 1 or more argument(s), got 3"},
-      {"placement 6 0 0 1 90 50 0\n", "s.scn:1: \"placement\" takes 8 argument(s), got 7"},
-      {"placement 6 0 0 1 ninety 50 0 0\n",
-       "s.scn:1: placement takes numbers here, got \"ninety\""},
       {"placement 6 0 0 0 90 50 0 0\n", "s.scn:1: placement needs an axis of some length"},
-      {"view 1 0 0 nan\n", "s.scn:1: view takes numbers here, got \"nan\""},
-      {"view 0 0 0 10\n", "s.scn:1: view needs an axis of some length"},
-      {"expect-distance 5 6 50 -1\n", "s.scn:1: expect-distance needs a tolerance of 0 or more"},
-      {"expect-distance 5 6 far 1\n", "s.scn:1: expect-distance takes numbers here, got \"far\""},
-      {"expect-still 6 0\n", "s.scn:1: expect-still takes milliseconds, got \"0\""},
-      {"expect ev=a n=1+-x\n", "s.scn:1: \"n=1+-x\" needs key=number+-tolerance"},
-      {"expect ev=a n<1+-1\n", "s.scn:1: \"n<1+-1\" needs key=number+-tolerance or"},
       {"expect m[0=1\n", "s.scn:1: bad index in \"m[0=1\""},
-      {"expect m[-1][0]=1\n", "s.scn:1: bad index in \"m[-1][0]=1\""},
-      {"expect [0]=1\n", "s.scn:1: bad index in \"[0]=1\""},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     Scenario s;
@@ -325,35 +250,25 @@ TEST(JournalConditionTest, Operators) {
   };
   const Row rows[] = {
       {{"ev=command"}, true},
-      {{"ev=command", "arg=Hidden line"}, true},
       {{"ev=command", "arg=Hidden"}, false},
       {{"arg~Hidden"}, true},
       {{"undo_depth>1"}, true},
-      {{"undo_depth<2"}, false},
       {{"missing!=x"}, true},
-      {{"name!=ProCmdEnvMdlDisp"}, false},
       {{"ok=true"}, true},
       {{"m~[0,1]"}, true},
-      {{"missing=x"}, false},
       {{"name>3"}, false},
       // Single entries of arrays, numbers within a tolerance.
       {{"m[0][0]=1"}, true},
-      {{"m[1][0]=0", "m[1][1]=1"}, true},
-      {{"m[1][1]=1+-0"}, true},
       {{"m[1][1]=1.5+-0.5"}, true},
       {{"m[1][1]=1.5+-0.49"}, false},
       {{"m[0][1]>-0.5", "m[0][1]<0.5"}, true},
       {{"m[1]=[0,1]"}, true},
       {{"m[2][0]=1"}, false},
-      {{"m[0][2]=1"}, false},
       {{"m[2][0]!=1"}, true},
-      {{"m[0][0][0]=1"}, false},
       {{"name[0]=P"}, false},
       {{"undo_depth=2.0000001+-0.000001"}, true},
-      {{"undo_depth=3+-0.5"}, false},
       {{"m[1][1]!=1.05+-0.1"}, false},
       {{"m[1][1]!=1.2+-0.1"}, true},
-      {{"missing!=1+-0.1"}, true},
       {{"arg!=1+-0.1"}, true},
       {{"arg=2+-1"}, false},
   };
@@ -388,30 +303,6 @@ TEST(JsonLineTest, WrittenLinesReadBack) {
     EXPECT_FALSE(JsonLine::parse(bad[i], &f, &error)) << "row " << i;
 }
 
-TEST(ViewMathTest, RotationsAndNavigation) {
-  const double y[3] = {0, 1, 0};
-  double r[4][4];
-  view_math::rotation(y, 1.5707963267948966, r);
-  double x[3] = {1, 0, 0}, out[3];
-  view_math::vectorTrf(x, r, out);
-  // A right-handed quarter turn about Y takes +X to -Z.
-  EXPECT_NEAR(out[0], 0, 1e-12);
-  EXPECT_NEAR(out[2], -1, 1e-12);
-  double v[4][4];
-  view_math::identity(v);
-  for (int i = 0; i < 200; ++i) view_math::navigate(v, 30, -20, 0, 400, 250, -300);
-  EXPECT_LT(view_math::orthoError(v), 1e-9);
-  EXPECT_NEAR(v[3][0], 200 * 30 * 0.0002, 1e-9);
-  EXPECT_NEAR(v[3][1], -200 * 20 * 0.0002, 1e-9);
-  double before = v[0][0];
-  view_math::navigate(v, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(v[0][0], before);
-  double z[4][4];
-  view_math::identity(z);
-  view_math::navigate(z, 0, 0, 1000, 0, 0, 0);
-  EXPECT_NEAR(z[0][0], 1.1, 1e-12);
-}
-
 // What the host calls a rigid placement: a turn and a shift, nothing scaled, sheared or mirrored.
 TEST(ViewMathTest, RigidPlacements) {
   const double c = std::cos(0.3), s = std::sin(0.3);
@@ -435,86 +326,19 @@ TEST(ViewMathTest, RigidPlacements) {
   }
 }
 
-TEST(MenuBarTest, InsertionNextToNeighbour) {
-  struct Row {
-    const char* neighbour;
-    bool after;
-    ProError result;
-    const char* left;
-    const char* right;
-  };
-  const Row rows[] = {{"Help", false, PRO_TK_NO_ERROR, "Window", "Help"},
-                      {"Help", true, PRO_TK_NO_ERROR, "Help", ""},
-                      {"File", false, PRO_TK_NO_ERROR, "", "File"},
-                      {"Edit", true, PRO_TK_NO_ERROR, "Edit", "View"},
-                      {nullptr, true, PRO_TK_NO_ERROR, "Help", ""},
-                      {nullptr, false, PRO_TK_NO_ERROR, "", "File"},
-                      {"Nope", false, PRO_TK_E_NOT_FOUND, "", ""}};
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    HostJournal j;
-    MenuBar bar(&j);
-    ProError err = bar.addMenu("Korvex", "Korvex", rows[i].neighbour, rows[i].after);
-    EXPECT_EQ(err, rows[i].result) << "row " << i;
-    int at = bar.findMenu("Korvex");
-    if (err != PRO_TK_NO_ERROR) {
-      EXPECT_EQ(at, -1) << "row " << i;
-      continue;
-    }
-    const auto& menus = bar.menus();
-    EXPECT_EQ(at > 0 ? menus[at - 1].name : "", rows[i].left) << "row " << i;
-    EXPECT_EQ(at + 1 < static_cast<int>(menus.size()) ? menus[at + 1].name : "", rows[i].right)
-        << "row " << i;
-    EXPECT_EQ(bar.addMenu("Korvex", "again", "Help", false), PRO_TK_GENERAL_ERROR) << "row " << i;
-  }
-}
-
-TEST(MenuBarTest, CheckButtonsInOrderAndParentsChecked) {
+// Where a menu lands is the menu scenario's; these are the refusals.
+TEST(MenuBarTest, RefusedMenusAndButtons) {
   HostJournal j;
   MenuBar bar(&j);
+  EXPECT_EQ(bar.addMenu("Korvex", "Korvex", "Nope", false), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(bar.findMenu("Korvex"), -1);
   ASSERT_EQ(bar.addMenu("Korvex", "Korvex", "Help", false), PRO_TK_NO_ERROR);
+  EXPECT_EQ(bar.addMenu("Korvex", "again", "Help", false), PRO_TK_GENERAL_ERROR);
   uiCmdCmdId cmd = reinterpret_cast<uiCmdCmdId>(&j);
-  EXPECT_EQ(bar.addCheckButton("Korvex", "Move", "Toggle Move Mode", "", nullptr, true, cmd), 0);
-  EXPECT_EQ(bar.addCheckButton("Korvex", "Scroll", "Toggle Scroll Mode", "", nullptr, true, cmd),
-            0);
-  EXPECT_EQ(bar.addCheckButton("Korvex", "First", "First", "", "Move", false, cmd), 0);
   EXPECT_EQ(bar.addCheckButton("Nope", "X", "X", "", nullptr, true, cmd), PRO_TK_E_NOT_FOUND);
   EXPECT_EQ(bar.addCheckButton("Korvex", "Y", "Y", "", "Nope", true, cmd), PRO_TK_E_NOT_FOUND);
   EXPECT_EQ(bar.addCheckButton("Korvex", "Z", "Z", "", nullptr, true, nullptr), PRO_TK_BAD_INPUTS);
-  const Menu& m = bar.menus()[bar.findMenu("Korvex")];
-  ASSERT_EQ(m.items.size(), 3u);
-  EXPECT_EQ(m.items[0].name, "First");
-  EXPECT_EQ(m.items[1].name, "Move");
-  EXPECT_EQ(m.items[2].name, "Scroll");
-  EXPECT_EQ(bar.findItem(bar.findMenu("Korvex"), "Toggle Scroll Mode"), 2);
-}
-
-TEST(JournalSummaryTest, CountsKindsAndNamesBadLines) {
-  std::string path = testing::TempDir() + "kxh_summary.jsonl";
-  std::ofstream(path, std::ios::binary)
-      << "{\"t\":1000,\"ev\":\"host_start\"}\n{\"t\":1500,\"ev\":\"model_open\",\"name\":\"a1\"}\n"
-         "{\"t\":1600,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n"
-         "{\"t\":1700,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n{\"t\":1700,\"ev\":\"nav\"}\n"
-         "{\"t\":1800,\"ev\":\"step\"}\n"
-         "{\"t\":2000,\"ev\":\"fault\",\"what\":\"foreign_thread\"}\n";
-  std::string out, error;
-  ASSERT_TRUE(JournalSummary::summarize(path, &out, &error)) << error;
-  struct Row {
-    const char* text;
-  };
-  const Row rows[] = {{"9 lines over 1000 ms"},
-                      {"  nav                         5"},
-                      {"... and 2 more nav"},
-                      {"   0.500 s  model_open name=a1"},
-                      {"Faults: 1, failed expectations: 0"}};
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
-    EXPECT_NE(out.find(rows[i].text), std::string::npos) << "row " << i << ":\n" << out;
-  EXPECT_EQ(out.find("s  step"), std::string::npos) << "steps are counted, not told";
-  std::ofstream(path, std::ios::binary) << "{\"t\":1,\"ev\":\"a\"}\n{\"t\":2,\"ev\" 3}\n";
-  EXPECT_FALSE(JournalSummary::summarize(path, &out, &error));
-  EXPECT_NE(error.find("kxh_summary.jsonl:2: missing ':'"), std::string::npos) << error;
-  std::remove(path.c_str());
-  EXPECT_FALSE(JournalSummary::summarize(path, &out, &error));
-  EXPECT_NE(error.find("cannot open journal"), std::string::npos) << error;
+  EXPECT_TRUE(bar.menus()[bar.findMenu("Korvex")].items.empty());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // by the environment variable KXH_CASE; it reports what the host answered as journal notes.
 #include <windows.h>
 
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -15,9 +14,6 @@
 
 namespace {
 
-bool gMove = false;
-bool gScroll = false;
-uiCmdCmdId gMoveId = nullptr;
 uiCmdCmdId gScrollId = nullptr;
 
 void note(const char* fmt, ...) {
@@ -37,70 +33,17 @@ bool isCase(const char* name) {
   return c && std::strstr(c, name) != nullptr;
 }
 
-uiCmdAccessState moveAccess(uiCmdAccessMode) {
-  ProMode mode = -1;
-  ProError err = ProModeCurrentGet(&mode);
-  return err == PRO_TK_NO_ERROR && mode == PRO_MODE_ASSEMBLY ? ACCESS_AVAILABLE
-                                                             : ACCESS_UNAVAILABLE;
-}
-
+// Case "invisible": the menu item is hidden, so a click on it must be refused.
 uiCmdAccessState scrollAccess(uiCmdAccessMode) {
   return isCase("invisible") ? ACCESS_INVISIBLE : ACCESS_AVAILABLE;
 }
 
-// The check mark of a button shows its mode's flag.
-template <bool* flag>
-int checkValue(uiCmdCmdId, uiCmdValue* value) {
-  ProCmdChkbuttonValueSet(value, *flag ? PRO_B_TRUE : PRO_B_FALSE);
+int unchecked(uiCmdCmdId, uiCmdValue* value) {
+  ProCmdChkbuttonValueSet(value, PRO_B_FALSE);
   return -1;
 }
 
-int moveAction(uiCmdCmdId, uiCmdValue*, void*) {
-  gMove = !gMove;
-  wchar_t macro[128];
-  ProStringToWstring(macro, chars("~ Command `ProCmdEnvMdlDisp` `Wireframe`;"));
-  ProError err = ProMacroLoad(macro);
-  note("action move=%d macro_result=%d", gMove ? 1 : 0, err);
-  note("action end");
-  return 0;
-}
-
-int scrollAction(uiCmdCmdId, uiCmdValue*, void*) {
-  gScroll = !gScroll;
-  wchar_t macro[128];
-  ProStringToWstring(macro, chars("~ Command `ProCmdNoSuchThing`;"));
-  ProError err = ProMacroLoad(macro);
-  ProStringToWstring(macro, chars("~ Command `Unclosed;"));
-  ProError bad = ProMacroLoad(macro);
-  note("scroll action macro_result=%d malformed_result=%d", err, bad);
-  return 0;
-}
-
-int ignoredAction(uiCmdCmdId, uiCmdValue*, void*) {
-  note("second registration's action ran");
-  return 0;
-}
-
-ProError onWindow() {
-  int id = -99;
-  ProMode mode = -99;
-  ProBoolean sketch = -1;
-  ProError e1 = ProWindowCurrentGet(&id);
-  ProError e2 = ProModeCurrentGet(&mode);
-  ProError e3 = ProSectionIsActive(&sketch);
-  note("notify24 window=%d/%d mode=%d/%d sketch=%d/%d", id, e1, mode, e2, sketch, e3);
-  return PRO_TK_NO_ERROR;
-}
-
-ProError onRetrieve() {
-  note("notify18");
-  return PRO_TK_NO_ERROR;
-}
-
-ProError onCreate() {
-  note("notify41");
-  return PRO_TK_NO_ERROR;
-}
+int toggle(uiCmdCmdId, uiCmdValue*, void*) { return 0; }
 
 void probeNoModel() {
   ProMdl mdl = nullptr;
@@ -119,75 +62,13 @@ void probeNoModel() {
        ProWindowRefresh(PRO_VALUE_UNUSED), section, sketch, ProModeCurrentGet(nullptr));
 }
 
+// Takes the selection and never frees the array, which the host must catch.
 void probeSelection() {
-  ProMdl mdl = nullptr;
-  ProMdlCurrentGet(&mdl);
   ProSelection* sels = nullptr;
   ProError err = ProSelbufferSelectionsGet(&sels);
-  int n = -1;
-  ProError sizeErr = sels ? ProArraySizeGet(sels, &n) : PRO_TK_GENERAL_ERROR;
-  int bogus = 0;
-  note("sel err=%d size_err=%d n=%d bogus_size=%d", err, sizeErr, n,
-       ProArraySizeGet(&bogus, &bogus));
-  ProAssemblyDynPosSet(mdl, PRO_B_TRUE);
-  for (int i = 0; i < n; ++i) {
-    ProAsmcomppath path;
-    path.table_num = -7;
-    ProError pe = ProSelectionAsmcomppathGet(sels[i], &path);
-    std::string ids;
-    for (int k = 0; k < path.table_num; ++k)
-      ids += (k ? "/" : "") + std::to_string(path.comp_id_table[k]);
-    note("sel %d path_err=%d levels=%d ids=%s owner_is_current=%d", i, pe, path.table_num,
-         ids.c_str(), path.owner == mdl ? 1 : 0);
-    if (path.table_num < 1) continue;
-    ProAsmcomp comp;
-    ProError fe = ProFeatureInit(path.owner, path.comp_id_table[0], &comp);
-    ProMatrix m;
-    ProError ge = ProAsmcompPositionGet(&comp, m);
-    note("comp %d init=%d get=%d origin=%g,%g,%g", comp.id, fe, ge, m[3][0], m[3][1], m[3][2]);
-    m[3][0] += 1;
-    m[3][1] += 2;
-    m[3][2] += 3;
-    ProError se = ProAsmcompPositionSet(&path, &comp, m);
-    ProMatrix back;
-    ProAsmcompPositionGet(&comp, back);
-    ProError re = ProAsmcompRegenerate(&comp, PRO_B_TRUE);
-    note("comp %d set=%d regen=%d now=%g,%g,%g", comp.id, se, re, back[3][0], back[3][1],
-         back[3][2]);
-  }
-  ProAsmcomp missing;
-  note("missing init=%d", ProFeatureInit(mdl, 4242, &missing));
-  ProAssemblyDynPosSet(mdl, PRO_B_FALSE);
-  int win = -1;
-  ProWindowCurrentGet(&win);
-  note("refresh=%d", ProWindowRefresh(win));
-}
-
-void probeView() {
-  ProMatrix m;
-  ProError ge = ProViewMatrixGet(nullptr, nullptr, m);
-  note("view get=%d diag=%g,%g,%g", ge, m[0][0], m[1][1], m[2][2]);
-  // A quarter turn about Y with a translation: vectors must ignore the translation.
-  ProMatrix r = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {10, 20, 30, 1}};
-  ProError se = ProViewMatrixSet(nullptr, nullptr, r);
-  ProMatrix back;
-  ProViewMatrixGet(nullptr, nullptr, back);
-  double diff = 0;
-  for (int i = 0; i < 4; ++i)
-    for (int k = 0; k < 4; ++k) diff += std::fabs(back[i][k] - r[i][k]);
-  ProVector x = {1, 0, 0}, out = {0, 0, 0};
-  ProError te = ProVectorTrfEval(x, r, out);
-  ProMdl mdl = nullptr;
-  ProMdlCurrentGet(&mdl);
-  ProMatrix byModel;
-  ProError me = ProViewMatrixGet(mdl, nullptr, byModel);
-  note("view set=%d roundtrip=%g trf=%d out=%g,%g,%g by_model=%d", se, diff, te, out[0], out[1],
-       out[2], me);
-  note("view refit=%d refresh=%d refresh_bad=%d bad_view=%d", ProViewRefit(nullptr, nullptr),
-       ProWindowRefresh(PRO_VALUE_UNUSED), ProWindowRefresh(99),
-       ProViewMatrixGet(nullptr, reinterpret_cast<ProView>(8), m));
-  ProViewMatrixGet(nullptr, nullptr, back);
-  note("after refit translation=%g,%g,%g", back[3][0], back[3][1], back[3][2]);
+  int n = -1, bogus = 0;
+  if (sels) ProArraySizeGet(sels, &n);
+  note("sel err=%d n=%d bogus_size=%d", err, n, ProArraySizeGet(&bogus, &bogus));
 }
 
 void probeThread() {
@@ -200,52 +81,11 @@ void probeThread() {
   note("thread result=%d", fromThread);
 }
 
-// Scrolls whatever lies under the pointer, the way a scrolling plug-in drives the host's controls.
-void probeScroll() {
-  POINT p;
-  GetCursorPos(&p);
-  HWND w = WindowFromPoint(p);
-  char cls[256] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  for (int i = 0; i < 5; ++i) SendMessageA(w, WM_VSCROLL, SB_LINEDOWN, 0);
-  // One wheel notch down through the message queue, at the pointer.
-  if (isCase("wheel")) PostMessageA(w, WM_MOUSEWHEEL, 0xFF880000u, MAKELPARAM(p.x, p.y));
-  note("scrolled %s", cls);
-}
-
 ProError onPopupOpen() {
-  if (isCase("scroll")) probeScroll();
   if (isCase("nomodel")) probeNoModel();
   if (isCase("select")) probeSelection();
-  if (isCase("view")) probeView();
   if (isCase("thread")) probeThread();
   return PRO_TK_NO_ERROR;
-}
-
-ProError onPopupClose() {
-  note("notify73");
-  return PRO_TK_NO_ERROR;
-}
-
-// Finds the graphics window the way a plug-in does: the thread's top-level windows, then all their
-// descendants.
-HWND gPgl = nullptr;
-BOOL CALLBACK findPgl(HWND w, LPARAM) {
-  char cls[256] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  if (std::strcmp(cls, "PGLWindow") != 0) return TRUE;
-  gPgl = w;
-  return FALSE;
-}
-BOOL CALLBACK topLevel(HWND w, LPARAM) {
-  EnumChildWindows(w, findPgl, 0);
-  return gPgl == nullptr;
-}
-void noteGraphicsWindow() {
-  EnumThreadWindows(GetCurrentThreadId(), topLevel, 0);
-  int depth = 0;
-  for (HWND p = gPgl; p && GetParent(p); p = GetParent(p)) ++depth;
-  note("pgl=%lld depth=%d", static_cast<long long>(reinterpret_cast<uintptr_t>(gPgl)), depth);
 }
 
 void defineMapkeys() {
@@ -349,60 +189,28 @@ void stopResources() {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) int user_initialize(int argc, char* argv[], char* version,
-                                                     char* build, wchar_t err_buff[80]) {
-  note("init argc=%d argv0=%d version=%s build=%s", argc,
-       argc > 0 && argv && argv[0] && argv[0][0] ? 1 : 0, version ? version : "-",
-       build ? build : "-");
+extern "C" __declspec(dllexport) int user_initialize(int, char*[], char*, char*,
+                                                     wchar_t err_buff[80]) {
   if (isCase("initfail")) {
     const wchar_t text[] = L"test start failure";
     std::memcpy(err_buff, text, sizeof text);
     return 7;
   }
   wchar_t msg[] = L"kxtest.txt";
-  ProError a = ProCmdOptionAdd(chars("Kxt_Move"), moveAction, PRO_B_TRUE, checkValue<&gMove>,
-                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &gMoveId);
-  uiCmdCmdId again = nullptr;
-  ProError b = ProCmdOptionAdd(chars("Kxt_Move"), ignoredAction, PRO_B_TRUE, checkValue<&gMove>,
-                               moveAccess, PRO_B_TRUE, PRO_B_TRUE, &again);
-  ProError c = ProCmdOptionAdd(chars("Kxt_Scroll"), scrollAction, PRO_B_TRUE, checkValue<&gScroll>,
-                               scrollAccess, PRO_B_TRUE, PRO_B_TRUE, &gScrollId);
-  note("cmd add=%d dup=%d same_id=%d scroll=%d", a, b, again == gMoveId ? 1 : 0, c);
-  ProError m = ProMenubarMenuAdd(chars("KxTest"), chars("KxTest"), chars("Help"), PRO_B_FALSE, msg);
-  ProError bm =
-      ProMenubarMenuAdd(chars("KxOther"), chars("KxOther"), chars("NoSuchMenu"), PRO_B_FALSE, msg);
-  ProError i1 = ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Move"), chars("Kxt Move"),
-                                           chars("Kxt Move"), nullptr, PRO_B_TRUE, gMoveId, msg);
-  ProError i2 =
-      ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Scroll"), chars("Kxt Scroll"),
-                                 chars("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
-  ProError i3 = ProMenubarmenuChkbuttonAdd(chars("NoSuchMenu"), chars("X"), chars("X"), nullptr,
-                                           nullptr, PRO_B_TRUE, gMoveId, msg);
-  ProCmdDesignate(gMoveId, chars("Kxt Move"), chars("Kxt Move"), chars("Kxt Move"), msg);
-  note("menu add=%d bad_neighbour=%d item1=%d item2=%d bad_parent=%d", m, bm, i1, i2, i3);
-  ProNotificationSet(PRO_WINDOW_CHANGE_POST, onWindow);
-  ProNotificationSet(PRO_MDL_RETRIEVE_POST, onRetrieve);
-  ProNotificationSet(PRO_MDL_CREATE_POST, onCreate);
+  ProCmdOptionAdd(chars("Kxt_Scroll"), toggle, PRO_B_TRUE, unchecked, scrollAccess, PRO_B_TRUE,
+                  PRO_B_TRUE, &gScrollId);
+  ProMenubarMenuAdd(chars("KxTest"), chars("KxTest"), chars("Help"), PRO_B_FALSE, msg);
+  ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Scroll"), chars("Kxt Scroll"),
+                             chars("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
   ProNotificationSet(PRO_POPUPMENU_CREATE_POST, onPopupOpen);
-  ProNotificationSet(PRO_POPUPMENU_DESTROY_PRE, onPopupClose);
-  if (isCase("unset41")) {
-    ProError first = ProNotificationUnset(PRO_MDL_CREATE_POST);
-    ProError again = ProNotificationUnset(PRO_MDL_CREATE_POST);
-    note("unset41=%d again=%d", first, again);
-  }
   if (isCase("mapkey")) defineMapkeys();
-  noteGraphicsWindow();
   startResources();
   return 0;
 }
 
 extern "C" __declspec(dllexport) void user_terminate(void) {
-  // With the case "leak" the notifications stay set, which the host must catch.
-  if (!isCase("leak")) {
-    for (ProNotifyType t : {PRO_WINDOW_CHANGE_POST, PRO_MDL_RETRIEVE_POST, PRO_MDL_CREATE_POST,
-                            PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE})
-      ProNotificationUnset(t);
-  }
+  // With the case "leak" the notification stays set, which the host must catch.
+  if (!isCase("leak")) ProNotificationUnset(PRO_POPUPMENU_CREATE_POST);
   stopResources();
   note("terminate");
 }
