@@ -73,6 +73,7 @@ log="$product/Creo_plugin_log.txt"
 # replayed the file without writing it first would run that and fail the scenario.
 temp_unix="$profile_unix/Temp"
 if [ -d "$temp_unix" ]; then
+  # shellcheck disable=SC2016 # the backquotes are the trail file's own
   printf '!trail file version No. 1500\r\n~ Command `ProCmdStaleTrailOfAnEarlierRun`;\r\n' \
     >"$temp_unix/korvex-trail.txt"
 fi
@@ -169,11 +170,11 @@ done
 
 failures=0
 fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
-if [ $status -eq 124 ] || [ $status -eq 137 ]; then
+if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
   fail "the host did not end within $limit s and was stopped"
   # The daemon is a process of its own; only this run's control port reaches it.
   (exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null || true
-elif [ $status -ne 0 ]; then
+elif [ "$status" -ne 0 ]; then
   fail "the host ended with exit code $status"
 fi
 [ -f "$journal" ] || { fail "the host wrote no journal at $journal"; touch "$journal"; }

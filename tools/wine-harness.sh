@@ -35,11 +35,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# The first worker keeps the prefix every single run uses.
-prefix_of() { if [ "$1" -eq 0 ]; then echo "$build_dir/wineprefix"; else echo "$build_dir/wineprefix-$1"; fi; }
+# The first worker keeps the prefix every single run uses; a prefix of its own (KX_WINE_PREFIX) lets
+# a second harness run beside this one on the same build.
+prefix=${KX_WINE_PREFIX:-$build_dir/wineprefix}
+prefix_of() { if [ "$1" -eq 0 ]; then echo "$prefix"; else echo "$prefix-$1"; fi; }
 
 xvfb_pids=()
 keeper_pids=()
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   local i
   for i in "${!keeper_pids[@]}"; do kill "${keeper_pids[$i]}" >/dev/null 2>&1 || true; done
