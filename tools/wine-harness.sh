@@ -35,14 +35,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# The first worker keeps the prefix every single run uses; KX_WINE_PREFIX names another, so that a
-# second harness can run beside this one on the same build.
-prefix_base=${KX_WINE_PREFIX:-$build_dir/wineprefix}
-prefix_of() { if [ "$1" -eq 0 ]; then echo "$prefix_base"; else echo "$prefix_base-$1"; fi; }
+# The first worker keeps the prefix every single run uses; a prefix of its own (KX_WINE_PREFIX) lets
+# a second harness run beside this one on the same build.
+prefix=${KX_WINE_PREFIX:-$build_dir/wineprefix}
+prefix_of() { if [ "$1" -eq 0 ]; then echo "$prefix"; else echo "$prefix-$1"; fi; }
 
 xvfb_pids=()
 keeper_pids=()
-# shellcheck disable=SC2317 # run by the EXIT trap
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   local i
   for i in "${!keeper_pids[@]}"; do kill "${keeper_pids[$i]}" >/dev/null 2>&1 || true; done
