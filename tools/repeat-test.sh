@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs each test whose ctest name matches a pattern several times in a row under one Wine harness,
 # and counts the failures: a test that fails once in twenty runs costs landings, and a single run
-# does not show it. The output of each failed run is kept.
+# does not show it. The output of each failed run is kept, and a scenario's folder of journals.
 #
 #   tools/repeat-test.sh <build dir> <ctest name pattern> [times, default 20]
 #   e.g. tools/repeat-test.sh build/mingw '^PluginScenario\.' 20
@@ -37,6 +37,9 @@ for test in "${tests[@]}"; do
       rm -f "$log"
     else
       failed=$((failed + 1))
+      # A scenario's journals and the plug-in's log are overwritten by the next run: keep them.
+      run_folder="$build_dir/scenario-runs/${test#PluginScenario.}"
+      [ -d "$run_folder" ] && cp -r "$run_folder" "$logs/$test.$run"
       echo "  $test: run $run failed, output in $log"
     fi
   done
