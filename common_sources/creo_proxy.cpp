@@ -452,13 +452,16 @@ bool CreoProxy::doTransform() {
 
     while (elapsed < maxContMoveTime) {
       elapsed = GetTickCount() - start;
-      const SlotPass pass = mAddinP->takePass();
-      if (pass.mMenuFncIdx >= 0) execApplFunction(pass.mMenuFncIdx);
-      if (pass.mKeyEvent > 0) {
-        KXLOG(LOG_INF) << "keyEvent: " << pass.mKeyEvent << LOG_END;
-        execSpecialApplFunction(pass.mKeyEvent);
+      // Each taken just before it runs: when one throws, what comes after it stays pending.
+      const int32_t menuFncIdx = mAddinP->takeMenuFncIdx();
+      if (menuFncIdx >= 0) execApplFunction(menuFncIdx);
+      const int32_t keyEvent = mAddinP->takeKeyEvent();
+      if (keyEvent > 0) {
+        KXLOG(LOG_INF) << "keyEvent: " << keyEvent << LOG_END;
+        execSpecialApplFunction(keyEvent);
       }
-      const int16_t* m = pass.mMotion;
+      int16_t m[6];
+      mAddinP->takeMotion(m);
       bool isAtRest = true;
       for (int axis = 0; axis < 6; ++axis) {
         if (std::abs(static_cast<int>(m[axis])) > minThreshold) isAtRest = false;
