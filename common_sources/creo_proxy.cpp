@@ -18,6 +18,7 @@
 #include "mode_tracking.h"
 #include "object_move.h"
 #include "pro_toolkit.h"
+#include "progress_window.h"
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
@@ -321,9 +322,24 @@ LRESULT CALLBACK CreoProxy::wakeWndProc(HWND window, UINT message, WPARAM wParam
   return 0;
 }
 
+namespace {
+
+// The plug-in's own windows (the timer's wake-up window, the progress window) belong to no host
+// and may go before the plug-in does; whether the system lists them among the thread's windows is
+// its own affair.
+bool isOwnWindow(HWND window, HWND wakeWindow) {
+  if (window == wakeWindow) return true;
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof(className));
+  return std::strcmp(className, ProgressWindow::kClassName) == 0;
+}
+
+}  // namespace
+
 BOOL CALLBACK CreoProxy::MyEnumThreadWndProc(HWND window, LPARAM) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return FALSE;
+  if (isOwnWindow(window, proxy->mWakeWndHandle)) return TRUE;
   if (proxy->mTimerWndHandle == 0) {
     proxy->mTimerWndHandle = toHandle(window);
     if (proxy->mTimerWndHandle < 1) {
@@ -436,13 +452,16 @@ bool CreoProxy::doTransform() {
 
     while (elapsed < maxContMoveTime) {
       elapsed = GetTickCount() - start;
-      const SlotPass pass = mAddinP->takePass();
-      if (pass.mMenuFncIdx >= 0) execApplFunction(pass.mMenuFncIdx);
-      if (pass.mKeyEvent > 0) {
-        KXLOG(LOG_INF) << "keyEvent: " << pass.mKeyEvent << LOG_END;
-        execSpecialApplFunction(pass.mKeyEvent);
+      // Each taken just before it runs: when one throws, what comes after it stays pending.
+      const int32_t menuFncIdx = mAddinP->takeMenuFncIdx();
+      if (menuFncIdx >= 0) execApplFunction(menuFncIdx);
+      const int32_t keyEvent = mAddinP->takeKeyEvent();
+      if (keyEvent > 0) {
+        KXLOG(LOG_INF) << "keyEvent: " << keyEvent << LOG_END;
+        execSpecialApplFunction(keyEvent);
       }
-      const int16_t* m = pass.mMotion;
+      int16_t m[6];
+      mAddinP->takeMotion(m);
       bool isAtRest = true;
       for (int axis = 0; axis < 6; ++axis) {
         if (std::abs(static_cast<int>(m[axis])) > minThreshold) isAtRest = false;

@@ -1,6 +1,7 @@
 #include "daemon_proxy.h"
 
 #include <cstring>
+#include <memory>
 
 #include "creo_proxy.h"
 #include "detached_thread.h"
@@ -128,24 +129,18 @@ void* DaemonProxy::readThread(void* proxyP) {
   return nullptr;
 }
 
-void DaemonProxy::waitForCatalogue(ProgressWindow& window) {
+void DaemonProxy::waitForCatalogue() {
   CreoProxy* creoProxy = mAddinP->mCreoProxyP;
+  // Shared with the window thread, which may outlive this one; the wait clears its flag on the way
+  // out and goes on without waiting for the thread.
+  const std::shared_ptr<ProgressWindow> window = std::make_shared<ProgressWindow>();
   ProgressWatch watch;
   watch.mReadProgress = [creoProxy] { return creoProxy ? creoProxy->mMnuProgress.load() : 1.0; };
   watch.mIsToRead = [this] { return mIsToRead.load(); };
-  watch.mStartWindow = [&window] { window.start(); };
+  watch.mStartWindow = [&window] { ProgressWindow::start(window); };
   watch.mUpdateWindow = &ProgressWindow::updateProgressWindow;
   watch.mSleep = &sleepMs;
-  watch.watch(window.mIsToShow);
-}
-
-void DaemonProxy::waitForProgressWindow(const ProgressWindow& window) {
-  // Its loop sees the cleared flag within one pass; it must be gone before this module may be
-  // unloaded. The host's thread waits behind this one, so the wait has a bound.
-  for (int waited = 0; window.isRunning() && waited < kWindowStopWaitMs;
-       waited += kCataloguePollMs) {
-    sleepMs(kCataloguePollMs);
-  }
+  watch.watch(window->mIsToShow);
 }
 
 void DaemonProxy::announceMode(std::string& lastModeSent) {
@@ -159,9 +154,7 @@ void DaemonProxy::announceMode(std::string& lastModeSent) {
 
 void DaemonProxy::readMouseEvents() {
   mIsReading = true;
-  // Kept for as long as this thread runs: the window thread reads it until its loop ends.
-  ProgressWindow window;
-  waitForCatalogue(window);
+  waitForCatalogue();
   KxLibrary& library = KxLibrary::api();
   std::string lastModeSent;
   const int16_t threshold = static_cast<int16_t>(mAddinP->mSettings.mMinThreshold & 0xFFFF);
@@ -190,6 +183,5 @@ void DaemonProxy::readMouseEvents() {
     }
     announceMode(lastModeSent);
   }
-  waitForProgressWindow(window);
   mIsReading = false;
 }

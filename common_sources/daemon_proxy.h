@@ -37,15 +37,10 @@ class DaemonProxy {
   static constexpr const char* kModeApplName = "Creo";
   // The library's read may return at once when the daemon is absent; this keeps the loop calm.
   static constexpr int kFailedReadPauseMs = 20;
-  static constexpr int kCataloguePollMs = 50;
   static constexpr int kStopPollMs = 200;
-  // Hiding the window can take seconds (a window manager that does not answer); a window thread
-  // held by a failure message box is not waited for longer.
-  static constexpr int kWindowStopWaitMs = 10000;
 
  private:
   static void* readThread(void* proxyP);
-  void waitForCatalogue(ProgressWindow& window);
-  void waitForProgressWindow(const ProgressWindow& window);
+  void waitForCatalogue();
   void announceMode(std::string& lastModeSent);
 };

@@ -89,6 +89,7 @@ void CKxAddin::configureLogging() {
   pars.mSectionName = gLog.mLogPars.mSectionName;
   pars.mSettingsDirPath = gLog.mLogPars.mSettingsDirPath;
   gLog.init(pars);
+  KxLibrary::logLoad();
 }
 
 std::string CKxAddin::getCurrentModeName() {
@@ -114,17 +115,13 @@ void CKxAddin::storeMotion(const int16_t motion[6]) {
   mRotZ = motion[5];
 }
 
-SlotPass CKxAddin::takePass() {
-  SlotPass pass;
-  pass.mMenuFncIdx = mMenuFncIdx.exchange(-1);
-  pass.mKeyEvent = mKeyEvent.exchange(0);
-  pass.mMotion[0] = mTransX;
-  pass.mMotion[1] = mTransY;
-  pass.mMotion[2] = mTransZ;
-  pass.mMotion[3] = mRotX;
-  pass.mMotion[4] = mRotY;
-  pass.mMotion[5] = mRotZ;
-  return pass;
+void CKxAddin::takeMotion(int16_t motion[6]) const {
+  motion[0] = mTransX;
+  motion[1] = mTransY;
+  motion[2] = mTransZ;
+  motion[3] = mRotX;
+  motion[4] = mRotY;
+  motion[5] = mRotZ;
 }
 
 void* CKxAddin::watchConnection(void* addinP) {

@@ -15,13 +15,6 @@
 class CreoProxy;
 class DaemonProxy;
 
-// What one consumer pass takes from the event slot.
-struct SlotPass {
-  int32_t mMenuFncIdx;  // -1 = none
-  int32_t mKeyEvent;    // 0 = none
-  int16_t mMotion[6];   // trans x, y, z, rot x, y, z
-};
-
 class CKxAddin {
  public:
   CKxAddin();
@@ -36,10 +29,13 @@ class CKxAddin {
   // motion. Returns what else the reader has to do for the code.
   EventAction storeEventCode(int32_t eventCode);
   void storeMotion(const int16_t motion[6]);
-  // Consumer side (user-interface thread): the pending function, then the pending command, each
-  // taken with "none" left behind in one atomic step so a value stored meanwhile is never lost,
-  // then each motion value read once.
-  SlotPass takePass();
+  // Consumer side (user-interface thread), one field at a time in the order they are run, so a
+  // failure running one leaves the others pending: the function (-1 = none) and the command
+  // (0 = none), each taken with "none" left behind in one atomic step so a value stored meanwhile
+  // is never lost, then the motion (trans x, y, z, rot x, y, z), each value read once.
+  int32_t takeMenuFncIdx() { return mMenuFncIdx.exchange(-1); }
+  int32_t takeKeyEvent() { return mKeyEvent.exchange(0); }
+  void takeMotion(int16_t motion[6]) const;
 
   Settings mSettings;
   CreoProxy* mCreoProxyP;

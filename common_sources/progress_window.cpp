@@ -19,21 +19,41 @@ void failureBox(const char* text) {
 
 }  // namespace
 
-bool ProgressWindow::start() {
-  // Raised before the thread exists so nobody can see it ended before it began.
-  mIsRunning = true;
-  if (pthread_create(&mThread, nullptr, &ProgressWindow::runProgressWindow, this) != 0) {
-    mIsRunning = false;
+namespace {
+
+// What the window thread owns: its share of the block, and its reference to this module.
+struct WindowThreadHold {
+  std::shared_ptr<ProgressWindow> block;
+  HMODULE module;
+};
+
+}  // namespace
+
+bool ProgressWindow::start(const std::shared_ptr<ProgressWindow>& block) {
+  HMODULE module = nullptr;
+  // Taken here rather than in the thread: until its first step the thread could not stop an
+  // unload.
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&ProgressWindow::runProgressWindow), &module)) {
     return false;
   }
-  pthread_detach(mThread);
+  WindowThreadHold* hold = new WindowThreadHold{block, module};
+  if (pthread_create(&block->mThread, nullptr, &ProgressWindow::runProgressWindow, hold) != 0) {
+    delete hold;
+    FreeLibrary(module);
+    return false;
+  }
+  pthread_detach(block->mThread);
   return true;
 }
 
-void* ProgressWindow::runProgressWindow(void* blockP) {
-  ProgressWindow* block = static_cast<ProgressWindow*>(blockP);
-  showProgressWindow(block);
-  block->mIsRunning = false;
+void* ProgressWindow::runProgressWindow(void* shareP) {
+  WindowThreadHold* hold = static_cast<WindowThreadHold*>(shareP);
+  showProgressWindow(hold->block.get());
+  const HMODULE module = hold->module;
+  delete hold;
+  // The module may be unloaded by this very call, so nothing of it may run afterwards.
+  FreeLibraryAndExitThread(module, 0);
   return nullptr;
 }
 

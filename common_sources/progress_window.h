@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class ProgressWindow {
  public:
@@ -15,12 +16,13 @@ class ProgressWindow {
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-  // Starts the window thread; false when it could not be started.
-  bool start();
-  // Whether the window thread still runs code of its own (so of this module).
-  bool isRunning() const { return mIsRunning; }
+  // Starts the window thread with a share of the block and a reference to this module of its own,
+  // both given back as the thread's last act: a thread held in a failure's message box may outlive
+  // the reading thread, the plug-in's stop and the host's unloading of the DLL. False when the
+  // thread could not be started.
+  static bool start(const std::shared_ptr<ProgressWindow>& block);
 
-  static void* runProgressWindow(void* blockP);
+  static void* runProgressWindow(void* shareP);
   // 1 when the window was shown and closed again, 0 when it could not be registered or created.
   static int32_t showProgressWindow(ProgressWindow* blockP);
   static LRESULT CALLBACK MNUDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,9 +33,6 @@ class ProgressWindow {
   std::atomic<bool> mIsToShow{false};
   pthread_t mThread{};
   std::atomic<HWND> mWndHandle{nullptr};
-  // Raised before the thread starts and lowered as the thread's last act: the block must outlive
-  // the thread's use of it, and the module must stay loaded while the thread runs in it.
-  std::atomic<bool> mIsRunning{false};
 
   // Written when the window is created; not reset, so an update after the window is gone only
   // sends to a handle that no longer exists.

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "config_test_util.h"
+#include "failing_file_calls.h"
 #include "mnu_parser.h"
 
 namespace {
@@ -225,6 +227,39 @@ TEST(MNUParserProgress, WritingStepsPerPane) {
 }
 
 // Whole files at real scale, English and German, are compared in the first-start scenarios.
+
+void fillSmall(MNUParser* parser) {
+  parser->AddPane("VIEW", "layout: ProCmdViewShaded ProCmdViewRefit ProCmdModelOpen");
+  parser->AddPane("FILE", "ProCmdModelOpen\nProCmdModelSave");
+  parser->AddCommand(record("PROCMDVIEWSHADED", "Shaded", "Shows shaded."));
+  parser->AddCommand(record("PROCMDMODELSAVE", "Save", "Saves."));
+  parser->AddCommand(record("PROCMDVIEWREFIT", "Refit", "Refits the view."));
+  parser->AddCommand(record("PROCMDMODELOPEN", "Open", "Opens a model."));
+  parser->AddCommand(record("PROCMDNOWHERE", "Nowhere at all", "Not in any pane."));
+}
+
+// A write cut short (a crash, a full disk) leaves no file: a cut file would never be built again.
+// Every cut is FileCommitTest's; here the first and last bytes and the middle, at two sizes.
+TEST(MNUParserWriting, AWriteCutShortLeavesNoFile) {
+  const std::string dir = kxtest::makeTempDir("mnu_cut");
+  const std::string path = dir + "\\Creo.mnu";
+  for (const bool isSmall : {false, true}) {
+    MNUParser parser;
+    if (isSmall) fillSmall(&parser);
+    const std::string text = parser.ComposeMNUText();
+    for (const size_t cut : {size_t{0}, size_t{1}, text.size() / 2, text.size() - 1}) {
+      kxtest::FailingFileCalls failing("write", cut);
+      EXPECT_FALSE(parser.WriteMNUFile(path)) << "small " << isSmall << ", cut " << cut;
+      EXPECT_FALSE(kxtest::fileExists(path)) << "small " << isSmall << ", cut " << cut;
+      EXPECT_FALSE(kxtest::fileExists(FileCommit::tempPath(path))) << "small " << isSmall;
+    }
+    ASSERT_TRUE(parser.WriteMNUFile(path)) << "small " << isSmall;
+    EXPECT_EQ(kxtest::readBinary(path), text) << "small " << isSmall;
+    kxtest::removeTree(path);
+  }
+  kxtest::removeTree(dir);
+}
+
 TEST(MNUParserWriting, EmptyCatalogueAndPadding) {
   MNUParser parser;
   const std::string text = parser.ComposeMNUText();

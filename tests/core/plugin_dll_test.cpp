@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/slow_resources.h"
 #include "test_profile.h"
 
 namespace {
@@ -111,6 +113,75 @@ TEST(PluginDllTest, LibraryBesideThePluginIsLoadedAtStartAndReleasedAtStop) {
         << "round " << round << ": the DLL is still loaded";
     EXPECT_TRUE(std::filesystem::exists(settings)) << "round " << round << ": " << settings;
   }
+}
+
+// Runs this thread's messages (the plug-in's timer) until the condition holds or the limit passes.
+template <typename Condition>
+bool pumpUntil(Condition condition, int limitMs) {
+  for (int waited = 0; waited < limitMs; waited += 10) {
+    if (condition()) return true;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(10);
+  }
+  return condition();
+}
+
+HWND ownWindow(const char* cls, const char* title) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, cls, title); w;
+       w = FindWindowExA(nullptr, w, cls, title)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) return w;
+  }
+  return nullptr;
+}
+
+// A first start whose progress window cannot register its class (this process holds the name): the
+// window thread sits in its failure message box while the plug-in stops and the host frees the DLL.
+// The thread's own hold keeps the DLL mapped until the box is closed and the thread is gone; then
+// the DLL goes, nothing of it runs any more, and the plug-in starts again.
+TEST(PluginDllTest, AWindowThreadInItsFailureOutlivesTheStopAndTheUnload) {
+  const std::string menuFile = testProfile() + "\\Korvexpad\\Applications\\Creo.mnu";
+  std::filesystem::remove(menuFile);
+  _putenv_s("PRO_LANG", "english");  // a language the installation has
+  WNDCLASSEXA taken = {};
+  taken.cbSize = sizeof(taken);
+  taken.lpfnWndProc = DefWindowProcA;
+  taken.hInstance = GetModuleHandleA(nullptr);
+  taken.lpszClassName = "MNUDlgClass";
+  ASSERT_TRUE(RegisterClassExA(&taken));
+  // The timer's owner; a slow installation makes the build last until the window thread is up.
+  const HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  Plugin plugin = load();
+  ASSERT_NE(plugin.mModule, nullptr);
+  ASSERT_GT(SlowResources::patch(plugin.mModule, 500), 0);
+  ASSERT_EQ(initialize(plugin), 0);
+  HWND box = nullptr;
+  EXPECT_TRUE(pumpUntil([&box] { return (box = ownWindow("#32770", "Error!")) != nullptr; }, 60000))
+      << "no failure message box";
+  EXPECT_TRUE(pumpUntil([&menuFile] { return std::filesystem::exists(menuFile); }, 60000))
+      << "the catalogue build did not end";
+  plugin.mTerminate();
+  ASSERT_TRUE(FreeLibrary(plugin.mModule));
+  EXPECT_NE(GetModuleHandleA("KorvexCreo.dll"), nullptr)
+      << "the DLL was unloaded under the window thread";
+  if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(pumpUntil([] { return GetModuleHandleA("KorvexCreo.dll") == nullptr; }, 20000))
+      << "the window thread kept the DLL after its end";
+  DestroyWindow(host);
+  UnregisterClassA("MNUDlgClass", GetModuleHandleA(nullptr));
+
+  Plugin again = load();
+  ASSERT_NE(again.mModule, nullptr);
+  EXPECT_EQ(initialize(again), 0);
+  again.mTerminate();
+  EXPECT_TRUE(FreeLibrary(again.mModule));
+  EXPECT_EQ(GetModuleHandleA("KorvexCreo.dll"), nullptr);
+  std::filesystem::remove(menuFile);
+  _putenv_s("PRO_LANG", "");
 }
 
 }  // namespace

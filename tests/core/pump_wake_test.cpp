@@ -25,7 +25,8 @@ class PumpWakeTest : public AddinSuite {
     // Only a wake-up runs a tick from here on: the pending timer goes, the pump stays armed.
     KillTimer(timerWindow(), CreoProxy::kTimerId);
     drain();
-    sAddin->takePass();
+    sAddin->takeMenuFncIdx();
+    sAddin->takeKeyEvent();
     mProxy->mIsPumpArmed = true;
     mProxy->mIsInTick = false;
     mProxy->mIsWakeDeferred = false;

@@ -230,7 +230,8 @@ TEST_F(ScrollUnderCursorTest, WindowUnderPointTakesTheSmallestVisibleSibling) {
 // hang on the link.
 TEST_F(ScrollUnderCursorTest, DispatchLooksForTheTargetWithAndWithoutDeviceLink) {
   frameAndControl("SysTreeView32");
-  sAddin->takePass();
+  sAddin->takeMenuFncIdx();
+  sAddin->takeKeyEvent();
   // The watch thread reaches the link through the root object: stop it before the link goes.
   sAddin->mIsToWatch = false;
   ASSERT_TRUE(waitFor([] { return !sAddin->mIsWatching; }, 10000)) << "the watch thread went on";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "addin_suite.h"
+#include "progress_window.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ class WindowDiscoveryTest : public AddinSuite {
     registerClass("KxTestPlain");
     registerClass("PGLWindow");
     registerClass("PGL_STD_WN_CLASS");
+    registerClass(ProgressWindow::kClassName);
     AddinSuite::SetUpTestSuite();
   }
   void SetUp() override { sClassified.clear(); }
@@ -160,6 +162,30 @@ TEST_F(WindowDiscoveryTest, RediscoveryMovesTheTimerInsteadOfAddingOne) {
   const std::vector<HWND> armed = windowsWithTimer();
   ASSERT_EQ(armed.size(), 1u);
   EXPECT_EQ(armed[0], toWindow(proxy()->mTimerWndHandle));
+}
+
+// The plug-in's own windows listed before the host's (as a platform may list them): the timer goes
+// to the host's window all the same, and neither of the plug-in's carries it.
+TEST_F(WindowDiscoveryTest, ThePluginsOwnWindowsAreNeverTheTimersOwner) {
+  const HWND wake = proxy()->mWakeWndHandle;
+  ASSERT_NE(wake, nullptr) << "no wake-up window to list";
+  const HWND progress =
+      CreateWindowExA(0, ProgressWindow::kClassName, "Korvex", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                      nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(progress, nullptr);
+  mTopLevel.push_back(progress);
+  const HWND host = topLevel();
+  mTopLevel.push_back(host);
+  const HWND graphics = child(host, "PGLWindow");
+  proxy()->mTimerWndHandle = 0;
+  proxy()->mPGLWndHandle = 0;
+  for (const HWND listed : {wake, progress, host}) {
+    if (!CreoProxy::MyEnumThreadWndProc(listed, 0)) break;
+  }
+  EXPECT_EQ(toWindow(proxy()->mTimerWndHandle), host);
+  EXPECT_EQ(toWindow(proxy()->mPGLWndHandle), graphics);
+  EXPECT_FALSE(KillTimer(wake, CreoProxy::kTimerId));
+  EXPECT_FALSE(KillTimer(progress, CreoProxy::kTimerId));
 }
 
 // The same rediscovery followed by the bridge's end leaves no timer anywhere; the destructor knows
