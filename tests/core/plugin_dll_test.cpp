@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/slow_resources.h"
+#include "own_window.h"
 #include "test_profile.h"
 
 namespace {
@@ -127,16 +128,6 @@ bool pumpUntil(Condition condition, int limitMs) {
   return condition();
 }
 
-HWND ownWindow(const char* cls, const char* title) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, cls, title); w;
-       w = FindWindowExA(nullptr, w, cls, title)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId()) return w;
-  }
-  return nullptr;
-}
-
 // A first start whose progress window cannot register its class (this process holds the name): the
 // window thread sits in its failure message box while the plug-in stops and the host frees the DLL.
 // The thread's own hold keeps the DLL mapped until the box is closed and the thread is gone; then
@@ -160,7 +151,8 @@ TEST(PluginDllTest, AWindowThreadInItsFailureOutlivesTheStopAndTheUnload) {
   ASSERT_GT(SlowResources::patch(plugin.mModule, 500), 0);
   ASSERT_EQ(initialize(plugin), 0);
   HWND box = nullptr;
-  EXPECT_TRUE(pumpUntil([&box] { return (box = ownWindow("#32770", "Error!")) != nullptr; }, 60000))
+  EXPECT_TRUE(
+      pumpUntil([&box] { return (box = findOwnWindow("#32770", "Error!")) != nullptr; }, 60000))
       << "no failure message box";
   EXPECT_TRUE(pumpUntil([&menuFile] { return std::filesystem::exists(menuFile); }, 60000))
       << "the catalogue build did not end";

@@ -11,6 +11,7 @@
 #include "creo_proxy.h"
 #include "fake_kx_api.h"
 #include "kx_addin.h"
+#include "own_window.h"
 #include "wait_for.h"
 
 namespace {
@@ -26,17 +27,6 @@ bool progressClass(WNDCLASSEXA* info) {
   *info = {};
   info->cbSize = sizeof(*info);
   return GetClassInfoExA(GetModuleHandleA(nullptr), "MNUDlgClass", info);
-}
-
-// This process's window only: tests of other processes may show theirs on the same display.
-HWND findOwnWindow(const char* cls, const char* title) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, cls, title); w;
-       w = FindWindowExA(nullptr, w, cls, title)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId()) return w;
-  }
-  return nullptr;
 }
 
 HWND findProgressWindow() { return findOwnWindow("MNUDlgClass", "Korvex"); }
