@@ -11,6 +11,7 @@
 
 #include "event_codes.h"
 #include "settings.h"
+#include "settings_reload.h"
 
 class CreoProxy;
 class DaemonProxy;
@@ -42,6 +43,8 @@ class CKxAddin {
   SlotPass takePass();
 
   Settings mSettings;
+  // Applies edits of the settings file while the plug-in runs; polled by the timer.
+  SettingsReload mSettingsReload;
   CreoProxy* mCreoProxyP;
   DaemonProxy* mDaemonProxyP;
   pthread_t mWatchThread;
