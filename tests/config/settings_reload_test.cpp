@@ -119,9 +119,13 @@ TEST_F(SettingsReloadTest, ChangedFileIsAppliedOrLeftAlone) {
         EXPECT_NE(after.find("\t" + key), std::string::npos) << "row " << i;
       Settings reread{Settings::Detached()};
       ASSERT_EQ(reread.readSettingsFile(mIniPath), 0) << "row " << i;
-      for (const auto& [key, value] : row.edits)
-        for (const SettingsKey& k : SettingsKey::all())
-          if (k.mKey == key) EXPECT_EQ(k.text(reread), value) << "row " << i << ", key " << key;
+      for (const auto& [key, value] : row.edits) {
+        for (const SettingsKey& k : SettingsKey::all()) {
+          if (k.mKey == key) {
+            EXPECT_EQ(k.text(reread), value) << "row " << i << ", key " << key;
+          }
+        }
+      }
     }
   }
 }
