@@ -25,20 +25,30 @@ void bind(HMODULE module, KxOrdinal ordinal, Fn& slot) {
       reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
 }
 
-// The folder of the module this code is linked into (the plug-in DLL), with a trailing '\'.
-std::string ownFolder() {
+std::string moduleFile(HMODULE module) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return std::string(path, length);
+}
+
+// The file of the module this code is linked into (the plug-in DLL).
+std::string ownFile() {
   HMODULE self = nullptr;
   if (!GetModuleHandleExA(
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&ownFolder), &self)) {
+          reinterpret_cast<LPCSTR>(&ownFile), &self)) {
     return std::string();
   }
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  const std::string full(path, length);
-  const size_t slash = full.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+  return moduleFile(self);
+}
+
+// The copy beside the plug-in file, or empty when there is none.
+std::string besidePlugin(const std::string& pluginFile) {
+  const size_t slash = pluginFile.find_last_of("\\/");
+  if (slash == std::string::npos) return std::string();
+  const std::string path = pluginFile.substr(0, slash + 1) + KxLibrary::kFileName;
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : std::string();
 }
 
 }  // namespace
@@ -80,14 +90,25 @@ void KxLibrary::release() {
   sIsLoadTried = false;
 }
 
+std::string KxLibrary::locate(const std::string& pluginFile) {
+  const std::string beside = besidePlugin(pluginFile);
+  if (!beside.empty()) return beside;
+  // The system's search, as load() makes it; run from another program than the host it starts in
+  // that program's folder instead of the host's.
+  HMODULE module = LoadLibraryA(kFileName);
+  if (!module) return std::string();
+  const std::string path = moduleFile(module);
+  FreeLibrary(module);
+  return path;
+}
+
 void KxLibrary::load() {
   // The copy beside the plug-in first, by its full path, so no other folder (least of all the
   // host's current one) can slip in another file of the same name; then the system's search.
-  const std::string folder = ownFolder();
-  const std::string besidePlugin = folder + kFileName;
+  const std::string beside = besidePlugin(ownFile());
   HMODULE module = nullptr;
-  if (!folder.empty() && GetFileAttributesA(besidePlugin.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    module = LoadLibraryExA(besidePlugin.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!beside.empty()) {
+    module = LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   }
   if (!module) module = LoadLibraryA(kFileName);
   if (!module) return;
