@@ -230,6 +230,28 @@ else
   fail_step "no settings file or no log in $product"
 fi
 
+step "The user checks the set-up with check.cmd"
+# The controller's service runs, as on the user's machine.
+(cd "$out/work" && exec "$wine" "$creo/bin/kx_daemon.exe" --config "$(windows_path "$root/demo/kx_daemon_demo.cfg")" \
+  --journal daemon-check.jsonl >"$out/work/daemon-check.out" 2>&1) &
+daemon_pid=$!
+for _ in $(seq 1 300); do
+  grep -q '"ev":"start"' "$out/work/daemon-check.jsonl" 2>/dev/null && break
+  sleep 0.1
+done
+echo "  > check.cmd \"$(windows_path "$creo")\""
+# The controller's library lies in the host's program folder, which the host's own search takes as
+# its program's folder; the check, a program of another folder, is given that folder on the path.
+(cd "$package" && WINEPATH="$(windows_path "$creo/bin")" "$wine" cmd /c check.cmd \
+  "$(windows_path "$creo")" >"$out/check.txt" 2>&1)
+check_status=$?
+tr -d '\r' <"$out/check.txt" | sed 's/^/  /'
+(exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null
+wait $daemon_pid 2>/dev/null
+if [ $check_status -ne 0 ] || ! grep -q '^0 FAIL, 0 WARN, ' <(tr -d '\r' <"$out/check.txt"); then
+  fail_step "the check of the demo's installation is not all OK (exit status $check_status)"
+fi
+
 # The user guide shows the pictures from docs/pictures.
 mkdir -p "$root/docs/pictures"
 rm -f "$root/docs/pictures/"*.png
@@ -245,6 +267,6 @@ echo "Package:   $zip (+ .sha256)"
 echo "Installed: $(windows_path "$creo")\\text\\protk.dat -> C:\\Program Files\\KorvexCreo"
 echo "Pictures:  $pictures (copied to docs/pictures for docs/user-guide.md)"
 echo "Journals:  $out/work/*.jsonl"
-echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt"
+echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt   Check: $out/check.txt"
 echo "Took ${elapsed} s; $failed step(s) failed."
 [ $failed -eq 0 ]
