@@ -89,6 +89,7 @@ void CKxAddin::configureLogging() {
   pars.mSectionName = gLog.mLogPars.mSectionName;
   pars.mSettingsDirPath = gLog.mLogPars.mSettingsDirPath;
   gLog.init(pars);
+  KxLibrary::logLoad();
 }
 
 std::string CKxAddin::getCurrentModeName() {

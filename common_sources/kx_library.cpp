@@ -3,7 +3,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "library_places.h"
+#include "logging.h"
 
 namespace {
 
@@ -70,6 +75,13 @@ void KxLibrary::install(const KxApi& table) {
   sIsLoadTried = true;
 }
 
+void KxLibrary::logLoad() {
+  const LoadLockGuard guard;
+  KxLibrary& library = instance();
+  if (!library.mLoadReport.empty()) KXLOG(LOG_INF) << library.mLoadReport << LOG_END;
+  library.mLoadReport.clear();
+}
+
 void KxLibrary::release() {
   const LoadLockGuard guard;
   KxLibrary& library = instance();
@@ -80,17 +92,41 @@ void KxLibrary::release() {
   sIsLoadTried = false;
 }
 
+namespace {
+
+// The system's folders, as the system's own search takes them: the system folder, then the
+// Windows folder.
+std::vector<std::string> systemFolders() {
+  std::vector<std::string> folders;
+  char path[MAX_PATH];
+  UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) folders.emplace_back(path, length);
+  length = GetWindowsDirectoryA(path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) folders.emplace_back(path, length);
+  return folders;
+}
+
+}  // namespace
+
 void KxLibrary::load() {
-  // The copy beside the plug-in first, by its full path, so no other folder (least of all the
-  // host's current one) can slip in another file of the same name; then the system's search.
-  const std::string folder = ownFolder();
-  const std::string besidePlugin = folder + kFileName;
+  const char* pathVariable = std::getenv("PATH");
+  const std::vector<std::string> places = libraryPlaces(
+      kFileName, ownFolder(), systemFolders(), pathVariable != nullptr ? pathVariable : "");
   HMODULE module = nullptr;
-  if (!folder.empty() && GetFileAttributesA(besidePlugin.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    module = LoadLibraryExA(besidePlugin.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  for (const std::string& place : places) {
+    if (GetFileAttributesA(place.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    // The library's own imports are then looked for beside it first.
+    module = LoadLibraryExA(place.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module) {
+      mLoadReport = "Controller library loaded: " + place;
+      break;
+    }
   }
-  if (!module) module = LoadLibraryA(kFileName);
-  if (!module) return;
+  if (!module) {
+    mLoadReport = std::string("Controller library ") + kFileName + " not found; looked at:";
+    for (const std::string& place : places) mLoadReport += "\n  " + place;
+    return;
+  }
   mModule = module;
   bind(module, KX_ORD_CONNECT, mApi.connect);
   bind(module, KX_ORD_DISCONNECT, mApi.disconnect);

@@ -11,6 +11,8 @@
 #   #journal-none: <text>    the host journal never holds the text
 #   #log-count: <n> <text>   the plug-in's log holds the text on exactly n lines
 #   #absent: <file>          the plug-in's Applications folder has no such file after the run
+#   #work-absent: <file>     the host's working folder (the run's folder) has no such file after
+#                            the run
 #   #ini: <key> = <value>    the settings file the plug-in rewrote at the stop gives the key the
 #                            value (checked after the host has stopped)
 #   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
@@ -19,6 +21,9 @@
 #   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
+#   #host: no-controller-library  as uninstalled, without the controller library beside the
+#                            plug-in
+#   #plant: <file>           the build folder's file is copied into the host's working folder
 #   #set-ini: <key> = <value>  the profile's settings file gives the key this value
 #   #host-option: <option> [<value>...]  one more option on the host's command line
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
@@ -78,15 +83,20 @@ fi
 
 host_bin="$build_dir/bin"
 copy_dir=""
-if grep -q -x -F '#host: uninstalled' "$scenario"; then
+host_kind=$(sed -n 's/^#host: //p' "$scenario")
+if [ -n "$host_kind" ]; then
   copy_dir=$(mktemp -d /tmp/kx_uninstalled_host.XXXXXX)
   trap 'rm -rf "$copy_dir"' EXIT
   host_bin="$copy_dir/bin"
   mkdir -p "$host_bin"
   for file in creo_host.exe kx_host_api.dll KorvexCreo.dll kx_daemon.exe kvx_ctrlr_64.dll; do
+    [ "$host_kind/$file" = no-controller-library/kvx_ctrlr_64.dll ] && continue
     cp "$build_dir/bin/$file" "$host_bin/"
   done
 fi
+while IFS= read -r line; do
+  cp "$build_dir/${line#"#plant: "}" "$work/"
+done < <(grep '^#plant: ' "$scenario" || true)
 
 cat >"$work/protk.dat" <<REG
 name        KorvexCreo
@@ -209,6 +219,10 @@ while IFS= read -r line || [ -n "$line" ]; do
     "#absent: "*)
       file=${line#"#absent: "}
       [ ! -e "$product/Applications/$file" ] || fail "line $line_number: the profile holds $file"
+      ;;
+    "#work-absent: "*)
+      file=${line#"#work-absent: "}
+      [ ! -e "$work/$file" ] || fail "line $line_number: the host's working folder holds $file"
       ;;
     "#journal-none: "*)
       text=${line#"#journal-none: "}
