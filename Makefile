@@ -9,7 +9,7 @@ NATIVE_DIR := build/$(NATIVE_PRESET)
 # Seconds each fuzz target runs in `make fuzz` (the test suite runs each for a few seconds).
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup configure build package test demo bench soak format check-format clean native-build native-test fuzz
+.PHONY: all setup configure build package test demo bench soak format check-format lint clean native-build native-test fuzz
 
 all: build
 
@@ -31,7 +31,11 @@ package: build
 check-format: setup
 	tools/check-format.sh
 
-test: check-format build native-test
+# shellcheck on every script, following what it sources, and the formatting of every source file.
+lint: check-format
+	git ls-files -co --exclude-standard -- '*.sh' | xargs -r shellcheck -x -P SCRIPTDIR
+
+test: lint build native-test
 	$(HARNESS) tools/run-ctest.sh --preset $(PRESET)
 
 $(NATIVE_DIR)/build.ninja: | setup

@@ -90,6 +90,7 @@ void CKxAddin::configureLogging() {
   pars.mSectionName = gLog.mLogPars.mSectionName;
   pars.mSettingsDirPath = gLog.mLogPars.mSettingsDirPath;
   gLog.init(pars);
+  KxLibrary::logLoad();
 }
 
 std::string CKxAddin::getCurrentModeName() {

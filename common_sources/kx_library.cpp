@@ -3,7 +3,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "library_places.h"
+#include "logging.h"
 
 namespace {
 
@@ -25,30 +30,20 @@ void bind(HMODULE module, KxOrdinal ordinal, Fn& slot) {
       reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
 }
 
-std::string moduleFile(HMODULE module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  return std::string(path, length);
-}
-
-// The file of the module this code is linked into (the plug-in DLL).
-std::string ownFile() {
+// The folder of the module this code is linked into (the plug-in DLL), with a trailing '\'.
+std::string ownFolder() {
   HMODULE self = nullptr;
   if (!GetModuleHandleExA(
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&ownFile), &self)) {
+          reinterpret_cast<LPCSTR>(&ownFolder), &self)) {
     return std::string();
   }
-  return moduleFile(self);
-}
-
-// The copy beside the plug-in file, or empty when there is none.
-std::string besidePlugin(const std::string& pluginFile) {
-  const size_t slash = pluginFile.find_last_of("\\/");
-  if (slash == std::string::npos) return std::string();
-  const std::string path = pluginFile.substr(0, slash + 1) + KxLibrary::kFileName;
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : std::string();
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  const std::string full(path, length);
+  const size_t slash = full.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -80,6 +75,13 @@ void KxLibrary::install(const KxApi& table) {
   sIsLoadTried = true;
 }
 
+void KxLibrary::logLoad() {
+  const LoadLockGuard guard;
+  KxLibrary& library = instance();
+  if (!library.mLoadReport.empty()) KXLOG(LOG_INF) << library.mLoadReport << LOG_END;
+  library.mLoadReport.clear();
+}
+
 void KxLibrary::release() {
   const LoadLockGuard guard;
   KxLibrary& library = instance();
@@ -90,28 +92,55 @@ void KxLibrary::release() {
   sIsLoadTried = false;
 }
 
+namespace {
+
+// The system's folders, as the system's own search takes them: the system folder, then the
+// Windows folder.
+std::vector<std::string> systemFolders() {
+  std::vector<std::string> folders;
+  char path[MAX_PATH];
+  UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) folders.emplace_back(path, length);
+  length = GetWindowsDirectoryA(path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) folders.emplace_back(path, length);
+  return folders;
+}
+
+// Where the plug-in in that folder looks for the library, in order.
+std::vector<std::string> placesFor(const std::string& pluginFolder) {
+  const char* pathVariable = std::getenv("PATH");
+  return libraryPlaces(KxLibrary::kFileName, pluginFolder, systemFolders(),
+                       pathVariable != nullptr ? pathVariable : "");
+}
+
+}  // namespace
+
 std::string KxLibrary::locate(const std::string& pluginFile) {
-  const std::string beside = besidePlugin(pluginFile);
-  if (!beside.empty()) return beside;
-  // The system's search, as load() makes it; run from another program than the host it starts in
-  // that program's folder instead of the host's.
-  HMODULE module = LoadLibraryA(kFileName);
-  if (!module) return std::string();
-  const std::string path = moduleFile(module);
-  FreeLibrary(module);
-  return path;
+  const size_t slash = pluginFile.find_last_of("\\/");
+  const std::string folder =
+      slash == std::string::npos ? std::string() : pluginFile.substr(0, slash + 1);
+  for (const std::string& place : placesFor(folder))
+    if (GetFileAttributesA(place.c_str()) != INVALID_FILE_ATTRIBUTES) return place;
+  return std::string();
 }
 
 void KxLibrary::load() {
-  // The copy beside the plug-in first, by its full path, so no other folder (least of all the
-  // host's current one) can slip in another file of the same name; then the system's search.
-  const std::string beside = besidePlugin(ownFile());
+  const std::vector<std::string> places = placesFor(ownFolder());
   HMODULE module = nullptr;
-  if (!beside.empty()) {
-    module = LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  for (const std::string& place : places) {
+    if (GetFileAttributesA(place.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    // The library's own imports are then looked for beside it first.
+    module = LoadLibraryExA(place.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module) {
+      mLoadReport = "Controller library loaded: " + place;
+      break;
+    }
   }
-  if (!module) module = LoadLibraryA(kFileName);
-  if (!module) return;
+  if (!module) {
+    mLoadReport = std::string("Controller library ") + kFileName + " not found; looked at:";
+    for (const std::string& place : places) mLoadReport += "\n  " + place;
+    return;
+  }
   mModule = module;
   bind(module, KX_ORD_CONNECT, mApi.connect);
   bind(module, KX_ORD_DISCONNECT, mApi.disconnect);

@@ -21,6 +21,9 @@ class KxLibrary {
   static std::string locate(const std::string& pluginFile);
   // Replaces the bound operations; the library file is then never loaded.
   static void install(const KxApi& table);
+  // Logs (INF) the full path of the library loaded, or every place looked at when none was found;
+  // the load comes before the log is configured.
+  static void logLoad();
   // Unbinds and unloads the library; called at shutdown, when no thread of the plug-in calls it
   // any more. An installed table stays.
   static void release();
@@ -47,4 +50,5 @@ class KxLibrary {
   KxApi mApi;
   bool mIsInstalled = false;
   void* mModule = nullptr;  // HMODULE of the loaded file
+  std::string mLoadReport;  // what logLoad writes
 };

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "file_commit.h"
 #include "logging.h"
 
 MNUParser* MNUParser::sParserP = nullptr;
@@ -413,10 +414,14 @@ bool MNUParser::WriteMNUFile(std::string path) {
     }
     KXLOG(LOG_DBG) << "Create MNU File: " << path << LOG_END;
     const std::string text = ComposeMNUText();
-    // Line ends are in the text already; a failed stream is not looked at.
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
+    // Line ends are in the text already. A cut file would never be built again, and a file that
+    // appeared meanwhile is kept.
+    const char* failed = FileCommit::write(path, text, false, FileCommit::kKeepExisting);
+    if (failed != nullptr) {
+      KXLOG(LOG_ERR) << "Cannot write MNU File: " << path << " (" << failed << " failed)"
+                     << LOG_END;
+      return false;
+    }
     KXLOG(LOG_DBG) << "MNU File created successfully: " << path << LOG_END;
     return true;
   } catch (...) {

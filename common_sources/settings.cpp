@@ -2,10 +2,10 @@
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "cnfg.h"
+#include "file_commit.h"
 #include "logging.h"
 
 namespace {
@@ -147,11 +147,7 @@ int Settings::readSettingsFile(const std::string& path) try {
 
 int Settings::writeSettingsFile(const std::string& path) try {
   KXLOG(LOG_TRC) << "Writing new default settings file ..." << LOG_END;
-  std::ofstream out(path, std::ios::out | std::ios::trunc);
-  if (!out.is_open()) {
-    KXLOG(LOG_ERR) << "Writing default settings file '" << mFileName << "' failed!" << LOG_END;
-    return -1;
-  }
+  std::ostringstream out;
   out << std::left;
   out << "# Configuration file for Korvex's Creo Plug-in\n\n[PROGRAM]\n";
   writeKeyLine(out, "name", mName, "# program's name");
@@ -183,7 +179,11 @@ int Settings::writeSettingsFile(const std::string& path) try {
                "# key string for the Mapkey, must be a-z or 0-9 with a length of max. 2");
   out << '\n';
   mLogPars.writeSection(out);
-  out.close();
+  // Whole or not at all: a cut file would be replaced by the defaults at the next start.
+  if (FileCommit::write(path, out.str(), true, FileCommit::kReplace) != nullptr) {
+    KXLOG(LOG_ERR) << "Writing default settings file '" << mFileName << "' failed!" << LOG_END;
+    return -1;
+  }
   KXLOG(LOG_TRC) << "Default settings file written." << LOG_END;
   return 0;
 } catch (...) {

@@ -26,7 +26,7 @@ class Settings {
                            const std::string& section);
   // 0 all keys read, -1 the file cannot be opened, -2 at least one key failed.
   int readSettingsFile(const std::string& path);
-  // 0 written, -1 the file cannot be opened for writing.
+  // 0 written, -1 not written (the file on the disk stays as it was).
   int writeSettingsFile(const std::string& path);
   void setDefaults();
   std::string toString() const;

@@ -42,6 +42,10 @@ void DaemonServer::run() {
   clients.join();
   ticker.join();
   mCore.dropAllClients("daemon quit");
+  // A session ends within a poll once the daemon stops running; one still running after the
+  // server and the core are gone would use them: a page fault in the threads library at a quit.
+  for (int i = 0; i < 250 && mSessions > 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 void DaemonServer::tickLoop() {
@@ -75,7 +79,11 @@ void DaemonServer::acceptClients() {
     if (!accepted.isOpen()) continue;
     auto socket = std::make_shared<NetSocket>(std::move(accepted));
     socket->setSendTimeout(1000);
-    std::thread(&DaemonServer::serveClient, this, socket).detach();
+    ++mSessions;
+    std::thread([this, socket] {
+      serveClient(socket);
+      --mSessions;
+    }).detach();
   }
 }
 
@@ -110,7 +118,11 @@ void DaemonServer::acceptControl() {
     NetSocket accepted = mControlListener.accept(kPollMs);
     if (!accepted.isOpen()) continue;
     auto socket = std::make_shared<NetSocket>(std::move(accepted));
-    std::thread(&DaemonServer::serveControl, this, socket).detach();
+    ++mSessions;
+    std::thread([this, socket] {
+      serveControl(socket);
+      --mSessions;
+    }).detach();
   }
 }
 

@@ -37,6 +37,8 @@ class DaemonServer {
   std::atomic<bool> mIsRunning{true};
   std::atomic<bool> mWantListening{true};
   std::atomic<bool> mIsListening{false};
+  // Connections being served on detached threads, which use this server and the core.
+  std::atomic<int> mSessions{0};
   std::mutex mListenMutex;
   std::string mListenError;
 };

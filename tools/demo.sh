@@ -3,7 +3,8 @@
 # built and installed from its zip into an installation of the emulated host; the host is started
 # as a user starts it, first for the first time, then for a working session with the controller
 # (the simulated daemon). Every step says what it does and what shows that it worked; pictures go
-# to <build>/demo/pictures and are copied to docs/pictures (not kept in git) for the user guide.
+# to <build>/demo/pictures and are copied to docs/pictures, where they are kept in git for the README
+# and the user guide.
 #
 #   tools/demo.sh <build dir>
 set -euo pipefail
@@ -166,8 +167,7 @@ fi
 step "The \"Korvex\" menu beside \"Help\""
 evidence "$journal" '"ev":"menu_add".*"Korvex"' "the menu" &&
   evidence "$journal" '"ev":"menu_state".*"Toggle Move Mode"' "Toggle Move Mode (an assembly only)" &&
-  evidence "$journal" '"ev":"menu_state".*"Toggle Scroll Mode".*"checked":true' "Toggle Scroll Mode, on" &&
-  picture 02-korvex-menu.png
+  evidence "$journal" '"ev":"menu_state".*"Toggle Scroll Mode".*"checked":true' "Toggle Scroll Mode, on"
 
 step "The user switches the log on in the settings file"
 sed -i -E 's/^(\t(logToFile|creation|info|trace) += )off( *)/\1on \3/' "$ini"
@@ -181,7 +181,8 @@ step "Start the host again and work with the controller"
 run_host at_work
 daemon_journal="$out/work/daemon-1.jsonl"
 evidence "$journal" '"ev":"plugin_started"' "the plug-in started" &&
-  evidence "$daemon_journal" '"ev":"mode".*"Part"' "the daemon learnt the mode"
+  evidence "$daemon_journal" '"ev":"mode".*"Part"' "the daemon learnt the mode" &&
+  picture 02-korvex-menu.png
 [ $host_status -eq 0 ] || fail_step "the host ended with $host_status ($out/work/at_work.out)"
 
 step "A button runs a host command; the undo history is kept"
@@ -264,7 +265,7 @@ echo "================================ Demo summary ============================
 printf '%s\n' "${steps[@]}"
 echo
 echo "Package:   $zip (+ .sha256)"
-echo "Installed: $(windows_path "$creo")\\text\\protk.dat -> C:\\Program Files\\KorvexCreo"
+printf 'Installed: %s\\text\\protk.dat -> C:\\Program Files\\KorvexCreo\n' "$(windows_path "$creo")"
 echo "Pictures:  $pictures (copied to docs/pictures for docs/user-guide.md)"
 echo "Journals:  $out/work/*.jsonl"
 echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt   Check: $out/check.txt"

@@ -11,6 +11,8 @@
 #   #journal-none: <text>    the host journal never holds the text
 #   #log-count: <n> <text>   the plug-in's log holds the text on exactly n lines
 #   #absent: <file>          the plug-in's Applications folder has no such file after the run
+#   #work-absent: <file>     the host's working folder (the run's folder) has no such file after
+#                            the run
 #   #ini: <key> = <value>    the settings file the plug-in rewrote at the stop gives the key the
 #                            value (checked after the host has stopped)
 #   #compare: <file> <expected>  the file of the plug-in's Applications folder is byte for byte the
@@ -19,6 +21,9 @@
 #   #menu-file: none         start without "Creo.mnu" in the profile (a first start)
 #   #host: uninstalled       run a copy of the host's programs from a folder outside any
 #                            installation (no text\compiled_resource above it)
+#   #host: no-controller-library  as uninstalled, without the controller library beside the
+#                            plug-in
+#   #plant: <file>           the build folder's file is copied into the host's working folder
 #   #set-ini: <key> = <value>  the profile's settings file gives the key this value
 #   #host-option: <option> [<value>...]  one more option on the host's command line
 #   #env: <NAME>=<value>     the host runs with this environment variable; an empty value unsets it.
@@ -72,21 +77,27 @@ log="$product/Creo_plugin_log.txt"
 # replayed the file without writing it first would run that and fail the scenario.
 temp_unix="$profile_unix/Temp"
 if [ -d "$temp_unix" ]; then
+  # shellcheck disable=SC2016 # the backquotes are the trail file's own
   printf '!trail file version No. 1500\r\n~ Command `ProCmdStaleTrailOfAnEarlierRun`;\r\n' \
     >"$temp_unix/korvex-trail.txt"
 fi
 
 host_bin="$build_dir/bin"
 copy_dir=""
-if grep -q -x -F '#host: uninstalled' "$scenario"; then
+host_kind=$(sed -n 's/^#host: //p' "$scenario")
+if [ -n "$host_kind" ]; then
   copy_dir=$(mktemp -d /tmp/kx_uninstalled_host.XXXXXX)
   trap 'rm -rf "$copy_dir"' EXIT
   host_bin="$copy_dir/bin"
   mkdir -p "$host_bin"
   for file in creo_host.exe kx_host_api.dll KorvexCreo.dll kx_daemon.exe kvx_ctrlr_64.dll; do
+    [ "$host_kind/$file" = no-controller-library/kvx_ctrlr_64.dll ] && continue
     cp "$build_dir/bin/$file" "$host_bin/"
   done
 fi
+while IFS= read -r line; do
+  cp "$build_dir/${line#"#plant: "}" "$work/"
+done < <(grep '^#plant: ' "$scenario" || true)
 
 cat >"$work/protk.dat" <<REG
 name        KorvexCreo
@@ -144,11 +155,11 @@ done
 
 failures=0
 fail() { echo "$name: $*" >&2; failures=$((failures + 1)); }
-if [ $status -eq 124 ] || [ $status -eq 137 ]; then
+if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
   fail "the host did not end within $limit s and was stopped"
   # The daemon is a process of its own; only this run's control port reaches it.
   (exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null || true
-elif [ $status -ne 0 ]; then
+elif [ "$status" -ne 0 ]; then
   fail "the host ended with exit code $status"
 fi
 [ -f "$journal" ] || { fail "the host wrote no journal at $journal"; touch "$journal"; }
@@ -210,6 +221,10 @@ while IFS= read -r line || [ -n "$line" ]; do
     "#absent: "*)
       file=${line#"#absent: "}
       [ ! -e "$product/Applications/$file" ] || fail "line $line_number: the profile holds $file"
+      ;;
+    "#work-absent: "*)
+      file=${line#"#work-absent: "}
+      [ ! -e "$work/$file" ] || fail "line $line_number: the host's working folder holds $file"
       ;;
     "#journal-none: "*)
       text=${line#"#journal-none: "}

@@ -4,12 +4,13 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build clang-format
+  cmake ninja-build clang-format shellcheck
   g++-mingw-w64-x86-64-posix
   g++
   wine64 xvfb xauth
   googletest
   clang libclang-rt-14-dev
+  libstb-dev
 )
 
 missing=()

@@ -20,7 +20,8 @@ for tool in "$wine" "$wineserver" Xvfb; do
   command -v "$tool" >/dev/null || { echo "wine-harness: '$tool' is missing; run 'make setup'" >&2; exit 2; }
 done
 
-export WINEPREFIX="$build_dir/wineprefix"
+# A prefix of its own (KX_WINE_PREFIX) lets a second harness run beside this one on the same build.
+export WINEPREFIX="${KX_WINE_PREFIX:-$build_dir/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64

@@ -19,7 +19,7 @@ for _ in $(seq 1 "$runs"); do
   bash "$root/tools/run-plugin-scenario.sh" "$build_dir" "$root/tests/plugin/first_start_progress_window.scn" >/dev/null
   shown+=("$(grep '"ev":"window_shown"' "$journal" | head -1 | field ui_busy_ms)")
   gone+=("$(grep '"ev":"window_gone"' "$journal" | head -1 | field since_blocked_ms)")
-  pace+=($(grep '"ev":"window_state"' "$journal" | awk -F'"t":' '{ split($2, a, ","); t = a[1]; m = match($0, /"text":"[^"]*"/); text = substr($0, RSTART, RLENGTH); if (text != last && prev != "") print t - prev; if (text != last) { prev = t; last = text } }'))
+  mapfile -t -O "${#pace[@]}" pace < <(grep '"ev":"window_state"' "$journal" | awk -F'"t":' '{ split($2, a, ","); t = a[1]; m = match($0, /"text":"[^"]*"/); text = substr($0, RSTART, RLENGTH); if (text != last && prev != "") print t - prev; if (text != last) { prev = t; last = text } }')
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ d[++n] = $1 } END { print d[int((n + 1) / 2)] }'; }
 maximum() { printf '%s\n' "$@" | sort -n | tail -1; }

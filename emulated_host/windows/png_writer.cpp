@@ -1,77 +1,20 @@
 #include "windows/png_writer.h"
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
 #include <cstdio>
 
 namespace {
 
-void put32(std::vector<uint8_t>* out, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out->push_back(static_cast<uint8_t>(v >> s));
-}
-
-void chunk(std::vector<uint8_t>* out, const char* type, const std::vector<uint8_t>& data) {
-  put32(out, static_cast<uint32_t>(data.size()));
-  size_t start = out->size();
-  out->insert(out->end(), type, type + 4);
-  out->insert(out->end(), data.begin(), data.end());
-  put32(out, PngWriter::crc32(out->data() + start, out->size() - start));
+void append(void* context, void* data, int size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(context);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  out->insert(out->end(), bytes, bytes + size);
 }
 
 }  // namespace
-
-uint32_t PngWriter::crc32(const uint8_t* data, size_t n, uint32_t crc) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
-  return ~crc;
-}
-
-std::vector<uint8_t> PngWriter::encode(int width, int height, const std::vector<uint8_t>& rgb) {
-  std::vector<uint8_t> raw;
-  raw.reserve(static_cast<size_t>(height) * (width * 3 + 1));
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // filter: none
-    raw.insert(raw.end(), rgb.begin() + static_cast<size_t>(y) * width * 3,
-               rgb.begin() + static_cast<size_t>(y + 1) * width * 3);
-  }
-  std::vector<uint8_t> z = {0x78, 0x01};
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  size_t pos = 0;
-  do {
-    size_t len = raw.size() - pos < 65535 ? raw.size() - pos : 65535;
-    bool last = pos + len == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(len));
-    z.push_back(static_cast<uint8_t>(len >> 8));
-    z.push_back(static_cast<uint8_t>(~len));
-    z.push_back(static_cast<uint8_t>(~len >> 8));
-    z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + len);
-    pos += len;
-  } while (pos < raw.size());
-  put32(&z, (b << 16) | a);
-
-  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  std::vector<uint8_t> ihdr;
-  put32(&ihdr, static_cast<uint32_t>(width));
-  put32(&ihdr, static_cast<uint32_t>(height));
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bit, RGB
-  chunk(&out, "IHDR", ihdr);
-  chunk(&out, "IDAT", z);
-  chunk(&out, "IEND", {});
-  return out;
-}
 
 bool PngWriter::write(const std::string& path, int width, int height,
                       const std::vector<uint8_t>& rgb, std::string* error) {
@@ -79,7 +22,11 @@ bool PngWriter::write(const std::string& path, int width, int height,
     *error = "bad image size for '" + path + "'";
     return false;
   }
-  std::vector<uint8_t> data = encode(width, height, rgb);
+  std::vector<uint8_t> data;
+  if (!stbi_write_png_to_func(append, &data, width, height, 3, rgb.data(), width * 3)) {
+    *error = "cannot encode '" + path + "'";
+    return false;
+  }
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
     *error = "cannot write '" + path + "'";

@@ -8,6 +8,7 @@
 
 #include "config_test_util.h"
 #include "creo_proxy.h"
+#include "failing_file_calls.h"
 #include "fake_kx_api.h"
 #include "kx_addin.h"
 #include "menu_file.h"
@@ -77,6 +78,21 @@ TEST_F(CatalogueStart, FirstStartBuildsThenLoads) {
   EXPECT_EQ(mProxy->mMenuCommands, std::vector<std::string>{"Cmd"});
   mProxy->mCurrentMode = 0;
   EXPECT_EQ(mProxy->getCurrentModeName(), "Only");
+}
+
+// A first start whose write failed leaves no file, so the next start builds it again.
+TEST_F(CatalogueStart, AFailedWriteIsBuiltAgainAtTheNextStart) {
+  sAddinP->mSettings.mMNULanguage = "german";
+  const std::string path = mDir + "\\Creo.mnu";
+  {
+    kxtest::FailingFileCalls failing("write", 100000);
+    EXPECT_FALSE(mProxy->createMNUFile(path));
+  }
+  EXPECT_FALSE(kxtest::fileExists(path));
+  EXPECT_FALSE(kxtest::fileExists(FileCommit::tempPath(path)));
+  ASSERT_TRUE(mProxy->createMNUFile(path));
+  EXPECT_TRUE(kxtest::readBinary(path) == kxtest::readBinary(kxtest::wineZPath(KX_BUILD_DIR) +
+                                                             "\\text\\expected\\Creo_german.mnu"));
 }
 
 TEST_F(CatalogueStart, FailedBuildLeavesBothListsEmpty) {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "config_test_util.h"
+#include "failing_file_calls.h"
 #include "mnu_parser.h"
 
 namespace {
@@ -287,6 +289,28 @@ TEST(MNUParserWriting, SmallCatalogue) {
   const std::vector<std::string> got = lines(parser.ComposeMNUText());
   ASSERT_EQ(got.size(), std::size(kSmallEnglish));
   for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], kSmallEnglish[i]) << "line " << i + 1;
+}
+
+// A write cut short (a crash, a full disk) leaves no file: a cut file would never be built again.
+// Every cut is FileCommitTest's; here the first and last bytes and the middle, at two sizes.
+TEST(MNUParserWriting, AWriteCutShortLeavesNoFile) {
+  const std::string dir = kxtest::makeTempDir("mnu_cut");
+  const std::string path = dir + "\\Creo.mnu";
+  for (const bool isSmall : {false, true}) {
+    MNUParser parser;
+    if (isSmall) fillSmall(&parser);
+    const std::string text = parser.ComposeMNUText();
+    for (const size_t cut : {size_t{0}, size_t{1}, text.size() / 2, text.size() - 1}) {
+      kxtest::FailingFileCalls failing("write", cut);
+      EXPECT_FALSE(parser.WriteMNUFile(path)) << "small " << isSmall << ", cut " << cut;
+      EXPECT_FALSE(kxtest::fileExists(path)) << "small " << isSmall << ", cut " << cut;
+      EXPECT_FALSE(kxtest::fileExists(FileCommit::tempPath(path))) << "small " << isSmall;
+    }
+    ASSERT_TRUE(parser.WriteMNUFile(path)) << "small " << isSmall;
+    EXPECT_EQ(kxtest::readBinary(path), text) << "small " << isSmall;
+    kxtest::removeTree(path);
+  }
+  kxtest::removeTree(dir);
 }
 
 TEST(MNUParserWriting, EmptyCatalogueAndPadding) {

@@ -16,6 +16,7 @@
 
 #include "config_test_util.h"
 #include "default_settings_data.h"
+#include "failing_file_calls.h"
 #include "logging.h"
 
 namespace {
@@ -174,6 +175,41 @@ TEST_F(SettingsTest, WriteThenReadGivesTheSameValues) {
   // The long value is written whole and its comment follows directly.
   EXPECT_NE(written.find(kxtest::textModeBytes("exceeds fifty characters.txt# name of log file\n")),
             std::string::npos);
+}
+
+// A write cut short (a crash, a full disk) leaves the old file whole: a cut file would lose every
+// setting to the defaults at the next start. Every cut is FileCommitTest's; here the first and last
+// bytes and the middle, at two sizes.
+TEST_F(SettingsTest, AWriteCutShortLeavesTheOldFileWhole) {
+  const std::string old = kxtest::textModeBytes(withValue(kDefaultSettingsFile, "name", "Old"));
+  writeIni(withValue(kDefaultSettingsFile, "name", "Old"));
+  Settings settings;
+  logToConsole({});
+  const std::string scratch = mApplDir + "\\scratch.ini";
+  const std::string names[] = {"CreoPlugin", std::string(300, 'n')};
+  for (size_t row = 0; row < std::size(names); ++row) {
+    settings.mName = names[row];
+    ASSERT_EQ(settings.writeSettingsFile(scratch), 0) << "row " << row;
+    const std::string whole = kxtest::readBinary(scratch);
+    // The bytes handed to the write: text mode adds the CR of each line end after them.
+    const size_t size = whole.size() - kxtest::countOf(whole, "\r\n");
+    clearConsole();
+    const size_t cuts[] = {0, 1, size / 2, size - 1};
+    for (const size_t cut : cuts) {
+      kxtest::FailingFileCalls failing("write", cut);
+      EXPECT_EQ(settings.writeSettingsFile(mIniPath), -1) << "row " << row << ", cut " << cut;
+      EXPECT_EQ(kxtest::readBinary(mIniPath), old) << "row " << row << ", cut " << cut;
+      EXPECT_FALSE(kxtest::fileExists(FileCommit::tempPath(mIniPath))) << "row " << row;
+    }
+    const std::string text = console();
+    EXPECT_EQ(kxtest::countOf(text, "|ERR|"), std::size(cuts)) << "row " << row;
+    EXPECT_EQ(kxtest::countOf(text, "| Writing default settings file 'Creo_plugin.ini' failed!\n"),
+              std::size(cuts))
+        << "row " << row;
+    ASSERT_EQ(settings.writeSettingsFile(mIniPath), 0) << "row " << row;
+    EXPECT_EQ(kxtest::readBinary(mIniPath), whole) << "row " << row;
+    kxtest::writeBinary(mIniPath, old);
+  }
 }
 
 TEST_F(SettingsTest, OneMissingKeyReplacesTheWholeFileByDefaults) {

@@ -18,7 +18,6 @@
 #include "json_line.h"
 #include "scenarios/journal_condition.h"
 #include "scenarios/scenario.h"
-#include "windows/png_writer.h"
 
 namespace {
 
@@ -490,23 +489,6 @@ TEST(MenuBarTest, CheckButtonsInOrderAndParentsChecked) {
   EXPECT_EQ(m.items[1].name, "Move");
   EXPECT_EQ(m.items[2].name, "Scroll");
   EXPECT_EQ(bar.findItem(bar.findMenu("Korvex"), "Toggle Scroll Mode"), 2);
-}
-
-TEST(PngWriterTest, ChunksAndChecksums) {
-  const uint8_t iend[] = {'I', 'E', 'N', 'D'};
-  EXPECT_EQ(PngWriter::crc32(iend, 4), 0xAE426082u);
-  std::vector<uint8_t> rgb(3 * 200 * 150, 0x7f);
-  std::vector<uint8_t> png = PngWriter::encode(200, 150, rgb);
-  ASSERT_GT(png.size(), 33u);
-  EXPECT_EQ(png[1], 'P');
-  EXPECT_EQ(png[12], 'I');
-  EXPECT_EQ(png[16 + 3], 200);  // width, big-endian
-  EXPECT_EQ(png[20 + 3], 150);
-  // Stored blocks: the raw rows plus framing, so the file is a little larger than the pixels.
-  EXPECT_GT(png.size(), rgb.size() + 150);
-  std::string error;
-  EXPECT_FALSE(PngWriter::write(testing::TempDir() + "x.png", 2, 2, rgb, &error));
-  EXPECT_NE(error.find("bad image size"), std::string::npos);
 }
 
 TEST(JournalSummaryTest, CountsKindsAndNamesBadLines) {

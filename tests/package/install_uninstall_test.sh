@@ -66,7 +66,7 @@ rm "$tmp/broken/text/usascii/Korvex.txt"
 setup install "$tmp/broken" "$host" "$target"
 expect_code 4 "case 2"
 expect_output "the package is incomplete" "case 2"
-[ ! -e "$target" ] && [ ! -e "$registry" ] || fail "case 2: something was written"
+{ [ ! -e "$target" ] && [ ! -e "$registry" ]; } || fail "case 2: something was written"
 
 # 3. A fresh installation: the files and a registry file with absolute paths.
 setup install "$package" "$host" "$target"
@@ -168,7 +168,7 @@ setup install "$package" "$host" "$target"
 expect_code 3 "case 10"
 expect_output "already registers an application named KorvexCreo (line 1)" "case 10"
 cmp -s <(printf '%s' "$mine") "$registry" || fail "case 10: protk.dat changed"
-[ ! -e "$backup" ] && [ ! -e "$target" ] || fail "case 10: something was written"
+{ [ ! -e "$backup" ] && [ ! -e "$target" ]; } || fail "case 10: something was written"
 
 # 11. Without arguments both scripts explain themselves and change nothing.
 setup uninstall "$package" </dev/null

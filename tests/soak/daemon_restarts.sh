@@ -64,7 +64,7 @@ while read -r cycle reg mode; do
   if [ "$reg" -lt 0 ]; then
     echo "$name: cycle $cycle: the plug-in did not register again" >&2
     failures=$((failures + 1))
-  elif [ "$reg" -gt $bound_ms ]; then
+  elif [ "$reg" -gt "$bound_ms" ]; then
     echo "$name: cycle $cycle: registered again $reg ms after the daemon's return (more than $bound_ms ms)" >&2
     failures=$((failures + 1))
   fi

@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2154,SC2034 # $name, $build_dir and $root come from the soak script; $work goes back to it
 # Sourced by the soak scripts after they set $name, $build_dir and $root: the scenario's place
 # beside the daemon's configuration, running it, and the common end of the report.
 scenario="$build_dir/soak/$name.scn"
