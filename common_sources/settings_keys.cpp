@@ -1,37 +1,27 @@
 #include "settings_keys.h"
 
+#include <type_traits>
+
 #include "settings.h"
 
 namespace {
 
-SettingsKey programKey(const char* key, std::string Settings::*member, bool isAtStart = false) {
-  SettingsKey row{"PROGRAM", key, SettingsKey::kText, isAtStart};
-  row.mProgramText = member;
-  return row;
-}
-SettingsKey programKey(const char* key, int32_t Settings::*member) {
-  SettingsKey row{"PROGRAM", key, SettingsKey::kNumber, false};
-  row.mProgramNumber = member;
-  return row;
-}
-SettingsKey programKey(const char* key, bool Settings::*member, bool isAtStart = false) {
-  SettingsKey row{"PROGRAM", key, SettingsKey::kFlag, isAtStart};
-  row.mProgramFlag = member;
-  return row;
-}
-SettingsKey logKey(const char* key, std::string LogPars::*member, bool isAtStart = false) {
-  SettingsKey row{"LOGGING", key, SettingsKey::kText, isAtStart};
-  row.mLogText = member;
-  return row;
-}
-SettingsKey logKey(const char* key, int32_t LogPars::*member) {
-  SettingsKey row{"LOGGING", key, SettingsKey::kNumber, false};
-  row.mLogNumber = member;
-  return row;
-}
-SettingsKey logKey(const char* key, bool LogPars::*member) {
-  SettingsKey row{"LOGGING", key, SettingsKey::kFlag, false};
-  row.mLogFlag = member;
+void assign(SettingsKey& row, std::string Settings::*member) { row.mProgramText = member; }
+void assign(SettingsKey& row, int32_t Settings::*member) { row.mProgramNumber = member; }
+void assign(SettingsKey& row, bool Settings::*member) { row.mProgramFlag = member; }
+void assign(SettingsKey& row, std::string LogPars::*member) { row.mLogText = member; }
+void assign(SettingsKey& row, int32_t LogPars::*member) { row.mLogNumber = member; }
+void assign(SettingsKey& row, bool LogPars::*member) { row.mLogFlag = member; }
+
+// A row for a member of Settings ([PROGRAM]) or of LogPars ([LOGGING]).
+template <typename Owner, typename T>
+SettingsKey key(const char* name, T Owner::*member, bool isReadAtStartOnly = false) {
+  const SettingsKey::Kind kind = std::is_same_v<T, bool>      ? SettingsKey::kFlag
+                                 : std::is_same_v<T, int32_t> ? SettingsKey::kNumber
+                                                              : SettingsKey::kText;
+  SettingsKey row{std::is_same_v<Owner, Settings> ? "PROGRAM" : "LOGGING", name, kind,
+                  isReadAtStartOnly};
+  assign(row, member);
   return row;
 }
 
@@ -39,32 +29,32 @@ SettingsKey logKey(const char* key, bool LogPars::*member) {
 
 const std::vector<SettingsKey>& SettingsKey::all() {
   static const std::vector<SettingsKey> sKeys = {
-      programKey("name", &Settings::mName),
-      programKey("version", &Settings::mVersion),
-      programKey("transSensBase", &Settings::mTraSensBase),
-      programKey("rotSensBase", &Settings::mRotSensBase),
-      programKey("minThreshold", &Settings::mMinThreshold),
-      programKey("maxContMoveTime", &Settings::mMaxContMoveTime),
-      programKey("maxFrameTime", &Settings::mMaxFrameTime),
-      programKey("blockTransInRotMode", &Settings::mIsTransToBlock),
-      programKey("scrollTreeAndList", &Settings::mScrollTreeAndList),
-      programKey("readMode", &Settings::mIsModeToRead),
-      programKey("mnuLanguage", &Settings::mMNULanguage, true),
-      programKey("useMapkeyForCommands", &Settings::mUseMapkeyForCommands, true),
-      programKey("mapkeyDefinition", &Settings::mMapkeyDefinition, true),
-      logKey("logFile", &LogPars::mLogFile),
-      logKey("maxSize", &LogPars::mMaxSize),
-      logKey("logToFile", &LogPars::mIsLogToFile),
-      logKey("logToCnsl", &LogPars::mIsLogToCnsl),
-      logKey("warning", &LogPars::mIsWarning),
-      logKey("creation", &LogPars::mIsCreation),
-      logKey("trace", &LogPars::mIsTrace),
-      logKey("devcom", &LogPars::mIsDevCom),
-      logKey("intcom", &LogPars::mIsIntCom),
-      logKey("info", &LogPars::mIsInfo),
-      logKey("debug", &LogPars::mIsDebug),
-      logKey("tmp", &LogPars::mIsTmp),
-      logKey("fileToLog", &LogPars::mExclFileToLog, true),
+      key("name", &Settings::mName),
+      key("version", &Settings::mVersion),
+      key("transSensBase", &Settings::mTraSensBase),
+      key("rotSensBase", &Settings::mRotSensBase),
+      key("minThreshold", &Settings::mMinThreshold),
+      key("maxContMoveTime", &Settings::mMaxContMoveTime),
+      key("maxFrameTime", &Settings::mMaxFrameTime),
+      key("blockTransInRotMode", &Settings::mIsTransToBlock),
+      key("scrollTreeAndList", &Settings::mScrollTreeAndList),
+      key("readMode", &Settings::mIsModeToRead),
+      key("mnuLanguage", &Settings::mMNULanguage, true),
+      key("useMapkeyForCommands", &Settings::mUseMapkeyForCommands, true),
+      key("mapkeyDefinition", &Settings::mMapkeyDefinition, true),
+      key("logFile", &LogPars::mLogFile),
+      key("maxSize", &LogPars::mMaxSize),
+      key("logToFile", &LogPars::mIsLogToFile),
+      key("logToCnsl", &LogPars::mIsLogToCnsl),
+      key("warning", &LogPars::mIsWarning),
+      key("creation", &LogPars::mIsCreation),
+      key("trace", &LogPars::mIsTrace),
+      key("devcom", &LogPars::mIsDevCom),
+      key("intcom", &LogPars::mIsIntCom),
+      key("info", &LogPars::mIsInfo),
+      key("debug", &LogPars::mIsDebug),
+      key("tmp", &LogPars::mIsTmp),
+      key("fileToLog", &LogPars::mExclFileToLog, true),
   };
   return sKeys;
 }
