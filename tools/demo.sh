@@ -95,8 +95,12 @@ fi
 
 step "Install it from the zip into the host's installation"
 # The emulated host installed as a user has it, with the controller's software beside it (the
-# simulated daemon and its client library, found on the host's search path).
+# simulated daemon and its client library).
 creo="$out/PTC/Creo 11.0.0.0/Common Files"
+# The controller's folder on the path, as its installer leaves it: the plug-in (and the check)
+# look for the controller's library beside the plug-in, in the system's folders and on the path.
+export WINEPATH
+WINEPATH=$(windows_path "$creo/bin")
 mkdir -p "$creo/bin" "$creo/text/compiled_resource"
 cp "$bin/creo_host.exe" "$bin/kx_host_api.dll" "$bin/kx_daemon.exe" "$bin/kvx_ctrlr_64.dll" \
   "$creo/bin/"
@@ -241,10 +245,7 @@ for _ in $(seq 1 300); do
   sleep 0.1
 done
 echo "  > check.cmd \"$(windows_path "$creo")\""
-# The controller's library lies in the host's program folder, which the host's own search takes as
-# its program's folder; the check, a program of another folder, is given that folder on the path.
-(cd "$package" && WINEPATH="$(windows_path "$creo/bin")" "$wine" cmd /c check.cmd \
-  "$(windows_path "$creo")" >"$out/check.txt" 2>&1)
+(cd "$package" && "$wine" cmd /c check.cmd "$(windows_path "$creo")" >"$out/check.txt" 2>&1)
 check_status=$?
 tr -d '\r' <"$out/check.txt" | sed 's/^/  /'
 (exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null
