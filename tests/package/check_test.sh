@@ -50,11 +50,15 @@ start_daemon
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# Runs check.cmd or report.cmd of the package, or (a Wine process less) the setup tool itself.
 run() {
-  local script=$1
+  local how=$1 command
+  case $how in
+    check.cmd | report.cmd) command=(cmd /c "$(windows_path "$package/$how")") ;;
+    *) command=("$(windows_path "$package/KorvexCreoSetup.exe")" "$how") ;;
+  esac
   set +e
-  (cd "$tmp" && "$wine" cmd /c "$(windows_path "$package/$script.cmd")" "$(windows_path "$host")" \
-    >"$tmp/output" 2>&1)
+  (cd "$tmp" && "$wine" "${command[@]}" "$(windows_path "$host")" >"$tmp/output" 2>&1)
   code=$?
   set -e
   output=$(tr -d '\r' <"$tmp/output")
@@ -101,7 +105,7 @@ expected=(
 )
 for i in "${!breaks[@]}"; do
   eval "${breaks[$i]}"
-  run check
+  if [ "$i" -eq 0 ]; then run check.cmd; else run check; fi
   [ "$code" = "${codes[$i]}" ] || fail "row $i: exit status $code, not ${codes[$i]}"
   grep -q -E -- "${expected[$i]}" <<<"$output" || fail "row $i: no line matching '${expected[$i]}' in:
 $output"
@@ -119,7 +123,7 @@ grep -q '"ev":"register".*"app":"KorvexCreoCheck"' "$tmp/daemon.jsonl" ||
   fail "the daemon saw no registration of the check"
 
 # The report: one file on the desktop with the check and the user's files, and where it is.
-run report
+run report.cmd
 [ "$code" = 0 ] || fail "report: exit status $code: $output"
 report_windows=$(sed -n 's/^Wrote the report to "\(.*\)" (.*/\1/p' <<<"$output")
 report_file=$("$wine" winepath -u "$report_windows" 2>/dev/null | tr -d '\r')
