@@ -1,8 +1,5 @@
 #include "settings_reload.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "logging.h"
 #include "settings.h"
 #include "settings_keys.h"
@@ -24,19 +21,6 @@ bool isInfoWritten(const LogPars& pars) {
 
 SettingsReload::SettingsReload(Settings& settings)
     : mSettings(settings), mStamp(stampOf(settings.mFilePath)) {}
-
-SettingsReload::Stamp SettingsReload::stampOf(const std::string& path) {
-  Stamp stamp;
-  std::error_code error;
-  const auto time = std::filesystem::last_write_time(path, error);
-  if (error) return stamp;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return stamp;
-  stamp.mIsPresent = true;
-  stamp.mTime = static_cast<int64_t>(time.time_since_epoch().count());
-  stamp.mSize = static_cast<uint64_t>(size);
-  return stamp;
-}
 
 bool SettingsReload::poll(uint64_t nowMs) {
   if (mIsLooked && nowMs - mLastLookMs < kIntervalMs) return false;
