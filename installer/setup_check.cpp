@@ -8,6 +8,7 @@
 
 #include "check_report.h"
 #include "controller_probe.h"
+#include "file_read.h"
 #include "installation_check.h"
 #include "profile_check.h"
 #include "report_text.h"
@@ -28,17 +29,12 @@ std::string narrow(const std::wstring& w) {
 
 // The file's bytes, or null when it cannot be read.
 std::unique_ptr<std::string> readBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+  if (!wide.empty()) wide.pop_back();
   auto bytes = std::make_unique<std::string>();
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
-    bytes->append(buffer, got);
-  CloseHandle(h);
-  return ok ? std::move(bytes) : nullptr;
+  return readWholeFile(wide, bytes.get()) ? std::move(bytes) : nullptr;
 }
 
 DWORD attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }

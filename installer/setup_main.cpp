@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "file_read.h"
 #include "registry_text.h"
 #include "setup_check.h"
 
@@ -66,20 +67,6 @@ bool isFile(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool readFile(const std::wstring& path, std::string* text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  text->clear();
-  char buffer[4096];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
-    text->append(buffer, got);
-  CloseHandle(h);
-  return ok;
-}
-
 bool writeFile(const std::wstring& path, const std::string& text) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -129,7 +116,7 @@ int install(const Paths& p) {
     }
   std::string current;
   bool exists = isFile(p.registry);
-  if (exists && !readFile(p.registry, &current)) {
+  if (exists && !readWholeFile(p.registry, &current)) {
     fprintf(stderr, "install: cannot read %s: %s\n", q(p.registry).c_str(),
             windowsError(GetLastError()).c_str());
     return kFileError;
@@ -185,7 +172,7 @@ int install(const Paths& p) {
 int uninstall(const Paths& p) {
   std::string current;
   bool exists = isFile(p.registry);
-  if (exists && !readFile(p.registry, &current)) {
+  if (exists && !readWholeFile(p.registry, &current)) {
     fprintf(stderr, "uninstall: cannot read %s: %s\n", q(p.registry).c_str(),
             windowsError(GetLastError()).c_str());
     return kFileError;
@@ -199,7 +186,7 @@ int uninstall(const Paths& p) {
   }
   if (exists && registry_text::hasBlock(current)) {
     std::string installed;
-    bool unchanged = readFile(p.installedCopy, &installed) && installed == current;
+    bool unchanged = readWholeFile(p.installedCopy, &installed) && installed == current;
     bool kept = isFile(p.backup);
     std::string rest = registry_text::withoutBlock(current);
     bool done;
