@@ -390,6 +390,7 @@ VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
     KXLOG(LOG_INF) << "Timer Callback start" << LOG_END;
     KillTimer(toWindow(proxy->mTimerWndHandle), kTimerId);
     proxy->mIsPumpArmed = false;
+    proxy->mAddinP->mSettingsReload.poll(GetTickCount64());
     if (proxy->mAddinP->mSettings.mIsModeToRead) proxy->checkMode(false);
     if (proxy->mMnuProgress != 1.0) proxy->loadMenufile();
     proxy->doTransform();

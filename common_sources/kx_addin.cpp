@@ -11,6 +11,7 @@ CKxAddin* sAddinP = nullptr;
 
 CKxAddin::CKxAddin()
     : mSettings(),
+      mSettingsReload(mSettings),
       mCreoProxyP(nullptr),
       mDaemonProxyP(nullptr),
       mWatchThread(),

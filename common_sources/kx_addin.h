@@ -11,6 +11,7 @@
 
 #include "event_codes.h"
 #include "settings.h"
+#include "settings_reload.h"
 
 class CreoProxy;
 class DaemonProxy;
@@ -38,6 +39,8 @@ class CKxAddin {
   void takeMotion(int16_t motion[6]) const;
 
   Settings mSettings;
+  // Applies edits of the settings file while the plug-in runs; polled by the timer.
+  SettingsReload mSettingsReload;
   CreoProxy* mCreoProxyP;
   DaemonProxy* mDaemonProxyP;
   pthread_t mWatchThread;

@@ -106,12 +106,26 @@ std::vector<std::string> systemFolders() {
   return folders;
 }
 
+// Where the plug-in in that folder looks for the library, in order.
+std::vector<std::string> placesFor(const std::string& pluginFolder) {
+  const char* pathVariable = std::getenv("PATH");
+  return libraryPlaces(KxLibrary::kFileName, pluginFolder, systemFolders(),
+                       pathVariable != nullptr ? pathVariable : "");
+}
+
 }  // namespace
 
+std::string KxLibrary::locate(const std::string& pluginFile) {
+  const size_t slash = pluginFile.find_last_of("\\/");
+  const std::string folder =
+      slash == std::string::npos ? std::string() : pluginFile.substr(0, slash + 1);
+  for (const std::string& place : placesFor(folder))
+    if (GetFileAttributesA(place.c_str()) != INVALID_FILE_ATTRIBUTES) return place;
+  return std::string();
+}
+
 void KxLibrary::load() {
-  const char* pathVariable = std::getenv("PATH");
-  const std::vector<std::string> places = libraryPlaces(
-      kFileName, ownFolder(), systemFolders(), pathVariable != nullptr ? pathVariable : "");
+  const std::vector<std::string> places = placesFor(ownFolder());
   HMODULE module = nullptr;
   for (const std::string& place : places) {
     if (GetFileAttributesA(place.c_str()) == INVALID_FILE_ATTRIBUTES) continue;

@@ -16,6 +16,9 @@ class KxLibrary {
   // Loads the library on first use after start-up (once: a missing library is looked for again at
   // the next start, not at every call).
   static KxLibrary& api();
+  // The file a plug-in at `pluginFile` would load, by the same search as the plug-in's own start;
+  // empty when it would find none. The setup tool's check asks it.
+  static std::string locate(const std::string& pluginFile);
   // Replaces the bound operations; the library file is then never loaded.
   static void install(const KxApi& table);
   // Logs (INF) the full path of the library loaded, or every place looked at when none was found;

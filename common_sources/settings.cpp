@@ -26,18 +26,32 @@ std::string homeDirectory() {
 
 }  // namespace
 
-Settings::Settings()
-    : mProductDirName("Korvexpad"),
-      mFileName("Creo_plugin.ini"),
-      mApplDirName("Applications"),
-      mHomeDir(homeDirectory()) {
+std::vector<std::string>* Settings::sLookupFailuresP = nullptr;
+
+void Settings::buildPaths() {
+  mProductDirName = "Korvexpad";
+  mFileName = "Creo_plugin.ini";
+  mApplDirName = "Applications";
+  mHomeDir = homeDirectory();
   const std::string productDir = mHomeDir + "\\" + mProductDirName;
   mApplDirPath = productDir + "\\" + mApplDirName;
   mFilePath = mApplDirPath + "\\" + mFileName;
+  mLogPars.mSettingsDirPath = productDir;
+}
+
+Settings::Settings(Detached) {
+  buildPaths();
+  const std::string productDir = mLogPars.mSettingsDirPath;
+  setDefaults();
+  mLogPars.mSettingsDirPath = productDir;
+  mIsFileToWrite = false;
+}
+
+Settings::Settings() {
+  buildPaths();
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
 
-  mLogPars.mSettingsDirPath = productDir;
-  gLog.mLogPars.mSettingsDirPath = productDir;
+  gLog.mLogPars.mSettingsDirPath = mLogPars.mSettingsDirPath;
 
   if (readSettingsFile(mFilePath) < 0) {
     KXLOG(LOG_INF) << "Settings file not found - using default values ..." << LOG_END;
@@ -50,7 +64,7 @@ Settings::Settings()
 
 Settings::~Settings() {
   try {
-    writeSettingsFile(mFilePath);
+    if (mIsFileToWrite) writeSettingsFile(mFilePath);
     KXLOG(LOG_CRT) << "Destructed." << LOG_END;
   } catch (...) {
     KXLOG(LOG_ERR) << "Error ~Settings()" << LOG_END;
@@ -60,7 +74,10 @@ Settings::~Settings() {
 int Settings::readParameter(Cnfg& cnfg, const std::string& key, std::string& value,
                             const std::string& section) {
   const int result = static_cast<int>(cnfg.getParameter(key, value, section));
-  if (result != 0) KXLOG(LOG_ERR) << cnfg.getErrorText() << LOG_END;
+  if (result != 0) {
+    KXLOG(LOG_ERR) << cnfg.getErrorText() << LOG_END;
+    if (sLookupFailuresP) sLookupFailuresP->push_back(cnfg.getErrorText());
+  }
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "log_pars.h"
 
@@ -13,6 +14,9 @@ class Cnfg;
 class Settings {
  public:
   Settings();
+  // A record that neither reads nor writes the file: the paths, and every value at its default.
+  struct Detached {};
+  explicit Settings(Detached);
   ~Settings();
   Settings(const Settings&) = delete;
   Settings& operator=(const Settings&) = delete;
@@ -26,6 +30,9 @@ class Settings {
   int writeSettingsFile(const std::string& path);
   void setDefaults();
   std::string toString() const;
+
+  // When set, readParameter also collects the reader's text of every failed lookup here.
+  static std::vector<std::string>* sLookupFailuresP;
 
   std::string getMNULanguage() const { return mMNULanguage; }
   std::string getMapkeyDefinition() const { return mMapkeyDefinition; }
@@ -61,4 +68,10 @@ class Settings {
   std::string mMapkeyDefinition;
 
   LogPars mLogPars;
+
+  // Cleared while the user's file could not be read as a whole: the stop then leaves it alone.
+  bool mIsFileToWrite = true;
+
+ private:
+  void buildPaths();
 };

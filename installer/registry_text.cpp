@@ -117,6 +117,31 @@ std::string withBlock(const std::string& text, const std::string& block) {
   return rest + block;
 }
 
+std::vector<EntryLine> entryNamed(const std::string& text, const std::string& name, bool* isEnded) {
+  std::vector<EntryLine> entry;
+  bool isNamed = false;
+  const std::vector<Line> lines = splitLines(text);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string content = trimmed(text, lines[i]);
+    if (isComment(content)) continue;
+    std::string keyword, value;
+    split(content, &keyword, &value);
+    if (keyword == "end") {
+      if (isNamed) {
+        *isEnded = true;
+        return entry;
+      }
+      entry.clear();
+      continue;
+    }
+    if (keyword == "name" && lower(value) == lower(name)) isNamed = true;
+    entry.push_back({static_cast<int>(i) + 1, keyword, value});
+  }
+  *isEnded = false;
+  if (!isNamed) entry.clear();
+  return entry;
+}
+
 bool isEmpty(const std::string& text) {
   for (const Line& line : splitLines(text))
     if (!isComment(trimmed(text, line))) return false;

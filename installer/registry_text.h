@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace registry_text {
 
@@ -29,6 +30,17 @@ std::string withoutBlock(const std::string& text);
 // The text with `block` as its only block: an earlier one is taken out, the new one appended
 // (after a CR LF when the text does not end with a line end).
 std::string withBlock(const std::string& text, const std::string& block);
+
+// One keyword line of an entry: its line number (from 1), the keyword in lower case, its value.
+struct EntryLine {
+  int line;
+  std::string keyword;
+  std::string value;
+};
+// The lines of the first entry named `name` (without case), from the line after the previous
+// entry's "end" up to its own "end" line, which is not among them; *isEnded tells whether that
+// line was there. Comments are left out. Empty when no entry has the name.
+std::vector<EntryLine> entryNamed(const std::string& text, const std::string& name, bool* isEnded);
 
 // Whether nothing but blanks, empty lines and comments is left.
 bool isEmpty(const std::string& text);

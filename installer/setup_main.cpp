@@ -5,16 +5,28 @@
 //
 //   KorvexCreoSetup.exe install   <host installation> [<plug-in folder>]
 //   KorvexCreoSetup.exe uninstall <host installation> [<plug-in folder>]
+//   KorvexCreoSetup.exe check     <host installation>
+//   KorvexCreoSetup.exe report    <host installation>
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "file_read.h"
 #include "registry_text.h"
+#include "setup_check.h"
 
 namespace {
 
-enum ExitCode { kOk = 0, kUsage = 1, kNoHost = 2, kConflict = 3, kIncomplete = 4, kFileError = 5 };
+enum ExitCode {
+  kOk = 0,
+  kUsage = 1,
+  kNoHost = 2,
+  kConflict = 3,
+  kIncomplete = 4,
+  kFileError = 5,
+  kCheckFailed = 6
+};
 
 // The files the plug-in folder receives from the package, relative to both folders.
 const wchar_t* const kFiles[] = {L"KorvexCreo.dll", L"text\\usascii\\Korvex.txt", L"LICENSE.txt"};
@@ -53,20 +65,6 @@ bool isDirectory(const std::wstring& path) {
 bool isFile(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool readFile(const std::wstring& path, std::string* text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  text->clear();
-  char buffer[4096];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
-    text->append(buffer, got);
-  CloseHandle(h);
-  return ok;
 }
 
 bool writeFile(const std::wstring& path, const std::string& text) {
@@ -118,7 +116,7 @@ int install(const Paths& p) {
     }
   std::string current;
   bool exists = isFile(p.registry);
-  if (exists && !readFile(p.registry, &current)) {
+  if (exists && !readWholeFile(p.registry, &current)) {
     fprintf(stderr, "install: cannot read %s: %s\n", q(p.registry).c_str(),
             windowsError(GetLastError()).c_str());
     return kFileError;
@@ -174,7 +172,7 @@ int install(const Paths& p) {
 int uninstall(const Paths& p) {
   std::string current;
   bool exists = isFile(p.registry);
-  if (exists && !readFile(p.registry, &current)) {
+  if (exists && !readWholeFile(p.registry, &current)) {
     fprintf(stderr, "uninstall: cannot read %s: %s\n", q(p.registry).c_str(),
             windowsError(GetLastError()).c_str());
     return kFileError;
@@ -188,7 +186,7 @@ int uninstall(const Paths& p) {
   }
   if (exists && registry_text::hasBlock(current)) {
     std::string installed;
-    bool unchanged = readFile(p.installedCopy, &installed) && installed == current;
+    bool unchanged = readWholeFile(p.installedCopy, &installed) && installed == current;
     bool kept = isFile(p.backup);
     std::string rest = registry_text::withoutBlock(current);
     bool done;
@@ -241,6 +239,8 @@ int usage() {
   fprintf(stderr,
           "usage: install.cmd   \"<Creo installation>\" [\"<plug-in folder>\"]\n"
           "       uninstall.cmd \"<Creo installation>\" [\"<plug-in folder>\"]\n"
+          "       check.cmd     \"<Creo installation>\"\n"
+          "       report.cmd    \"<Creo installation>\"\n"
           "The Creo installation is the folder that holds text\\compiled_resource, for example\n"
           "\"C:\\Program Files\\PTC\\Creo 11.0.0.0\\Common Files\". The plug-in folder is\n"
           "%%ProgramFiles%%\\KorvexCreo unless given; uninstall needs the same one as install.\n");
@@ -252,8 +252,10 @@ int usage() {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3 || argc > 4) return usage();
   std::wstring action = argv[1];
-  if (action != L"install" && action != L"uninstall") return usage();
-  const char* verb = action == L"install" ? "install" : "uninstall";
+  const bool isLooking = action == L"check" || action == L"report";
+  if (action != L"install" && action != L"uninstall" && !isLooking) return usage();
+  if (isLooking && argc != 3) return usage();
+  const std::string verb = narrow(action);
   Paths p;
   wchar_t self[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -264,8 +266,15 @@ int wmain(int argc, wchar_t** argv) {
             "%s: no Creo installation at %s: it has no folder text\\compiled_resource. Give the "
             "folder of the Creo installation that holds it, for example \"C:\\Program "
             "Files\\PTC\\Creo 11.0.0.0\\Common Files\".\n",
-            verb, q(p.host).c_str());
+            verb.c_str(), q(p.host).c_str());
     return kNoHost;
+  }
+  if (action == L"report") return setup_check::report(p.host, p.package);
+  if (action == L"check") {
+    std::string text;
+    const int status = setup_check::check(p.host, p.package, &text);
+    fputs(text.c_str(), stdout);
+    return status == 0 ? kOk : kCheckFailed;
   }
   p.registry = p.host + L"\\text\\protk.dat";
   p.backup = p.registry + L".before-korvex";

@@ -95,8 +95,12 @@ fi
 
 step "Install it from the zip into the host's installation"
 # The emulated host installed as a user has it, with the controller's software beside it (the
-# simulated daemon and its client library, found on the host's search path).
+# simulated daemon and its client library).
 creo="$out/PTC/Creo 11.0.0.0/Common Files"
+# The controller's folder on the path, as its installer leaves it: the plug-in (and the check)
+# look for the controller's library beside the plug-in, in the system's folders and on the path.
+export WINEPATH
+WINEPATH=$(windows_path "$creo/bin")
 mkdir -p "$creo/bin" "$creo/text/compiled_resource"
 cp "$bin/creo_host.exe" "$bin/kx_host_api.dll" "$bin/kx_daemon.exe" "$bin/kvx_ctrlr_64.dll" \
   "$creo/bin/"
@@ -231,6 +235,25 @@ else
   fail_step "no settings file or no log in $product"
 fi
 
+step "The user checks the set-up with check.cmd"
+# The controller's service runs, as on the user's machine.
+(cd "$out/work" && exec "$wine" "$creo/bin/kx_daemon.exe" --config "$(windows_path "$root/demo/kx_daemon_demo.cfg")" \
+  --journal daemon-check.jsonl >"$out/work/daemon-check.out" 2>&1) &
+daemon_pid=$!
+for _ in $(seq 1 300); do
+  grep -q '"ev":"start"' "$out/work/daemon-check.jsonl" 2>/dev/null && break
+  sleep 0.1
+done
+echo "  > check.cmd \"$(windows_path "$creo")\""
+(cd "$package" && "$wine" cmd /c check.cmd "$(windows_path "$creo")" >"$out/check.txt" 2>&1)
+check_status=$?
+tr -d '\r' <"$out/check.txt" | sed 's/^/  /'
+(exec 3<>"/dev/tcp/127.0.0.1/$KX_DAEMON_CTRL_PORT" && echo quit >&3) 2>/dev/null
+wait $daemon_pid 2>/dev/null
+if [ $check_status -ne 0 ] || ! grep -q '^0 FAIL, 0 WARN, ' <(tr -d '\r' <"$out/check.txt"); then
+  fail_step "the check of the demo's installation is not all OK (exit status $check_status)"
+fi
+
 # The user guide shows the pictures from docs/pictures.
 mkdir -p "$root/docs/pictures"
 rm -f "$root/docs/pictures/"*.png
@@ -246,6 +269,6 @@ echo "Package:   $zip (+ .sha256)"
 printf 'Installed: %s\\text\\protk.dat -> C:\\Program Files\\KorvexCreo\n' "$(windows_path "$creo")"
 echo "Pictures:  $pictures (copied to docs/pictures for docs/user-guide.md)"
 echo "Journals:  $out/work/*.jsonl"
-echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt"
+echo "Settings:  $out/Creo_plugin.ini   Log: $out/Creo_plugin_log.txt   Check: $out/check.txt"
 echo "Took ${elapsed} s; $failed step(s) failed."
 [ $failed -eq 0 ]

@@ -35,12 +35,13 @@
 # a command the host does not know, so a replay of a trail file the run did not write shows.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
 # files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
-# build folder (a Unix path).
+# build folder and "@DIR@" in #compare lines for the scenario's folder (Unix paths).
 # KX_SCENARIO_LIMIT_S bounds the host's run (default 300 s); a host stopped there is a failure, and
 # a daemon the scenario left running is told to quit.
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
-scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+scenario_dir=$(cd "$(dirname "$2")" && pwd)
+scenario=$scenario_dir/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 name=$(basename "$scenario" .scn)
 # Whatever step fails, the run says which: a runner that ends without a word costs a rerun to find out.
@@ -226,6 +227,7 @@ while IFS= read -r line || [ -n "$line" ]; do
       file=${rest%% *}
       expected=${rest#* }
       expected=${expected//@BUILD@/$build_dir}
+      expected=${expected//@DIR@/$scenario_dir}
       if [ ! -f "$product/Applications/$file" ]; then
         fail "line $line_number: the profile has no $file"
       elif ! cmp -s "$product/Applications/$file" "$expected"; then

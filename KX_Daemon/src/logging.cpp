@@ -356,21 +356,50 @@ void Logging::init(const LogPars& logPars) {
       mFileStream.reset();
     }
     if (!mLogPars.mIsLogToFile) return;
-    if (mLogPars.mLogFile.empty()) mLogPars.mLogFile = "forgot_to_name_this_file_log.txt";
-    mLogFilePath = mLogPars.mLogFile.find('\\') != std::string::npos
-                       ? mLogPars.mLogFile
-                       : mLogPars.mSettingsDirPath + "\\" + mLogPars.mLogFile;
-    auto stream = std::make_unique<std::ofstream>(mLogFilePath, std::ios::out | std::ios::app);
-    if (!stream->is_open()) {
+    if (!openLogFile()) {
       KXLOG(LOG_ERR) << "Opening log file '" << mLogPars.mLogFile << "failed!" << LOG_END;
       mLogPars.mIsLogToFile = false;
-      return;
     }
-    mFileStream = std::move(stream);
-    writeHeader();
   } catch (...) {
     KXLOG(LOG_ERR) << "Error init()" << LOG_END;
   }
+}
+
+bool Logging::openLogFile() {
+  if (mLogPars.mLogFile.empty()) mLogPars.mLogFile = "forgot_to_name_this_file_log.txt";
+  mLogFilePath = mLogPars.mLogFile.find('\\') != std::string::npos
+                     ? mLogPars.mLogFile
+                     : mLogPars.mSettingsDirPath + "\\" + mLogPars.mLogFile;
+  auto stream = std::make_unique<std::ofstream>(mLogFilePath, std::ios::out | std::ios::app);
+  if (!stream->is_open()) return false;
+  mFileStream = std::move(stream);
+  writeHeader();
+  return true;
+}
+
+void Logging::reconfigure(const LogPars& logPars) {
+  mMutex.lock();
+  try {
+    const bool isFileToReopen = logPars.mIsLogToFile != mLogPars.mIsLogToFile ||
+                                logPars.mLogFile != mLogPars.mLogFile || !mFileStream;
+    const LogPars kept = mLogPars;
+    mLogPars = logPars;
+    mLogPars.mSectionName = kept.mSectionName;
+    mLogPars.mSettingsDirPath = kept.mSettingsDirPath;
+    mLogPars.mExclFileToLog = kept.mExclFileToLog;
+    if (isFileToReopen) {
+      if (mFileStream) mFileStream->close();
+      mFileStream.reset();
+      if (mLogPars.mIsLogToFile && !openLogFile()) {
+        mLogPars.mIsLogToFile = false;
+        writeErrorLocked(__LINE__, KX_FUNCTION_SIGNATURE,
+                         "Opening log file '" + mLogPars.mLogFile + "failed!");
+      }
+    }
+  } catch (...) {
+    writeErrorLocked(__LINE__, KX_FUNCTION_SIGNATURE, "Error reconfigure()");
+  }
+  mMutex.unlock();
 }
 
 int Logging::backupLogFile() {

@@ -63,6 +63,11 @@ class Logging {
   bool beginEntry(int32_t type, const char* sourcePath, const std::string& prefix);
 
   void init(const LogPars& logPars);
+  // init for a running process: under the lock, so no entry of another thread is cut, and with
+  // the section name, the settings folder and the file filter kept (the filter is a string that
+  // the threads' filter test reads without the lock). The file is opened again only when its
+  // name or switch changed.
+  void reconfigure(const LogPars& logPars);
   // 0 rotated, -1 no file stream, -2 old backup not removable, -3 log file not renamable.
   int backupLogFile();
 
@@ -103,6 +108,8 @@ class Logging {
   // An ERR entry from inside the lock: the lock is not re-entrant, so it is written directly.
   void writeErrorLocked(int32_t line, const char* signature, const std::string& text);
   void writeHeader();
+  // Opens mLogFilePath for appending and writes the header; false when it cannot be opened.
+  bool openLogFile();
   static void writeConsole(const std::string& text);
 
   std::string mLogFilePath;

@@ -53,6 +53,7 @@ const std::map<std::string, Arity>& verbs() {
       {"view", {4, 4}},
       {"expect-distance", {4, 4}},
       {"expect-still", {2, 2}},
+      {"copy-file", {2, 2}},
   };
   return kVerbs;
 }
@@ -237,6 +238,14 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
         return false;
       }
     }
+  }
+  if (s->verb == "copy-file") {
+    for (const std::string& path : a)
+      if (path.size() < 3 || (path[1] != ':' && path[0] != '%')) {
+        *error =
+            "copy-file takes two full paths (or ones that start with %NAME%), got \"" + path + "\"";
+        return false;
+      }
   }
   if (s->verb == "wait" && (!toInt(a[0], &s->limitMs) || s->limitMs < 0)) {
     *error = "wait takes milliseconds, got \"" + a[0] + "\"";

@@ -152,6 +152,7 @@ const std::map<std::string, ScenarioRunner::Step>& ScenarioRunner::handlers() {
       {"daemon-start", &ScenarioRunner::daemonStart},
       {"daemon-kill", &ScenarioRunner::daemonKill},
       {"daemon", &ScenarioRunner::daemonCommand},
+      {"copy-file", &ScenarioRunner::copyFile},
       {"placement", &ScenarioRunner::placeOrView},
       {"view", &ScenarioRunner::placeOrView},
       {"expect-distance", &ScenarioRunner::expectPlacement},

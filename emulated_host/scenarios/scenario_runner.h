@@ -70,6 +70,8 @@ class ScenarioRunner {
   bool daemonStart(const ScenarioStep& s, std::string* error);
   bool daemonKill(const ScenarioStep& s, std::string* error);
   bool daemonCommand(const ScenarioStep& s, std::string* error);
+  // In scenario_file_step.cpp.
+  bool copyFile(const ScenarioStep& s, std::string* error);
   // The placement and view steps.
   bool placeOrView(const ScenarioStep& s, std::string* error);
   bool expectPlacement(const ScenarioStep& s, std::string* error);

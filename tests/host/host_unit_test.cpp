@@ -225,6 +225,7 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"wait-until within x ev=a\n", "s.scn:1: within takes milliseconds"},
       {"menu Korvex \"Toggle\n", "s.scn:1: unclosed quote"},
       {"placement 6 0 0 0 90 50 0 0\n", "s.scn:1: placement needs an axis of some length"},
+      {"copy-file a.ini C:\\b.ini\n", "s.scn:1: copy-file takes two full paths"},
       {"expect m[0=1\n", "s.scn:1: bad index in \"m[0=1\""},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
