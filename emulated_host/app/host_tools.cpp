@@ -124,6 +124,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       if (ok && !positive(number, "milliseconds", &o.maxMs)) return 3;
     } else if (a == "--stay-open")
       o.stayOpen = true;
+    else if (a == "--start-before-windows")
+      o.startBeforeWindows = true;
     else if (a == "--other-app")
       other = true;
     else if (a == "--summary") {
