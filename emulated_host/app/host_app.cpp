@@ -261,6 +261,7 @@ int HostApp::run(const HostOptions& options) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
+  if (!options.refusedConfigOption.empty()) mMacros.refuseOption(options.refusedConfigOption);
   mWindows.reset(new HostWindows(this));
   int result = options.startBeforeWindows ? startApplications(registry) : 0;
   if (result == 3) return 3;

@@ -51,6 +51,8 @@ struct HostOptions {
   int pressButton = 0;
   // The applications start before the host's windows exist, as a host may start them.
   bool startBeforeWindows = false;
+  // ProConfigoptSet refuses this option.
+  std::string refusedConfigOption;
 };
 
 class HostApp {

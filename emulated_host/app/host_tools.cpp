@@ -113,6 +113,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.windowShot);
     else if (a == "--daemon-config")
       ok = value(&o.daemonConfig);
+    else if (a == "--refuse-config")
+      ok = value(&o.refusedConfigOption);
     else if (a == "--press-while-shown") {
       ok = value(&o.pressClass) && value(&number);
       if (ok && !positive(number, "a button number", &o.pressButton)) return 3;
