@@ -45,9 +45,7 @@ LRESULT CALLBACK spyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   const WNDPROC base = it->second.mBase;
   const bool isScroll = msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_MOUSEWHEEL;
   if (!isScroll || !sJournal) return CallWindowProcW(base, w, msg, wp, lp);
-  const MSG* queued = sDispatched;
-  const bool isPosted = queued && queued->hwnd == w && queued->message == msg &&
-                        queued->wParam == wp && queued->lParam == lp;
+  const char* how = scroll_spy::delivery(w, msg, wp, lp);
   const Positions before = positionsOf(w);
   const LRESULT result = CallWindowProcW(base, w, msg, wp, lp);
   const Positions after = positionsOf(w);
@@ -58,7 +56,7 @@ LRESULT CALLBACK spyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
                   : msg == WM_HSCROLL ? "hscroll"
                                       : "wheel")
       .num("code", LOWORD(wp))
-      .str("delivery", isPosted ? "posted" : "sent");
+      .str("delivery", how);
   if (msg == WM_MOUSEWHEEL) {
     RECT r = {};
     GetWindowRect(w, &r);
@@ -99,5 +97,12 @@ void stop() { sJournal = nullptr; }
 
 void setDispatched(const MSG* message) { sDispatched = message; }
 const MSG* dispatched() { return sDispatched; }
+
+const char* delivery(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const MSG* queued = sDispatched;
+  const bool isPosted = queued && queued->hwnd == window && queued->message == message &&
+                        queued->wParam == wParam && queued->lParam == lParam;
+  return isPosted ? "posted" : "sent";
+}
 
 }  // namespace scroll_spy

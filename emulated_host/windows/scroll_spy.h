@@ -20,6 +20,8 @@ void stop();
 // otherwise was sent.
 void setDispatched(const MSG* message);
 const MSG* dispatched();
+// "posted" when this message is the one the loop dispatches now, else "sent".
+const char* delivery(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace scroll_spy
 
