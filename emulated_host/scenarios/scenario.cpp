@@ -204,10 +204,10 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
   if (s->verb == "pointer" &&
       !oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside",
                     "gallery", "listview", "edit", "treeview", "gxwnd", "drawarea", "toolkit-list",
-                    "toolkit-tree", "browser", "group"})) {
+                    "toolkit-tree", "browser", "decoy", "group"})) {
     *error = "unknown control \"" + a[0] +
              "\" (tree, list, toolbar, graphics, dialog, menubar, outside, gallery, listview, "
-             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, group)";
+             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, decoy, group)";
     return false;
   }
   // An offset from the control's top-left corner, in pixels.

@@ -437,7 +437,7 @@ bool ScenarioRunner::screenshot(const ScenarioStep& s, std::string* error) {
 bool ScenarioRunner::scrollState(const ScenarioStep&, std::string*) {
   JsonLine state("scroll_state");
   for (const char* name : {"tree", "list", "listview", "edit", "treeview", "gxwnd", "drawarea",
-                           "toolkit-list", "toolkit-tree", "browser"}) {
+                           "toolkit-list", "toolkit-tree", "browser", "decoy"}) {
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
     si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
