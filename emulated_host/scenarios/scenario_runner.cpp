@@ -507,6 +507,10 @@ bool ScenarioRunner::placeOrView(const ScenarioStep& s, std::string* error) {
   double m[4][4];
   view_math::rotation(axis, std::stod(a[first + 3]) * std::acos(-1.0) / 180, m);
   if (s.verb == "view") {
+    // The zoom lies in the matrix too: a real view is a rotation times a scale.
+    const double scale = a.size() == 5 ? std::stod(a[4]) : 1.0;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) m[i][j] *= scale;
     if (!mApp->session().setCurrentView(m, error)) return false;
   } else {
     for (int i = 0; i < 3; ++i) m[3][i] = std::stod(a[5 + i]);

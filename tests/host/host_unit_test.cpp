@@ -294,6 +294,7 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"placement 6 0 0 0 90 50 0 0\n", "s.scn:1: placement needs an axis of some length"},
       {"view 1 0 0 nan\n", "s.scn:1: view takes numbers here, got \"nan\""},
       {"view 0 0 0 10\n", "s.scn:1: view needs an axis of some length"},
+      {"view 1 0 0 10 0\n", "s.scn:1: view needs a scale above 0, got \"0\""},
       {"expect-distance 5 6 50 -1\n", "s.scn:1: expect-distance needs a tolerance of 0 or more"},
       {"expect-distance 5 6 far 1\n", "s.scn:1: expect-distance takes numbers here, got \"far\""},
       {"expect-still 6 0\n", "s.scn:1: expect-still takes milliseconds, got \"0\""},
