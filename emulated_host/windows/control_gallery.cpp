@@ -20,9 +20,12 @@ struct ToolkitControl {
   int mMax;
 };
 const ToolkitControl kToolkit[] = {
-    {"treeview", L"TreeView", 30},           {"gxwnd", L"GXWND", 2500},
-    {"drawarea", L"uintGraphDrawArea", 200}, {"toolkit-list", L"List", 200},
-    {"toolkit-tree", L"Tree", 40},           {"browser", L"Internet Explorer_Server", 2500},
+    {"treeview", L"TreeView", 30},
+    {"gxwnd", L"GXWND", 2500},
+    {"drawarea", L"uintGraphDrawArea", 200},
+    {"toolkit-list", L"List", 200},
+    {"toolkit-tree", L"Tree", 40},
+    {"browser", L"Internet Explorer_Server", 2500},
     // Named like a listed class without being one: a plug-in must leave it alone.
     {"decoy", L"ListBoxEx", 200},
 };
