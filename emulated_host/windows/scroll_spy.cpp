@@ -116,7 +116,10 @@ const char* delivery(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const MSG* queued = sDispatched;
   const bool isPosted = queued && queued->hwnd == window && queued->message == message &&
                         queued->wParam == wParam && queued->lParam == lParam;
-  return isPosted ? "posted" : "sent";
+  if (isPosted) return "posted";
+  // Another thread's SendMessage waits in that thread; the host's controls are the
+  // user-interface thread's to drive.
+  return (InSendMessageEx(nullptr) & ISMEX_SEND) != 0 ? "sent_by_other_thread" : "sent";
 }
 
 }  // namespace scroll_spy
