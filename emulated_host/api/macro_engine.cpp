@@ -48,6 +48,14 @@ void MacroEngine::runQueued() {
 
 ProError MacroEngine::configSet(const std::string& option, const std::string& value) {
   if (option.empty()) return PRO_TK_BAD_INPUTS;
+  if (option == mRefusedOption) {
+    mJournal->write(JsonLine("config_set")
+                        .str("option", option)
+                        .str("value", value)
+                        .str("error", "refused")
+                        .num("result", PRO_TK_GENERAL_ERROR));
+    return PRO_TK_GENERAL_ERROR;
+  }
   if (option == "mapkey") {
     std::string error;
     if (!mMapkeys.define(value, &error)) {

@@ -22,6 +22,8 @@ class MacroEngine {
   void runQueued();
 
   ProError configSet(const std::string& option, const std::string& value);
+  // Every later configSet of this option fails, as with a user's locked configuration.
+  void refuseOption(const std::string& option) { mRefusedOption = option; }
   const MapkeyTable& mapkeys() const { return mMapkeys; }
   // A character typed into the graphics window.
   void key(char c, const std::string& source);
@@ -42,6 +44,7 @@ class MacroEngine {
   MapkeyTable mMapkeys;
   std::deque<std::string> mQueue;
   std::map<std::string, std::string> mOptions;
+  std::string mRefusedOption;
   std::string mDialog;
   std::map<std::string, std::string> mFields;
   int mUndoDepth = 0;

@@ -210,6 +210,25 @@ void HostApp::requestQuit(int exitCode) {
   PostQuitMessage(mExitCode);
 }
 
+int HostApp::startApplications(const RegistryFile& registry) {
+  std::string error;
+  // A user's daemon already runs when the host starts its applications.
+  if (!mOptions.daemonConfig.empty() && !startDaemon({"--config", mOptions.daemonConfig}, &error)) {
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+    return 3;
+  }
+  mLoader.reset(new PluginLoader(this));
+  mLoader->setEntries(registry.entries());
+  int result = 0;
+  for (const RegistryEntry& e : registry.entries()) {
+    if (!mLoader->start(e, &error)) {
+      fprintf(stderr, "creo_host: %s\n", error.c_str());
+      result = 4;
+    }
+  }
+  return result;
+}
+
 int HostApp::run(const HostOptions& options) {
   mOptions = options;
   sApp = this;
@@ -242,7 +261,10 @@ int HostApp::run(const HostOptions& options) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
+  if (!options.refusedConfigOption.empty()) mMacros.refuseOption(options.refusedConfigOption);
   mWindows.reset(new HostWindows(this));
+  int result = options.startBeforeWindows ? startApplications(registry) : 0;
+  if (result == 3) return 3;
   if (!mWindows->create(&error)) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
@@ -260,20 +282,8 @@ int HostApp::run(const HostOptions& options) {
   else
     mJournal.write(JsonLine("nav_listen").num("port", navPort));
 
-  if (!options.daemonConfig.empty() && !startDaemon({"--config", options.daemonConfig}, &error)) {
-    fprintf(stderr, "creo_host: %s\n", error.c_str());
-    return 3;
-  }
-
-  mLoader.reset(new PluginLoader(this));
-  mLoader->setEntries(registry.entries());
-  int result = 0;
-  for (const RegistryEntry& e : registry.entries()) {
-    if (!mLoader->start(e, &error)) {
-      fprintf(stderr, "creo_host: %s\n", error.c_str());
-      result = 4;
-    }
-  }
+  if (!options.startBeforeWindows) result = startApplications(registry);
+  if (result == 3) return 3;
   ScenarioRunner::pump(50);
   DWORD started = GetTickCount();
   if (result == 0 && !options.scenario.empty()) {

@@ -17,6 +17,7 @@
 #include "journal/host_journal.h"
 
 class HostWindows;
+class RegistryFile;
 class PluginLoader;
 class NavListener;
 class DaemonLink;
@@ -48,6 +49,10 @@ struct HostOptions {
   // (from the window watch, so also while the user-interface thread is blocked).
   std::string pressClass;
   int pressButton = 0;
+  // The applications start before the host's windows exist, as a host may start them.
+  bool startBeforeWindows = false;
+  // ProConfigoptSet refuses this option.
+  std::string refusedConfigOption;
 };
 
 class HostApp {
@@ -61,6 +66,9 @@ class HostApp {
   static bool onUiThread(const char* function);
 
   int run(const HostOptions& options);
+  // Starts the daemon of --daemon-config, then every application of the registry file: 3 when the
+  // daemon could not start, 4 when an application could not, else 0.
+  int startApplications(const RegistryFile& registry);
   // One message of the host's message loop.
   static void dispatch(const MSG& msg);
   // Milliseconds since the message the user-interface thread is handling began, -1 when it is

@@ -113,6 +113,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       ok = value(&o.windowShot);
     else if (a == "--daemon-config")
       ok = value(&o.daemonConfig);
+    else if (a == "--refuse-config")
+      ok = value(&o.refusedConfigOption);
     else if (a == "--press-while-shown") {
       ok = value(&o.pressClass) && value(&number);
       if (ok && !positive(number, "a button number", &o.pressButton)) return 3;
@@ -124,6 +126,8 @@ extern "C" int kxh_Run(int argc, wchar_t** argv) {
       if (ok && !positive(number, "milliseconds", &o.maxMs)) return 3;
     } else if (a == "--stay-open")
       o.stayOpen = true;
+    else if (a == "--start-before-windows")
+      o.startBeforeWindows = true;
     else if (a == "--other-app")
       other = true;
     else if (a == "--summary") {

@@ -1,6 +1,7 @@
 #include "app/plugin_loader.h"
 
 #include "app/host_app.h"
+#include "app/leftovers.h"
 #include "app/slow_resources.h"
 #include "json_line.h"
 #include "windows/window_watch.h"
@@ -49,6 +50,7 @@ bool PluginLoader::start(const RegistryEntry& entry, std::string* error) {
     return false;
   }
   j.write(JsonLine("plugin_loaded").str("name", entry.name).str("file", entry.execFile));
+  Leftovers::watch(module);
   if (mApp->options().slowResourcesUs > 0) {
     j.write(JsonLine("slow_resources")
                 .str("name", entry.name)
@@ -141,6 +143,20 @@ void PluginLoader::stopOne(const Loaded& l) {
                               .str("name", l.entry.name)
                               .num("type", type));
     mApp->session().notificationUnset(type);
+  }
+  // A class or timer whose procedure lies in the DLL would call into nothing once it is freed.
+  for (const std::string& name : Leftovers::classesIn(inModule)) {
+    mApp->journal().write(JsonLine("fault")
+                              .str("what", "class_left_registered")
+                              .str("name", l.entry.name)
+                              .str("class", name));
+  }
+  const int timers = Leftovers::killTimersIn(inModule);
+  if (timers > 0) {
+    mApp->journal().write(JsonLine("fault")
+                              .str("what", "timer_left_set")
+                              .str("name", l.entry.name)
+                              .num("count", timers));
   }
   // The application's commands stay registered but leave the menus until it registers them again.
   int detached = mApp->commands().detach(inModule);

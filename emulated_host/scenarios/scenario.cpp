@@ -50,7 +50,7 @@ const std::map<std::string, Arity>& verbs() {
       {"window-silent", {1, 1}},
       {"replace-graphics", {0, 0}},
       {"placement", {8, 8}},
-      {"view", {4, 4}},
+      {"view", {4, 5}},
       {"expect-distance", {4, 4}},
       {"expect-still", {2, 2}},
       {"copy-file", {2, 2}},
@@ -205,10 +205,10 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
   if (s->verb == "pointer" &&
       !oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside",
                     "gallery", "listview", "edit", "treeview", "gxwnd", "drawarea", "toolkit-list",
-                    "toolkit-tree", "browser", "group"})) {
+                    "toolkit-tree", "browser", "decoy", "group"})) {
     *error = "unknown control \"" + a[0] +
              "\" (tree, list, toolbar, graphics, dialog, menubar, outside, gallery, listview, "
-             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, group)";
+             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, decoy, group)";
     return false;
   }
   // An offset from the control's top-left corner, in pixels.
@@ -251,8 +251,8 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
     *error = "wait takes milliseconds, got \"" + a[0] + "\"";
     return false;
   }
-  // Numbers: an axis and an angle in degrees, then a point (placement); an axis and an angle
-  // (view); a distance and a tolerance (expect-distance); milliseconds (expect-still).
+  // Numbers: an axis and an angle in degrees, then a point (placement); an axis, an angle and a
+  // scale (view); a distance and a tolerance (expect-distance); milliseconds (expect-still).
   if (s->verb == "placement" || s->verb == "view" || s->verb == "expect-distance") {
     size_t first = s->verb == "view" ? 0 : s->verb == "placement" ? 1 : 2;
     double x = 0;
@@ -261,6 +261,10 @@ bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
         *error = s->verb + " takes numbers here, got \"" + a[i] + "\"";
         return false;
       }
+    if (s->verb == "view" && a.size() == 5 && std::stod(a[4]) <= 0) {
+      *error = "view needs a scale above 0, got \"" + a[4] + "\"";
+      return false;
+    }
     if (s->verb != "expect-distance") {
       double len = 0;
       for (size_t i = first; i < first + 3; ++i) len += std::stod(a[i]) * std::stod(a[i]);

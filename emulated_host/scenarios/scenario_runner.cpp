@@ -438,7 +438,7 @@ bool ScenarioRunner::screenshot(const ScenarioStep& s, std::string* error) {
 bool ScenarioRunner::scrollState(const ScenarioStep&, std::string*) {
   JsonLine state("scroll_state");
   for (const char* name : {"tree", "list", "listview", "edit", "treeview", "gxwnd", "drawarea",
-                           "toolkit-list", "toolkit-tree", "browser"}) {
+                           "toolkit-list", "toolkit-tree", "browser", "decoy"}) {
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
     si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
@@ -508,6 +508,10 @@ bool ScenarioRunner::placeOrView(const ScenarioStep& s, std::string* error) {
   double m[4][4];
   view_math::rotation(axis, std::stod(a[first + 3]) * std::acos(-1.0) / 180, m);
   if (s.verb == "view") {
+    // The zoom lies in the matrix too: a real view is a rotation times a scale.
+    const double scale = a.size() == 5 ? std::stod(a[4]) : 1.0;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) m[i][j] *= scale;
     if (!mApp->session().setCurrentView(m, error)) return false;
   } else {
     for (int i = 0; i < 3; ++i) m[3][i] = std::stod(a[5 + i]);

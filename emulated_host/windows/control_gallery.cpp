@@ -20,9 +20,14 @@ struct ToolkitControl {
   int mMax;
 };
 const ToolkitControl kToolkit[] = {
-    {"treeview", L"TreeView", 30},           {"gxwnd", L"GXWND", 2500},
-    {"drawarea", L"uintGraphDrawArea", 200}, {"toolkit-list", L"List", 200},
-    {"toolkit-tree", L"Tree", 40},           {"browser", L"Internet Explorer_Server", 2500},
+    {"treeview", L"TreeView", 30},
+    {"gxwnd", L"GXWND", 2500},
+    {"drawarea", L"uintGraphDrawArea", 200},
+    {"toolkit-list", L"List", 200},
+    {"toolkit-tree", L"Tree", 40},
+    {"browser", L"Internet Explorer_Server", 2500},
+    // Named like a listed class without being one: a plug-in must leave it alone.
+    {"decoy", L"ListBoxEx", 200},
 };
 constexpr int kHorzMax = 400;
 constexpr int kHorzPage = 100;
@@ -157,7 +162,7 @@ bool ControlGallery::create(HWND owner, HostJournal* journal, std::string* error
     *error = "cannot create the gallery, Windows error " + std::to_string(GetLastError());
     return false;
   }
-  const int top = 8, height = 200, width = 145, gap = 8;
+  const int top = 8, height = 200, width = 130, gap = 8;
   int left = 8;
   auto next = [&]() {
     const int at = left;

@@ -478,14 +478,16 @@ LRESULT CALLBACK HostWindows::pglProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         self->mApp->journal().write(JsonLine("key_msg")
                                         .str("msg", msg == WM_KEYDOWN ? "keydown" : "keyup")
                                         .num("wparam", static_cast<long long>(wp))
-                                        .num("lparam", static_cast<long long>(lp & 0xffffffff)));
+                                        .num("lparam", static_cast<long long>(lp & 0xffffffff))
+                                        .str("delivery", scroll_spy::delivery(w, msg, wp, lp)));
       return 0;
     case WM_CHAR:
       if (self) {
         self->mApp->journal().write(JsonLine("key_msg")
                                         .str("msg", "char")
                                         .num("wparam", static_cast<long long>(wp))
-                                        .num("lparam", static_cast<long long>(lp & 0xffffffff)));
+                                        .num("lparam", static_cast<long long>(lp & 0xffffffff))
+                                        .str("delivery", scroll_spy::delivery(w, msg, wp, lp)));
         self->mApp->macros().key(static_cast<char>(wp), "graphics");
         self->repaint();
       }

@@ -20,6 +20,9 @@ void stop();
 // otherwise was sent.
 void setDispatched(const MSG* message);
 const MSG* dispatched();
+// "posted" when this message is the one the loop dispatches now, "sent_by_other_thread" when
+// another thread sent it, else "sent".
+const char* delivery(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace scroll_spy
 

@@ -226,6 +226,7 @@ TEST(ScenarioTest, BadLinesNameFileAndLine) {
       {"menu Korvex \"Toggle\n", "s.scn:1: unclosed quote"},
       {"placement 6 0 0 0 90 50 0 0\n", "s.scn:1: placement needs an axis of some length"},
       {"copy-file a.ini C:\\b.ini\n", "s.scn:1: copy-file takes two full paths"},
+      {"view 1 0 0 10 0\n", "s.scn:1: view needs a scale above 0, got \"0\""},
       {"expect m[0=1\n", "s.scn:1: bad index in \"m[0=1\""},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
