@@ -57,6 +57,7 @@ demo: build
 	$(HARNESS) tools/demo.sh $(BUILD_DIR)
 
 bench: build
+	cmake --build --preset $(PRESET) --target benchmarks
 	$(HARNESS) tools/bench.sh $(BUILD_DIR)
 
 # A hundred daemon restarts and a hundred plug-in restarts, each bounded in time (about 15 min).
