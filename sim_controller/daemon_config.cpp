@@ -92,133 +92,176 @@ bool DaemonConfig::load(const std::string& path, std::string& error) {
   return parse(in, path, error);
 }
 
-bool DaemonConfig::parse(std::istream& in, const std::string& fileName, std::string& error) {
-  enum Section { kNone, kDaemon, kDevice, kApplication, kButtons } section = kNone;
-  int32_t deviceIndex = 0;
-  std::string application, mode;
-  std::string raw;
-  int lineNo = 0;
-  auto fail = [&](const std::string& reason) {
-    error = fileName + ":" + std::to_string(lineNo) + ": " + reason;
+namespace {
+
+// The integer keys of a [device] section with their ranges.
+struct DeviceKey {
+  const char* key;
+  int32_t DeviceConfig::*member;
+  int64_t min;
+  int64_t max;
+};
+const DeviceKey kDeviceKeys[] = {
+    {"legacy_com1", &DeviceConfig::legacyCom1, 0, 1},
+    {"rotation_mode", &DeviceConfig::rotationMode, INT32_MIN, INT32_MAX},
+    {"refit", &DeviceConfig::refit, 0, 1},
+    {"buttons", &DeviceConfig::buttons, 0, 64},
+};
+
+// Reads one file line by line; every refusal names the file and the line.
+class ConfigReader {
+ public:
+  ConfigReader(DaemonConfig& config, const std::string& fileName, std::string& error)
+      : mConfig(config), mFileName(fileName), mError(error) {}
+
+  bool line(const std::string& text, int lineNo) {
+    mLineNo = lineNo;
+    if (text[0] == '[') return header(text);
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos) return fail("expected 'key = value', got '" + text + "'");
+    const std::string key = trim(text.substr(0, eq));
+    const std::string value = trim(text.substr(eq + 1));
+    if (key.empty()) return fail("missing key before '='");
+    static const KeyFn kSections[] = {&ConfigReader::noSectionKey, &ConfigReader::daemonKey,
+                                      &ConfigReader::deviceKey, &ConfigReader::applicationKey,
+                                      &ConfigReader::buttonKey};
+    return (this->*kSections[mSection])(key, value);
+  }
+
+ private:
+  enum Section { kNone, kDaemon, kDevice, kApplication, kButtons };
+  using KeyFn = bool (ConfigReader::*)(const std::string& key, const std::string& value);
+
+  bool fail(const std::string& reason) {
+    mError = mFileName + ":" + std::to_string(mLineNo) + ": " + reason;
     return false;
-  };
-  auto intValue = [&](const std::string& key, const std::string& value, int64_t min, int64_t max,
-                      int32_t& out) {
+  }
+
+  bool intValue(const std::string& key, const std::string& value, int64_t min, int64_t max,
+                int32_t& out) {
     int64_t v;
     if (!WireCodec::parseInt(value, min, max, v)) {
-      error = fileName + ":" + std::to_string(lineNo) + ": '" + key + "' needs a number from " +
-              std::to_string(min) + " to " + std::to_string(max) + ", not '" + value + "'";
-      return false;
+      return fail("'" + key + "' needs a number from " + std::to_string(min) + " to " +
+                  std::to_string(max) + ", not '" + value + "'");
     }
     out = static_cast<int32_t>(v);
     return true;
-  };
+  }
 
+  bool header(const std::string& text) {
+    if (text.back() != ']') return fail("section header without ']'");
+    const std::vector<std::string> words = WireCodec::split(text.substr(1, text.size() - 2));
+    if (words.empty()) return fail("empty section header");
+    if (words[0] == "daemon" && words.size() == 1) {
+      mSection = kDaemon;
+    } else if (words[0] == "device" && words.size() == 2) {
+      if (!intValue("device", words[1], 0, DaemonConfig::kMaxDevices - 1, mDeviceIndex))
+        return false;
+      mSection = kDevice;
+      mConfig.mDevices[mDeviceIndex];
+    } else if (words[0] == "application" && words.size() == 2) {
+      mSection = kApplication;
+      mApplication = words[1];
+      mConfig.mApplications[mApplication];
+    } else if (words[0] == "buttons" && words.size() == 3) {
+      mSection = kButtons;
+      mApplication = words[1];
+      mMode = words[2];
+      mConfig.mApplications[mApplication].modes[mMode];
+    } else {
+      return fail("unknown section '" + text +
+                  "' (expected [daemon], [device <n>], [application <name>] or "
+                  "[buttons <application> <mode>])");
+    }
+    return true;
+  }
+
+  bool noSectionKey(const std::string& key, const std::string&) {
+    return fail("'" + key + "' outside of a section");
+  }
+
+  bool daemonKey(const std::string& key, const std::string& value) {
+    if (key != "devices") return fail("unknown key '" + key + "' in [daemon]");
+    return intValue(key, value, 0, DaemonConfig::kMaxDevices, mConfig.mDeviceCount);
+  }
+
+  bool deviceKey(const std::string& key, const std::string& value) {
+    DeviceConfig& d = mConfig.mDevices[mDeviceIndex];
+    if (key == "description") {
+      if (value.size() >= KX_DEV_INFO_SIZE - KX_DEV_INFO_DESCRIPTION_OFFSET)
+        return fail("description longer than 75 characters");
+      d.description = value;
+      return true;
+    }
+    for (const DeviceKey& k : kDeviceKeys) {
+      if (key == k.key) return intValue(key, value, k.min, k.max, d.*k.member);
+    }
+    return fail("unknown key '" + key + "' in [device " + std::to_string(mDeviceIndex) + "]");
+  }
+
+  bool applicationKey(const std::string& key, const std::string& value) {
+    if (key != "menu_file")
+      return fail("unknown key '" + key + "' in [application " + mApplication + "]");
+    if (value.empty()) return fail("empty menu_file");
+    std::string path, missing;
+    if (!expandEnvironment(value, path, missing))
+      return fail("menu_file uses %" + missing + "%, which is not set");
+    mConfig.mApplications[mApplication].menuFile =
+        isAbsolute(path) ? path : mConfig.mDirectory + path;
+    return true;
+  }
+
+  bool buttonKey(const std::string& key, const std::string& value) {
+    ButtonBinding b;
+    int32_t button;
+    if (!intValue("button number", key, 1, 64, button)) return false;
+    if (value.empty()) return fail("button " + key + " has no assignment");
+    b.line = mLineNo;
+    b.text = value;
+    if (value.rfind("view:", 0) == 0) {
+      b.kind = ButtonBinding::kView;
+      b.text = value.substr(5);
+      if (!DaemonConfig::viewCode(b.text, b.code))
+        return fail("unknown view command '" + b.text +
+                    "' (front, right, top, fit, back, left, bottom)");
+    } else if (value.rfind("code:", 0) == 0) {
+      b.kind = ButtonBinding::kCode;
+      int64_t code;
+      if (!WireCodec::parseInt(value.substr(5), INT32_MIN, INT32_MAX, code))
+        return fail("bad event code '" + value.substr(5) + "'");
+      b.code = static_cast<int32_t>(code);
+    }
+    auto& buttons = mConfig.mApplications[mApplication].modes[mMode];
+    if (buttons.count(button))
+      return fail("button " + key + " assigned twice in [buttons " + mApplication + " " + mMode +
+                  "] (first on line " + std::to_string(buttons[button].line) + ")");
+    buttons[button] = b;
+    return true;
+  }
+
+  DaemonConfig& mConfig;
+  const std::string& mFileName;
+  std::string& mError;
+  int mLineNo = 0;
+  Section mSection = kNone;
+  int32_t mDeviceIndex = 0;
+  std::string mApplication;
+  std::string mMode;
+};
+
+}  // namespace
+
+bool DaemonConfig::parse(std::istream& in, const std::string& fileName, std::string& error) {
+  ConfigReader reader(*this, fileName, error);
+  std::string raw;
+  int lineNo = 0;
   while (std::getline(in, raw)) {
     ++lineNo;
     // Editors on Windows like to start a UTF-8 file with a byte order mark.
     if (lineNo == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
-    std::string line = trim(raw);
+    const std::string line = trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-    if (line[0] == '[') {
-      if (line.back() != ']') return fail("section header without ']'");
-      std::vector<std::string> words = WireCodec::split(line.substr(1, line.size() - 2));
-      if (words.empty()) return fail("empty section header");
-      if (words[0] == "daemon" && words.size() == 1) {
-        section = kDaemon;
-      } else if (words[0] == "device" && words.size() == 2) {
-        if (!intValue("device", words[1], 0, kMaxDevices - 1, deviceIndex)) return false;
-        section = kDevice;
-        mDevices[deviceIndex];
-      } else if (words[0] == "application" && words.size() == 2) {
-        section = kApplication;
-        application = words[1];
-        mApplications[application];
-      } else if (words[0] == "buttons" && words.size() == 3) {
-        section = kButtons;
-        application = words[1];
-        mode = words[2];
-        mApplications[application].modes[mode];
-      } else {
-        return fail("unknown section '" + line +
-                    "' (expected [daemon], [device <n>], [application <name>] or "
-                    "[buttons <application> <mode>])");
-      }
-      continue;
-    }
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) return fail("expected 'key = value', got '" + line + "'");
-    std::string key = trim(line.substr(0, eq));
-    std::string value = trim(line.substr(eq + 1));
-    if (key.empty()) return fail("missing key before '='");
-    switch (section) {
-      case kNone:
-        return fail("'" + key + "' outside of a section");
-      case kDaemon:
-        if (key == "devices") {
-          if (!intValue(key, value, 0, kMaxDevices, mDeviceCount)) return false;
-        } else {
-          return fail("unknown key '" + key + "' in [daemon]");
-        }
-        break;
-      case kDevice: {
-        DeviceConfig& d = mDevices[deviceIndex];
-        if (key == "description") {
-          if (value.size() >= KX_DEV_INFO_SIZE - KX_DEV_INFO_DESCRIPTION_OFFSET)
-            return fail("description longer than 75 characters");
-          d.description = value;
-        } else if (key == "legacy_com1") {
-          if (!intValue(key, value, 0, 1, d.legacyCom1)) return false;
-        } else if (key == "rotation_mode") {
-          if (!intValue(key, value, INT32_MIN, INT32_MAX, d.rotationMode)) return false;
-        } else if (key == "refit") {
-          if (!intValue(key, value, 0, 1, d.refit)) return false;
-        } else if (key == "buttons") {
-          if (!intValue(key, value, 0, 64, d.buttons)) return false;
-        } else {
-          return fail("unknown key '" + key + "' in [device " + std::to_string(deviceIndex) + "]");
-        }
-        break;
-      }
-      case kApplication:
-        if (key == "menu_file") {
-          if (value.empty()) return fail("empty menu_file");
-          std::string path, missing;
-          if (!expandEnvironment(value, path, missing))
-            return fail("menu_file uses %" + missing + "%, which is not set");
-          mApplications[application].menuFile = isAbsolute(path) ? path : mDirectory + path;
-        } else {
-          return fail("unknown key '" + key + "' in [application " + application + "]");
-        }
-        break;
-      case kButtons: {
-        ButtonBinding b;
-        int32_t button;
-        if (!intValue("button number", key, 1, 64, button)) return false;
-        if (value.empty()) return fail("button " + key + " has no assignment");
-        b.line = lineNo;
-        b.text = value;
-        if (value.rfind("view:", 0) == 0) {
-          b.kind = ButtonBinding::kView;
-          b.text = value.substr(5);
-          if (!viewCode(b.text, b.code))
-            return fail("unknown view command '" + b.text +
-                        "' (front, right, top, fit, back, left, bottom)");
-        } else if (value.rfind("code:", 0) == 0) {
-          b.kind = ButtonBinding::kCode;
-          int64_t code;
-          if (!WireCodec::parseInt(value.substr(5), INT32_MIN, INT32_MAX, code))
-            return fail("bad event code '" + value.substr(5) + "'");
-          b.code = static_cast<int32_t>(code);
-        }
-        auto& buttons = mApplications[application].modes[mode];
-        if (buttons.count(button))
-          return fail("button " + key + " assigned twice in [buttons " + application + " " + mode +
-                      "] (first on line " + std::to_string(buttons[button].line) + ")");
-        buttons[button] = b;
-        break;
-      }
-    }
+    if (!reader.line(line, lineNo)) return false;
   }
   return true;
 }

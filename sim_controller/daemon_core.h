@@ -63,7 +63,36 @@ class DaemonCore {
   void forward(int32_t device, const int16_t values[6]);
   std::string pressButton(int32_t button, int32_t device);
   std::string modeOf(const std::string& app);
-  std::string control(const std::vector<std::string>& words);
+
+  // Requests of a registered client, one handler each; the table maps the wire verbs to them.
+  using RequestHandler = std::string (DaemonCore::*)(int32_t id, Client& client,
+                                                     const std::vector<std::string>& words);
+  static const std::map<std::string, RequestHandler>& requestVerbs();
+  std::string requestDevNum(int32_t id, Client& client, const std::vector<std::string>& words);
+  std::string requestDevice(int32_t id, Client& client, const std::vector<std::string>& words);
+  std::string requestParam(int32_t id, Client& client, const std::vector<std::string>& words);
+  std::string requestMode(int32_t id, Client& client, const std::vector<std::string>& words);
+
+  // Control commands, one handler each; the table maps their names to them.
+  using ControlHandler = std::string (DaemonCore::*)(const std::vector<std::string>&);
+  static const std::map<std::string, ControlHandler>& controlVerbs();
+  bool deviceArg(const std::vector<std::string>& words, size_t pos, int64_t& device) const;
+  std::string noDevice(const std::vector<std::string>& words, size_t pos) const;
+  std::string controlPing(const std::vector<std::string>& words);
+  std::string controlStatus(const std::vector<std::string>& words);
+  std::string controlMotion(const std::vector<std::string>& words);
+  std::string controlRelease(const std::vector<std::string>& words);
+  std::string controlButton(const std::vector<std::string>& words);
+  std::string controlEvent(const std::vector<std::string>& words);
+  std::string controlAdvanced(const std::vector<std::string>& words);
+  std::string controlDevices(const std::vector<std::string>& words);
+  std::string controlParam(const std::vector<std::string>& words);
+  std::string controlMode(const std::vector<std::string>& words);
+  std::string controlFocus(const std::vector<std::string>& words);
+  std::string controlMark(const std::vector<std::string>& words);
+  std::string controlJournal(const std::vector<std::string>& words);
+  static bool parseValues(const std::vector<std::string>& words, size_t first, int16_t out[6]);
+  static const int16_t kAtRest[6];
 
   std::mutex mMutex;
   const DaemonConfig& mConfig;

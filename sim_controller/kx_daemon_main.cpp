@@ -39,9 +39,7 @@ const char* envOr(const char* name, const char* fallback) {
   return v && *v ? v : fallback;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct DaemonOptions {
   std::string configPath = envOr("KX_DAEMON_CONFIG", "");
   std::string journalPath = envOr("KX_DAEMON_JOURNAL", "kx_daemon_journal.jsonl");
   int64_t devices = -1;
@@ -49,70 +47,78 @@ int main(int argc, char** argv) {
   uint16_t clientPort = NetSocket::portFromEnv("KX_DAEMON_PORT", 47012);
   uint16_t controlPort = NetSocket::portFromEnv("KX_DAEMON_CTRL_PORT", 47013);
   uint16_t navPort = NetSocket::portFromEnv("KX_HOST_NAV_PORT", 47011);
+};
 
-  const std::string known = " --config --journal --devices --port --control-port --nav-port --log ";
-  for (int i = 1; i < argc; ++i) {
-    std::string opt = argv[i];
+// Each option with what it does to its value; false once the refusal is printed.
+using OptionFn = bool (*)(DaemonOptions& o, const std::string& option, const char* value);
+const std::pair<const char*, OptionFn> kOptions[] = {
+    {"--config",
+     [](DaemonOptions& o, const std::string&, const char* v) { return o.configPath = v, true; }},
+    {"--journal",
+     [](DaemonOptions& o, const std::string&, const char* v) { return o.journalPath = v, true; }},
+    {"--devices",
+     [](DaemonOptions& o, const std::string&, const char* v) {
+       if (WireCodec::parseInt(v, 0, DaemonConfig::kMaxDevices, o.devices)) return true;
+       std::fprintf(stderr, "kx_daemon: --devices needs a number 0-%d, not '%s'\n",
+                    DaemonConfig::kMaxDevices, v);
+       return false;
+     }},
+    {"--port", [](DaemonOptions& o, const std::string& opt,
+                  const char* v) { return portArg(opt, v, o.clientPort); }},
+    {"--control-port", [](DaemonOptions& o, const std::string& opt,
+                          const char* v) { return portArg(opt, v, o.controlPort); }},
+    {"--nav-port", [](DaemonOptions& o, const std::string& opt,
+                      const char* v) { return portArg(opt, v, o.navPort); }},
+    {"--log",
+     [](DaemonOptions& o, const std::string&, const char* v) { return o.logPath = v, true; }},
+};
+
+bool parseOptions(int argc, char** argv, DaemonOptions& options) {
+  for (int i = 1; i < argc; i += 2) {
+    const std::string opt = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    bool ok = value != nullptr;
-    if (known.find(" " + opt + " ") == std::string::npos) {
+    OptionFn apply = nullptr;
+    for (const auto& [name, fn] : kOptions) {
+      if (opt == name) apply = fn;
+    }
+    if (!apply) {
       std::fprintf(stderr, "kx_daemon: unknown option '%s'\n%s", opt.c_str(), kUsage);
-      return 2;
+      return false;
     }
-    if (opt == "--config" && ok) {
-      configPath = value;
-    } else if (opt == "--journal" && ok) {
-      journalPath = value;
-    } else if (opt == "--devices" && ok) {
-      if (!WireCodec::parseInt(value, 0, DaemonConfig::kMaxDevices, devices)) {
-        std::fprintf(stderr, "kx_daemon: --devices needs a number 0-%d, not '%s'\n",
-                     DaemonConfig::kMaxDevices, value);
-        return 2;
-      }
-    } else if (opt == "--port" && ok) {
-      if (!portArg(opt, value, clientPort)) return 2;
-    } else if (opt == "--control-port" && ok) {
-      if (!portArg(opt, value, controlPort)) return 2;
-    } else if (opt == "--log" && ok) {
-      logPath = value;
-    } else if (opt == "--nav-port" && ok) {
-      if (!portArg(opt, value, navPort)) return 2;
-    } else {
+    if (!value) {
       std::fprintf(stderr, "kx_daemon: missing value for '%s'\n%s", opt.c_str(), kUsage);
-      return 2;
+      return false;
     }
-    ++i;
+    if (!apply(options, opt, value)) return false;
   }
+  return true;
+}
 
-  if (!logPath.empty()) {
-    // The daemon's own log: everything but the per-event noise.
-    LogPars pars;
-    pars.mLogFile = logPath;
-    pars.mSettingsDirPath = ".";
-    pars.mIsLogToFile = true;
-    pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
-    gLog.init(pars);
-  }
+// The daemon's own log: everything but the per-event noise.
+void startLog(const std::string& logPath) {
+  LogPars pars;
+  pars.mLogFile = logPath;
+  pars.mSettingsDirPath = ".";
+  pars.mIsLogToFile = true;
+  pars.mIsWarning = pars.mIsCreation = pars.mIsTrace = pars.mIsInfo = true;
+  gLog.init(pars);
+}
 
-  DaemonConfig config;
+// Scenarios name a configuration shipped beside the daemon without knowing where they run.
+std::string findConfig(const std::string& configPath, const char* self) {
+  if (configPath.empty() || isAbsolutePath(configPath) || std::ifstream(configPath) || !self)
+    return configPath;
+  const std::string selfPath = self;
+  const size_t slash = selfPath.find_last_of("\\/");
+  const std::string beside =
+      slash == std::string::npos ? configPath : selfPath.substr(0, slash + 1) + configPath;
+  return std::ifstream(beside) ? beside : configPath;
+}
+
+int serve(const DaemonOptions& o, const DaemonConfig& config) {
   std::string error;
-  // Scenarios name a configuration shipped beside the daemon without knowing where they run.
-  if (!configPath.empty() && !isAbsolutePath(configPath) && !std::ifstream(configPath) &&
-      argc > 0) {
-    std::string self = argv[0];
-    size_t slash = self.find_last_of("\\/");
-    std::string beside =
-        slash == std::string::npos ? configPath : self.substr(0, slash + 1) + configPath;
-    if (std::ifstream(beside)) configPath = beside;
-  }
-  if (!configPath.empty() && !config.load(configPath, error)) {
-    std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
-    return 2;
-  }
-  if (devices >= 0) config.mDeviceCount = static_cast<int32_t>(devices);
-
   JournalFile journal(JournalFile::Clock::kSinceStart);
-  if (!journal.open(journalPath, &error)) {
+  if (!journal.open(o.journalPath, &error)) {
     std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
     return 2;
   }
@@ -121,25 +127,43 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kx_daemon: legacy output: %s\n", udp.errorText().c_str());
     return 3;
   }
+  const uint16_t navPort = o.navPort;
   DaemonCore core(config, journal, [&udp, navPort](const std::string& datagram) {
     return udp.sendTo(navPort, datagram);
   });
-  DaemonServer server(core, clientPort, controlPort);
+  DaemonServer server(core, o.clientPort, o.controlPort);
   if (!server.start(error)) {
     std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
     return 3;
   }
   journal.write(JsonLine("start")
-                    .num("port", clientPort)
-                    .num("control_port", controlPort)
-                    .num("nav_port", navPort)
+                    .num("port", o.clientPort)
+                    .num("control_port", o.controlPort)
+                    .num("nav_port", o.navPort)
                     .num("devices", config.mDeviceCount)
-                    .str("config", configPath));
-  std::printf("kx_daemon: clients on %u, control on %u, legacy output to %u\n", clientPort,
-              controlPort, navPort);
+                    .str("config", o.configPath));
+  std::printf("kx_daemon: clients on %u, control on %u, legacy output to %u\n", o.clientPort,
+              o.controlPort, o.navPort);
   std::fflush(stdout);
   KXLOG(LOG_INF) << "daemon started" << LOG_END;
   server.run();
   journal.write(JsonLine("quit"));
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DaemonOptions options;
+  if (!parseOptions(argc, argv, options)) return 2;
+  if (!options.logPath.empty()) startLog(options.logPath);
+  options.configPath = findConfig(options.configPath, argc > 0 ? argv[0] : nullptr);
+  DaemonConfig config;
+  std::string error;
+  if (!options.configPath.empty() && !config.load(options.configPath, error)) {
+    std::fprintf(stderr, "kx_daemon: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.devices >= 0) config.mDeviceCount = static_cast<int32_t>(options.devices);
+  return serve(options, config);
 }
