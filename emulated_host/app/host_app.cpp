@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "api/host_commands.h"
 #include "api/message_file.h"
@@ -229,6 +230,101 @@ int HostApp::startApplications(const RegistryFile& registry) {
   return result;
 }
 
+// Everything the user gave is checked before any window or plug-in exists.
+bool HostApp::loadInputs(RegistryFile& registry, Scenario& scenario, std::string* error) {
+  // Each input with the journal entry its refusal writes.
+  const std::pair<const char*, std::function<bool()>> inputs[] = {
+      {"registry_error",
+       [&] { return mOptions.registry.empty() || registry.load(mOptions.registry, error); }},
+      {"commands_error",
+       [&] { return mOptions.commands.empty() || HostCommands::load(mOptions.commands, error); }},
+      {"scenario_error",
+       [&] { return mOptions.scenario.empty() || scenario.load(mOptions.scenario, error); }},
+  };
+  for (const auto& [entry, load] : inputs) {
+    if (load()) continue;
+    mJournal.write(JsonLine(entry).str("error", *error));
+    return false;
+  }
+  return true;
+}
+
+bool HostApp::createHostSide(std::string* error) {
+  if (!mWindows->create(error)) return false;
+  mWatch.reset(new WindowWatch(this, mOptions.windowShot));
+  if (!mWatch->start(error)) return false;
+  const char* navEnv = std::getenv("KX_HOST_NAV_PORT");
+  const int navPort = navEnv && std::atoi(navEnv) > 0 ? std::atoi(navEnv) : 47011;
+  mNav.reset(new NavListener(&mJournal, mWindows->frame()));
+  std::string navError;
+  if (!mNav->start(navPort, &navError))
+    mJournal.write(JsonLine("nav_unavailable").num("port", navPort).str("error", navError));
+  else
+    mJournal.write(JsonLine("nav_listen").num("port", navPort));
+  return true;
+}
+
+// Runs the scenario, or the message loop until the time limit; the exit code so far.
+int HostApp::runSession(Scenario& scenario, int result) {
+  ScenarioRunner::pump(50);
+  const DWORD started = GetTickCount();
+  if (result == 0 && !mOptions.scenario.empty()) {
+    ScenarioRunner runner(this, scenario);
+    std::string error;
+    const int failed = runner.run(&error);
+    if (failed < 0) {
+      fprintf(stderr, "creo_host: %s\n", error.c_str());
+      result = 3;
+    } else if (failed > 0) {
+      result = 1;
+    }
+  } else if (result == 0 || mOptions.stayOpen) {
+    // The tick wakes the loop so the time limit is seen even when nothing happens.
+    SetTimer(mWindows->frame(), 1, 1000, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      dispatch(msg);
+      if (static_cast<int>(GetTickCount() - started) > mOptions.maxMs) break;
+    }
+  }
+  if (mOptions.stayOpen && !mOptions.scenario.empty()) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
+  }
+  return result;
+}
+
+void HostApp::takeScreenshot() {
+  int w = 0, h = 0;
+  std::string error;
+  ScenarioRunner::pump(100);
+  if (ScreenCapture::capture(mWindows->frame(), mWindows->dialog(), mOptions.screenshot, &w, &h,
+                             &error))
+    mJournal.write(
+        JsonLine("screenshot").str("file", mOptions.screenshot).num("width", w).num("height", h));
+  else
+    fprintf(stderr, "creo_host: %s\n", error.c_str());
+}
+
+int HostApp::finish(int result) {
+  mLoader->stopAll();
+  mWatch->stop();
+  mNav->stop();
+  // Macros queued by the plug-in's last callbacks still run, as the host would.
+  mMacros.runQueued();
+  JsonLine calls("api_calls");
+  for (const auto& kv : mApiCalls) calls.num(kv.first, kv.second);
+  mJournal.write(calls);
+  const int faults = mJournal.faultCount();
+  if (result == 0 && faults > 0) result = 2;
+  mJournal.write(JsonLine("host_exit")
+                     .num("exit_code", result)
+                     .num("faults", faults)
+                     .num("unfreed_arrays", mSession.unfreedArrays())
+                     .num("folded_selection_gets", mSession.foldedSelectionGets()));
+  return result;
+}
+
 int HostApp::run(const HostOptions& options) {
   mOptions = options;
   sApp = this;
@@ -243,21 +339,9 @@ int HostApp::run(const HostOptions& options) {
                      .str("registry", options.registry)
                      .str("scenario", options.scenario)
                      .num("ui_thread", mUiThread));
-  // Everything the user gave is checked before any window or plug-in exists.
   RegistryFile registry;
-  if (!options.registry.empty() && !registry.load(options.registry, &error)) {
-    mJournal.write(JsonLine("registry_error").str("error", error));
-    fprintf(stderr, "creo_host: %s\n", error.c_str());
-    return 3;
-  }
-  if (!options.commands.empty() && !HostCommands::load(options.commands, &error)) {
-    mJournal.write(JsonLine("commands_error").str("error", error));
-    fprintf(stderr, "creo_host: %s\n", error.c_str());
-    return 3;
-  }
   Scenario scenario;
-  if (!options.scenario.empty() && !scenario.load(options.scenario, &error)) {
-    mJournal.write(JsonLine("scenario_error").str("error", error));
+  if (!loadInputs(registry, scenario, &error)) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
@@ -265,75 +349,13 @@ int HostApp::run(const HostOptions& options) {
   mWindows.reset(new HostWindows(this));
   int result = options.startBeforeWindows ? startApplications(registry) : 0;
   if (result == 3) return 3;
-  if (!mWindows->create(&error)) {
+  if (!createHostSide(&error)) {
     fprintf(stderr, "creo_host: %s\n", error.c_str());
     return 3;
   }
-  mWatch.reset(new WindowWatch(this, options.windowShot));
-  if (!mWatch->start(&error)) {
-    fprintf(stderr, "creo_host: %s\n", error.c_str());
-    return 3;
-  }
-  const char* navEnv = std::getenv("KX_HOST_NAV_PORT");
-  int navPort = navEnv && std::atoi(navEnv) > 0 ? std::atoi(navEnv) : 47011;
-  mNav.reset(new NavListener(&mJournal, mWindows->frame()));
-  if (!mNav->start(navPort, &error))
-    mJournal.write(JsonLine("nav_unavailable").num("port", navPort).str("error", error));
-  else
-    mJournal.write(JsonLine("nav_listen").num("port", navPort));
-
   if (!options.startBeforeWindows) result = startApplications(registry);
   if (result == 3) return 3;
-  ScenarioRunner::pump(50);
-  DWORD started = GetTickCount();
-  if (result == 0 && !options.scenario.empty()) {
-    ScenarioRunner runner(this, scenario);
-    int failed = runner.run(&error);
-    if (failed < 0) {
-      fprintf(stderr, "creo_host: %s\n", error.c_str());
-      result = 3;
-    } else if (failed > 0) {
-      result = 1;
-    }
-  } else if (result == 0 || options.stayOpen) {
-    // The tick wakes the loop so the time limit is seen even when nothing happens.
-    SetTimer(mWindows->frame(), 1, 1000, nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      dispatch(msg);
-      if (static_cast<int>(GetTickCount() - started) > options.maxMs) break;
-    }
-  }
-  if (options.stayOpen && !options.scenario.empty()) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      dispatch(msg);
-    }
-  }
-  if (!options.screenshot.empty()) {
-    int w = 0, h = 0;
-    ScenarioRunner::pump(100);
-    if (ScreenCapture::capture(mWindows->frame(), mWindows->dialog(), options.screenshot, &w, &h,
-                               &error))
-      mJournal.write(
-          JsonLine("screenshot").str("file", options.screenshot).num("width", w).num("height", h));
-    else
-      fprintf(stderr, "creo_host: %s\n", error.c_str());
-  }
-  mLoader->stopAll();
-  mWatch->stop();
-  mNav->stop();
-  // Macros queued by the plug-in's last callbacks still run, as the host would.
-  mMacros.runQueued();
-  JsonLine calls("api_calls");
-  for (const auto& kv : mApiCalls) calls.num(kv.first, kv.second);
-  mJournal.write(calls);
-  int faults = mJournal.faultCount();
-  if (result == 0 && faults > 0) result = 2;
-  mJournal.write(JsonLine("host_exit")
-                     .num("exit_code", result)
-                     .num("faults", faults)
-                     .num("unfreed_arrays", mSession.unfreedArrays())
-                     .num("folded_selection_gets", mSession.foldedSelectionGets()));
-  return result;
+  result = runSession(scenario, result);
+  if (!options.screenshot.empty()) takeScreenshot();
+  return finish(result);
 }

@@ -18,6 +18,7 @@
 
 class HostWindows;
 class RegistryFile;
+class Scenario;
 class PluginLoader;
 class NavListener;
 class DaemonLink;
@@ -113,6 +114,12 @@ class HostApp {
   std::string exeDir() const;
 
  private:
+  bool loadInputs(RegistryFile& registry, Scenario& scenario, std::string* error);
+  bool createHostSide(std::string* error);
+  int runSession(Scenario& scenario, int result);
+  void takeScreenshot();
+  int finish(int result);
+
   HostOptions mOptions;
   HostJournal mJournal;
   HostSession mSession;

@@ -10,54 +10,6 @@
 
 namespace {
 
-struct Arity {
-  int min;
-  int max;  // -1: any
-};
-
-const std::map<std::string, Arity>& verbs() {
-  static const std::map<std::string, Arity> kVerbs = {
-      {"open", {2, 2}},
-      {"new", {2, 2}},
-      {"window", {1, 1}},
-      {"close-window", {1, 1}},
-      {"sketch", {1, 1}},
-      {"select", {1, 1}},
-      {"select-item", {1, 1}},
-      {"select-clear", {0, 0}},
-      {"pointer", {1, 3}},
-      {"foreground", {1, 1}},
-      {"menu", {2, 2}},
-      {"menu-open", {1, 1}},
-      {"keys", {1, 1}},
-      {"popup", {1, 1}},
-      {"command", {1, 2}},
-      {"edit", {1, 1}},
-      {"nav", {6, 6}},
-      {"wait", {1, 1}},
-      {"wait-until", {1, -1}},
-      {"expect", {1, -1}},
-      {"expect-none", {1, -1}},
-      {"expect-count", {2, -1}},
-      {"screenshot", {1, 2}},
-      {"daemon-start", {0, -1}},
-      {"daemon-kill", {0, 0}},
-      {"daemon", {1, -1}},
-      {"plugin-stop", {1, 1}},
-      {"plugin-start", {1, 1}},
-      {"scroll-state", {0, 0}},
-      {"process-counts", {0, 0}},
-      {"window-silent", {1, 1}},
-      {"replace-graphics", {0, 0}},
-      {"placement", {8, 8}},
-      {"view", {4, 5}},
-      {"expect-distance", {4, 4}},
-      {"expect-still", {2, 2}},
-      {"copy-file", {2, 2}},
-  };
-  return kVerbs;
-}
-
 bool toInt(const std::string& s, int* out) {
   char* end = nullptr;
   long v = std::strtol(s.c_str(), &end, 10);
@@ -78,6 +30,188 @@ bool oneOf(const std::string& v, std::initializer_list<const char*> allowed) {
   for (const char* a : allowed)
     if (v == a) return true;
   return false;
+}
+
+using Args = std::vector<std::string>;
+
+bool fail(std::string* error, const std::string& why) {
+  *error = why;
+  return false;
+}
+
+bool checkModelType(ScenarioStep* s, std::string* error) {
+  int v = 0;
+  if (oneOf(s->args[0], {"part", "assembly", "drawing"}) || HostSession::modeCode(s->args[0], &v))
+    return true;
+  return fail(error, "model type must be part, assembly, drawing or a mode code 0 to " +
+                         std::to_string(HostSession::kMaxModeCode) + ", got \"" + s->args[0] +
+                         "\"");
+}
+
+bool checkWindowId(ScenarioStep* s, std::string* error) {
+  int v = 0;
+  return toInt(s->args[0], &v) ||
+         fail(error, "window id must be a number, got \"" + s->args[0] + "\"");
+}
+
+bool checkSketch(ScenarioStep* s, std::string* error) {
+  return oneOf(s->args[0], {"on", "off"}) ||
+         fail(error, "sketch takes on or off, got \"" + s->args[0] + "\"");
+}
+
+bool checkPopup(ScenarioStep* s, std::string* error) {
+  return oneOf(s->args[0], {"open", "close"}) ||
+         fail(error, "popup takes open or close, got \"" + s->args[0] + "\"");
+}
+
+bool checkPointer(ScenarioStep* s, std::string* error) {
+  const Args& a = s->args;
+  if (!oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside",
+                    "gallery", "listview", "edit", "treeview", "gxwnd", "drawarea", "toolkit-list",
+                    "toolkit-tree", "browser", "decoy", "group"}))
+    return fail(error, "unknown control \"" + a[0] +
+                           "\" (tree, list, toolbar, graphics, dialog, menubar, outside, gallery, "
+                           "listview, edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, "
+                           "browser, decoy, group)");
+  // An offset from the control's top-left corner, in pixels.
+  int v = 0;
+  if (a.size() != 1 && (a.size() != 3 || a[0] == "outside" || !toInt(a[1], &v) || v < 0 ||
+                        !toInt(a[2], &v) || v < 0))
+    return fail(error, "pointer takes a control and optionally an offset of two numbers from 0 up");
+  return true;
+}
+
+bool checkForeground(ScenarioStep* s, std::string* error) {
+  return oneOf(s->args[0], {"main", "dialog", "other", "gallery"}) ||
+         fail(error, "foreground takes main, dialog, gallery or other, got \"" + s->args[0] + "\"");
+}
+
+bool checkNav(ScenarioStep* s, std::string* error) {
+  int v = 0;
+  for (const std::string& x : s->args)
+    if (!toInt(x, &v)) return fail(error, "nav takes six integers, got \"" + x + "\"");
+  return true;
+}
+
+bool checkDaemonStart(ScenarioStep* s, std::string* error) {
+  const Args& a = s->args;
+  int journals = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != "--journal") continue;
+    if (++journals > 1 || i + 1 == a.size() || a[i + 1].empty())
+      return fail(error, "daemon-start takes one --journal with a file name");
+  }
+  return true;
+}
+
+bool checkCopyFile(ScenarioStep* s, std::string* error) {
+  for (const std::string& path : s->args)
+    if (path.size() < 3 || (path[1] != ':' && path[0] != '%'))
+      return fail(error, "copy-file takes two full paths (or ones that start with %NAME%), got \"" +
+                             path + "\"");
+  return true;
+}
+
+bool checkWait(ScenarioStep* s, std::string* error) {
+  return (toInt(s->args[0], &s->limitMs) && s->limitMs >= 0) ||
+         fail(error, "wait takes milliseconds, got \"" + s->args[0] + "\"");
+}
+
+// Numbers: an axis and an angle in degrees, then a point (placement); an axis, an angle and a
+// scale (view); a distance and a tolerance (expect-distance).
+bool checkNumbers(ScenarioStep* s, std::string* error) {
+  const Args& a = s->args;
+  const size_t first = s->verb == "view" ? 0 : s->verb == "placement" ? 1 : 2;
+  double x = 0;
+  for (size_t i = first; i < a.size(); ++i)
+    if (!toReal(a[i], &x))
+      return fail(error, s->verb + " takes numbers here, got \"" + a[i] + "\"");
+  if (s->verb == "view" && a.size() == 5 && std::stod(a[4]) <= 0)
+    return fail(error, "view needs a scale above 0, got \"" + a[4] + "\"");
+  if (s->verb == "expect-distance") {
+    return std::stod(a[3]) >= 0 ||
+           fail(error, "expect-distance needs a tolerance of 0 or more, got \"" + a[3] + "\"");
+  }
+  double len = 0;
+  for (size_t i = first; i < first + 3; ++i) len += std::stod(a[i]) * std::stod(a[i]);
+  return len != 0 || fail(error, s->verb + " needs an axis of some length, got 0 0 0");
+}
+
+bool checkExpectStill(ScenarioStep* s, std::string* error) {
+  return (toInt(s->args[1], &s->limitMs) && s->limitMs > 0) ||
+         fail(error, "expect-still takes milliseconds, got \"" + s->args[1] + "\"");
+}
+
+// A condition on the host's or the daemon's journal, after a time limit or a count.
+bool checkCondition(ScenarioStep* s, std::string* error) {
+  Args terms = s->args;
+  if (!terms.empty() && (terms[0] == "host" || terms[0] == "daemon")) {
+    s->daemonJournal = terms[0] == "daemon";
+    terms.erase(terms.begin());
+  }
+  s->limitMs = 5000;
+  if (s->verb == "wait-until" && terms.size() >= 2 && terms[0] == "within") {
+    if (!toInt(terms[1], &s->limitMs) || s->limitMs <= 0)
+      return fail(error, "within takes milliseconds, got \"" + terms[1] + "\"");
+    terms.erase(terms.begin(), terms.begin() + 2);
+  }
+  if (s->verb == "expect-count") {
+    if (terms.empty() || !toInt(terms[0], &s->count) || s->count < 0)
+      return fail(error,
+                  "expect-count needs a count, got \"" + (terms.empty() ? "" : terms[0]) + "\"");
+    terms.erase(terms.begin());
+  }
+  return s->condition.parse(terms, error);
+}
+
+// Each verb: its number of arguments (max -1: any) and the check of their values.
+struct VerbRule {
+  int min;
+  int max;
+  bool (*check)(ScenarioStep* s, std::string* error);
+};
+
+const std::map<std::string, VerbRule>& verbs() {
+  static const std::map<std::string, VerbRule> kVerbs = {
+      {"open", {2, 2, checkModelType}},
+      {"new", {2, 2, checkModelType}},
+      {"window", {1, 1, checkWindowId}},
+      {"close-window", {1, 1, checkWindowId}},
+      {"sketch", {1, 1, checkSketch}},
+      {"select", {1, 1, nullptr}},
+      {"select-item", {1, 1, nullptr}},
+      {"select-clear", {0, 0, nullptr}},
+      {"pointer", {1, 3, checkPointer}},
+      {"foreground", {1, 1, checkForeground}},
+      {"menu", {2, 2, nullptr}},
+      {"menu-open", {1, 1, nullptr}},
+      {"keys", {1, 1, nullptr}},
+      {"popup", {1, 1, checkPopup}},
+      {"command", {1, 2, nullptr}},
+      {"edit", {1, 1, nullptr}},
+      {"nav", {6, 6, checkNav}},
+      {"wait", {1, 1, checkWait}},
+      {"wait-until", {1, -1, checkCondition}},
+      {"expect", {1, -1, checkCondition}},
+      {"expect-none", {1, -1, checkCondition}},
+      {"expect-count", {2, -1, checkCondition}},
+      {"screenshot", {1, 2, nullptr}},
+      {"daemon-start", {0, -1, checkDaemonStart}},
+      {"daemon-kill", {0, 0, nullptr}},
+      {"daemon", {1, -1, nullptr}},
+      {"plugin-stop", {1, 1, nullptr}},
+      {"plugin-start", {1, 1, nullptr}},
+      {"scroll-state", {0, 0, nullptr}},
+      {"process-counts", {0, 0, nullptr}},
+      {"window-silent", {1, 1, checkWindowId}},
+      {"replace-graphics", {0, 0, nullptr}},
+      {"placement", {8, 8, checkNumbers}},
+      {"view", {4, 5, checkNumbers}},
+      {"expect-distance", {4, 4, checkNumbers}},
+      {"expect-still", {2, 2, checkExpectStill}},
+      {"copy-file", {2, 2, checkCopyFile}},
+  };
+  return kVerbs;
 }
 
 }  // namespace
@@ -168,145 +302,15 @@ bool Scenario::parse(const std::string& text, const std::string& fileName, std::
 }
 
 bool Scenario::parseStep(ScenarioStep* s, std::string* error) {
-  auto it = verbs().find(s->verb);
-  if (it == verbs().end()) {
-    *error = "unknown step \"" + s->verb + "\"";
-    return false;
+  const auto it = verbs().find(s->verb);
+  if (it == verbs().end()) return fail(error, "unknown step \"" + s->verb + "\"");
+  const VerbRule& rule = it->second;
+  const int n = static_cast<int>(s->args.size());
+  if (n < rule.min || (rule.max >= 0 && n > rule.max)) {
+    return fail(error, "\"" + s->verb + "\" takes " +
+                           (rule.min == rule.max ? std::to_string(rule.min)
+                                                 : std::to_string(rule.min) + " or more") +
+                           " argument(s), got " + std::to_string(n));
   }
-  int n = static_cast<int>(s->args.size());
-  if (n < it->second.min || (it->second.max >= 0 && n > it->second.max)) {
-    *error = "\"" + s->verb + "\" takes " +
-             (it->second.min == it->second.max ? std::to_string(it->second.min)
-                                               : std::to_string(it->second.min) + " or more") +
-             " argument(s), got " + std::to_string(n);
-    return false;
-  }
-  const std::vector<std::string>& a = s->args;
-  int v = 0;
-  if ((s->verb == "open" || s->verb == "new") && !oneOf(a[0], {"part", "assembly", "drawing"}) &&
-      !HostSession::modeCode(a[0], &v)) {
-    *error = "model type must be part, assembly, drawing or a mode code 0 to " +
-             std::to_string(HostSession::kMaxModeCode) + ", got \"" + a[0] + "\"";
-    return false;
-  }
-  if ((s->verb == "window" || s->verb == "close-window" || s->verb == "window-silent") &&
-      !toInt(a[0], &v)) {
-    *error = "window id must be a number, got \"" + a[0] + "\"";
-    return false;
-  }
-  if (s->verb == "sketch" && !oneOf(a[0], {"on", "off"})) {
-    *error = "sketch takes on or off, got \"" + a[0] + "\"";
-    return false;
-  }
-  if (s->verb == "popup" && !oneOf(a[0], {"open", "close"})) {
-    *error = "popup takes open or close, got \"" + a[0] + "\"";
-    return false;
-  }
-  if (s->verb == "pointer" &&
-      !oneOf(a[0], {"tree", "list", "toolbar", "graphics", "dialog", "menubar", "outside",
-                    "gallery", "listview", "edit", "treeview", "gxwnd", "drawarea", "toolkit-list",
-                    "toolkit-tree", "browser", "decoy", "group"})) {
-    *error = "unknown control \"" + a[0] +
-             "\" (tree, list, toolbar, graphics, dialog, menubar, outside, gallery, listview, "
-             "edit, treeview, gxwnd, drawarea, toolkit-list, toolkit-tree, browser, decoy, group)";
-    return false;
-  }
-  // An offset from the control's top-left corner, in pixels.
-  if (s->verb == "pointer" && a.size() != 1 &&
-      (a.size() != 3 || a[0] == "outside" || !toInt(a[1], &v) || v < 0 || !toInt(a[2], &v) ||
-       v < 0)) {
-    *error = "pointer takes a control and optionally an offset of two numbers from 0 up";
-    return false;
-  }
-  if (s->verb == "foreground" && !oneOf(a[0], {"main", "dialog", "other", "gallery"})) {
-    *error = "foreground takes main, dialog, gallery or other, got \"" + a[0] + "\"";
-    return false;
-  }
-  if (s->verb == "nav") {
-    for (const std::string& x : a)
-      if (!toInt(x, &v)) {
-        *error = "nav takes six integers, got \"" + x + "\"";
-        return false;
-      }
-  }
-  if (s->verb == "daemon-start") {
-    int journals = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (a[i] != "--journal") continue;
-      if (++journals > 1 || i + 1 == a.size() || a[i + 1].empty()) {
-        *error = "daemon-start takes one --journal with a file name";
-        return false;
-      }
-    }
-  }
-  if (s->verb == "copy-file") {
-    for (const std::string& path : a)
-      if (path.size() < 3 || (path[1] != ':' && path[0] != '%')) {
-        *error =
-            "copy-file takes two full paths (or ones that start with %NAME%), got \"" + path + "\"";
-        return false;
-      }
-  }
-  if (s->verb == "wait" && (!toInt(a[0], &s->limitMs) || s->limitMs < 0)) {
-    *error = "wait takes milliseconds, got \"" + a[0] + "\"";
-    return false;
-  }
-  // Numbers: an axis and an angle in degrees, then a point (placement); an axis, an angle and a
-  // scale (view); a distance and a tolerance (expect-distance); milliseconds (expect-still).
-  if (s->verb == "placement" || s->verb == "view" || s->verb == "expect-distance") {
-    size_t first = s->verb == "view" ? 0 : s->verb == "placement" ? 1 : 2;
-    double x = 0;
-    for (size_t i = first; i < a.size(); ++i)
-      if (!toReal(a[i], &x)) {
-        *error = s->verb + " takes numbers here, got \"" + a[i] + "\"";
-        return false;
-      }
-    if (s->verb == "view" && a.size() == 5 && std::stod(a[4]) <= 0) {
-      *error = "view needs a scale above 0, got \"" + a[4] + "\"";
-      return false;
-    }
-    if (s->verb != "expect-distance") {
-      double len = 0;
-      for (size_t i = first; i < first + 3; ++i) len += std::stod(a[i]) * std::stod(a[i]);
-      if (len == 0) {
-        *error = s->verb + " needs an axis of some length, got 0 0 0";
-        return false;
-      }
-    } else if (std::stod(a[3]) < 0) {
-      *error = "expect-distance needs a tolerance of 0 or more, got \"" + a[3] + "\"";
-      return false;
-    }
-    return true;
-  }
-  if (s->verb == "expect-still") {
-    if (!toInt(a[1], &s->limitMs) || s->limitMs <= 0) {
-      *error = "expect-still takes milliseconds, got \"" + a[1] + "\"";
-      return false;
-    }
-    return true;
-  }
-  if (s->verb == "wait-until" || s->verb.compare(0, 6, "expect") == 0) {
-    std::vector<std::string> terms = a;
-    if (!terms.empty() && (terms[0] == "host" || terms[0] == "daemon")) {
-      s->daemonJournal = terms[0] == "daemon";
-      terms.erase(terms.begin());
-    }
-    s->limitMs = 5000;
-    if (s->verb == "wait-until" && terms.size() >= 2 && terms[0] == "within") {
-      if (!toInt(terms[1], &s->limitMs) || s->limitMs <= 0) {
-        *error = "within takes milliseconds, got \"" + terms[1] + "\"";
-        return false;
-      }
-      terms.erase(terms.begin(), terms.begin() + 2);
-    }
-    if (s->verb == "expect-count") {
-      if (terms.empty() || !toInt(terms[0], &s->count) || s->count < 0) {
-        *error = "expect-count needs a count, got \"" + (terms.empty() ? "" : terms[0]) + "\"";
-        return false;
-      }
-      terms.erase(terms.begin());
-    }
-    if (!s->condition.parse(terms, error)) return false;
-  }
-  return true;
+  return !rule.check || rule.check(s, error);
 }

@@ -138,6 +138,55 @@ LRESULT CALLBACK groupProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(w, msg, wp, lp);
 }
 
+// A report list of 400 rows and six wide columns.
+HWND createListView(HWND parent, HINSTANCE inst, int x, int y, int width, int height) {
+  const DWORD child = WS_CHILD | WS_VISIBLE;
+  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                              child | LVS_REPORT | LVS_SHOWSELALWAYS, x, y, width, height, parent,
+                              nullptr, inst, nullptr);
+  for (int c = 0; c < 6; ++c) {
+    wchar_t title[32];
+    swprintf(title, 32, L"Parameter %d", c + 1);
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = 220;
+    col.pszText = title;
+    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
+  }
+  // Filled without a repaint per row: under Wine each visible insert costs milliseconds.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_SETITEMCOUNT, 400, 0);
+  for (int r = 0; r < 400; ++r) {
+    wchar_t text[64];
+    swprintf(text, 64, L"Row %03d", r + 1);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = r;
+    item.pszText = text;
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  return list;
+}
+
+// A multi-line edit holding 300 relations, longer than it is wide.
+HWND createRelations(HWND parent, HINSTANCE inst, int x, int y, int width, int height) {
+  const DWORD child = WS_CHILD | WS_VISIBLE;
+  std::wstring lines;
+  for (int i = 0; i < 300; ++i) {
+    wchar_t line[160];
+    swprintf(line, 160,
+             L"Line %03d: a relation long enough to need the horizontal bar, d%d = %d\r\n", i + 1,
+             i, i * 7);
+    lines += line;
+  }
+  HWND edit = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"Edit", lines.c_str(),
+      child | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, x, y, width,
+      height, parent, nullptr, inst, nullptr);
+  return edit;
+}
+
 }  // namespace
 
 bool ControlGallery::create(HWND owner, HostJournal* journal, std::string* error) {
@@ -171,45 +220,10 @@ bool ControlGallery::create(HWND owner, HostJournal* journal, std::string* error
   };
   const DWORD child = WS_CHILD | WS_VISIBLE;
 
-  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
-                              child | LVS_REPORT | LVS_SHOWSELALWAYS, next(), top, width, height,
-                              mWindow, nullptr, inst, nullptr);
-  for (int c = 0; c < 6; ++c) {
-    wchar_t title[32];
-    swprintf(title, 32, L"Parameter %d", c + 1);
-    LVCOLUMNW col = {};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = 220;
-    col.pszText = title;
-    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
-  }
-  // Filled without a repaint per row: under Wine each visible insert costs milliseconds.
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LVM_SETITEMCOUNT, 400, 0);
-  for (int r = 0; r < 400; ++r) {
-    wchar_t text[64];
-    swprintf(text, 64, L"Row %03d", r + 1);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = r;
-    item.pszText = text;
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  HWND list = createListView(mWindow, inst, next(), top, width, height);
   mControls.push_back({"listview", list});
 
-  std::wstring lines;
-  for (int i = 0; i < 300; ++i) {
-    wchar_t line[160];
-    swprintf(line, 160,
-             L"Line %03d: a relation long enough to need the horizontal bar, d%d = %d\r\n", i + 1,
-             i, i * 7);
-    lines += line;
-  }
-  HWND edit = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"Edit", lines.c_str(),
-      child | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, next(), top,
-      width, height, mWindow, nullptr, inst, nullptr);
+  HWND edit = createRelations(mWindow, inst, next(), top, width, height);
   mControls.push_back({"edit", edit});
 
   int groupLeft = 0, groupRight = 0;

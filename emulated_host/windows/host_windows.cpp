@@ -30,6 +30,83 @@ std::string className(HWND w) {
   return buf;
 }
 
+HWND createToolbar(HWND frame, HINSTANCE inst) {
+  HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_TOP, 0,
+                                 0, 0, 0, frame, nullptr, inst, nullptr);
+  SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  static const wchar_t* const kButtons[] = {L"New",    L"Open",   L"Save",  L"Regenerate",
+                                            L"Refit",  L"Shade",  L"Datum", L"Measure",
+                                            L"Sketch", L"Extrude"};
+  for (int i = 0; i < 10; ++i) {
+    TBBUTTON b = {};
+    b.iBitmap = I_IMAGENONE;
+    b.idCommand = 100 + i;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+    b.iString = reinterpret_cast<INT_PTR>(kButtons[i]);
+    SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&b));
+  }
+  SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+  return toolbar;
+}
+
+// The model tree: a root with 320 features, far more than fit.
+HWND createTree(HWND frame, HINSTANCE inst) {
+  HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr,
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | TVS_HASLINES | TVS_HASBUTTONS |
+                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                              0, 0, 0, 0, frame, nullptr, inst, nullptr);
+  TVINSERTSTRUCTW ins = {};
+  ins.hParent = TVI_ROOT;
+  ins.hInsertAfter = TVI_LAST;
+  ins.item.mask = TVIF_TEXT;
+  ins.item.pszText = const_cast<wchar_t*>(L"MODEL.ASM");
+  HTREEITEM root = reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+  static const wchar_t* const kKinds[] = {L"Datum Plane", L"Extrude", L"Round",
+                                          L"Hole",        L"Chamfer", L"Sketch"};
+  for (int i = 0; i < 320; ++i) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%ls %d", kKinds[i % 6], i / 6 + 1);
+    ins.hParent = root;
+    ins.item.pszText = text;
+    SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
+  }
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+  return tree;
+}
+
+// The layer list: 240 lines, wider than the list.
+HWND createList(HWND frame, HINSTANCE inst) {
+  HWND list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"ListBox", nullptr,
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0,
+      0, frame, nullptr, inst, nullptr);
+  for (int i = 0; i < 240; ++i) {
+    wchar_t text[64];
+    swprintf(text, 64, L"Layer %03d  (items: %d)", i + 1, (i * 7) % 31);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+  // Wider than the list, so its horizontal bar has a range.
+  SendMessageW(list, LB_SETHORIZONTALEXTENT, 900, 0);
+  return list;
+}
+
+// A modeless dialog owned by the frame, with controls the plug-in must leave alone.
+HWND createDialog(HWND frame, HINSTANCE inst) {
+  HWND dialog = CreateWindowExW(WS_EX_TOOLWINDOW, kDialogClass, L"Model Properties",
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 1010, 60, 260, 300,
+                                frame, nullptr, inst, nullptr);
+  CreateWindowExW(0, L"Static", L"Name:", WS_CHILD | WS_VISIBLE, 10, 12, 60, 20, dialog, nullptr,
+                  inst, nullptr);
+  CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"MODEL", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 75,
+                  10, 160, 22, dialog, nullptr, inst, nullptr);
+  CreateWindowExW(0, L"Button", L"Close", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 75, 220, 90, 26,
+                  dialog, nullptr, inst, nullptr);
+  return dialog;
+}
+
 }  // namespace
 
 HostWindows::HostWindows(HostApp* app) : mApp(app) { sWindows = this; }
@@ -62,55 +139,9 @@ bool HostWindows::create(std::string* error) {
     *error = "cannot create the main frame, Windows error " + std::to_string(GetLastError());
     return false;
   }
-  mToolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_TOP, 0, 0, 0,
-                             0, mFrame, nullptr, inst, nullptr);
-  SendMessageW(mToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  static const wchar_t* const kButtons[] = {L"New",    L"Open",   L"Save",  L"Regenerate",
-                                            L"Refit",  L"Shade",  L"Datum", L"Measure",
-                                            L"Sketch", L"Extrude"};
-  for (int i = 0; i < 10; ++i) {
-    TBBUTTON b = {};
-    b.iBitmap = I_IMAGENONE;
-    b.idCommand = 100 + i;
-    b.fsState = TBSTATE_ENABLED;
-    b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-    b.iString = reinterpret_cast<INT_PTR>(kButtons[i]);
-    SendMessageW(mToolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&b));
-  }
-  SendMessageW(mToolbar, TB_AUTOSIZE, 0, 0);
-  mTree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr,
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | TVS_HASLINES | TVS_HASBUTTONS |
-                              TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                          0, 0, 0, 0, mFrame, nullptr, inst, nullptr);
-  TVINSERTSTRUCTW ins = {};
-  ins.hParent = TVI_ROOT;
-  ins.hInsertAfter = TVI_LAST;
-  ins.item.mask = TVIF_TEXT;
-  ins.item.pszText = const_cast<wchar_t*>(L"MODEL.ASM");
-  HTREEITEM root = reinterpret_cast<HTREEITEM>(
-      SendMessageW(mTree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
-  static const wchar_t* const kKinds[] = {L"Datum Plane", L"Extrude", L"Round",
-                                          L"Hole",        L"Chamfer", L"Sketch"};
-  for (int i = 0; i < 320; ++i) {
-    wchar_t text[64];
-    swprintf(text, 64, L"%ls %d", kKinds[i % 6], i / 6 + 1);
-    ins.hParent = root;
-    ins.item.pszText = text;
-    SendMessageW(mTree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
-  }
-  SendMessageW(mTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
-  mList = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"ListBox", nullptr,
-      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0,
-      0, mFrame, nullptr, inst, nullptr);
-  for (int i = 0; i < 240; ++i) {
-    wchar_t text[64];
-    swprintf(text, 64, L"Layer %03d  (items: %d)", i + 1, (i * 7) % 31);
-    SendMessageW(mList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-  }
-  // Wider than the list, so its horizontal bar has a range.
-  SendMessageW(mList, LB_SETHORIZONTALEXTENT, 900, 0);
+  mToolbar = createToolbar(mFrame, inst);
+  mTree = createTree(mFrame, inst);
+  mList = createList(mFrame, inst);
   mArea = CreateWindowExW(0, kAreaClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
                           0, mFrame, nullptr, inst, nullptr);
   mPane = CreateWindowExW(0, kPaneClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
@@ -119,15 +150,7 @@ bool HostWindows::create(std::string* error) {
                           0, mPane, nullptr, inst, nullptr);
   mPgl = CreateWindowExW(0, kPglClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, mView, nullptr,
                          inst, nullptr);
-  mDialog = CreateWindowExW(WS_EX_TOOLWINDOW, kDialogClass, L"Model Properties",
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 1010, 60, 260, 300,
-                            mFrame, nullptr, inst, nullptr);
-  CreateWindowExW(0, L"Static", L"Name:", WS_CHILD | WS_VISIBLE, 10, 12, 60, 20, mDialog, nullptr,
-                  inst, nullptr);
-  CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"MODEL", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 75,
-                  10, 160, 22, mDialog, nullptr, inst, nullptr);
-  CreateWindowExW(0, L"Button", L"Close", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 75, 220, 90, 26,
-                  mDialog, nullptr, inst, nullptr);
+  mDialog = createDialog(mFrame, inst);
   if (!mToolbar || !mTree || !mList || !mArea || !mPane || !mView || !mPgl || !mDialog) {
     *error = "cannot create the window tree, Windows error " + std::to_string(GetLastError());
     return false;
