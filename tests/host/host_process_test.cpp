@@ -90,30 +90,6 @@ sockaddr_in loopback(int port) {
   return addr;
 }
 
-// The mapkey route replays the trail file the application wrote and keeps the undo history.
-TEST(HostProcessTest, MapkeyReplaysTheTrailFileAndKeepsUndo) {
-  HostProcess h("mapkey");
-  std::string trail =
-      h.write("korvex-trail.txt",
-              "!trail file version No. 1500\r\n"
-              "~ Command `ProCmdEnvMdlDisp` `Hidden line`;\r\n!End of Trail File\r\n");
-  kxtest::ScopedEnv env({{"KXH_TRAIL", trail}});
-  HostRun r = h.runScenario(
-      "open part p1\n"
-      "edit extrude\n"
-      "edit round\n"
-      "keys akt\n"
-      "wait-until ev=dialog_close\n"
-      "expect ev=note \"text=mapkey result=0 malformed=-2 no_steps=-2\"\n"
-      "expect-count 1 ev=mapkey_run keys=kt\n"
-      "expect ev=trail_replay steps=1\n"
-      "expect-count 1 ev=command name=ProCmdEnvMdlDisp \"arg=Hidden line\" route=trail undo=kept "
-      "undo_depth=2\n"
-      "expect-none ev=command undo=cleared\n",
-      "mapkey");
-  EXPECT_EQ(r.exitCode, 0) << r.errors;
-}
-
 TEST(HostProcessTest, BadInputsNameFileLineOrWindowsError) {
   struct Row {
     const char* registry;  // null: the test plug-in's registry; @PLUGIN@ stands for its DLL

@@ -87,32 +87,6 @@ TEST(HostSessionTest, PlacementsAreJournaledRigidOrNot) {
   EXPECT_EQ(countEvents(j, "ev=placement_set rigid=true"), 1);
 }
 
-// The modes of opened models are the host modes scenario's; a mode code stays within 0 to 99, and
-// no model type is an open sketch.
-TEST(HostSessionTest, ModeCodesAndSketch) {
-  const struct {
-    const char* type;
-    int mode;  // -1: refused
-  } rows[] = {{"99", 99}, {"07", 7}, {"100", -1}, {"-1", -1}, {"sketch", -1}, {"", -1}};
-  HostJournal j;
-  HostSession s(&j);
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    std::string error;
-    int window = s.openModel(rows[i].type, "m" + std::to_string(i), false, &error);
-    if (rows[i].mode < 0) {
-      EXPECT_LT(window, 0) << "row " << i;
-      EXPECT_NE(error.find("mode code 0 to 99"), std::string::npos) << "row " << i << ": " << error;
-      continue;
-    }
-    ProMode mode = PRO_MODE_UNUSED;
-    EXPECT_EQ(s.modeCurrent(&mode), PRO_TK_NO_ERROR) << "row " << i;
-    EXPECT_EQ(mode, rows[i].mode) << "row " << i;
-    ProBoolean section = PRO_B_TRUE;
-    EXPECT_EQ(s.sectionActive(&section), PRO_TK_NO_ERROR) << "row " << i;
-    EXPECT_EQ(section, PRO_B_FALSE) << "row " << i;
-  }
-}
-
 TEST(HostSessionTest, ViewsRefuseBadHandlesAndMatrices) {
   HostJournal j;
   HostSession s(&j);

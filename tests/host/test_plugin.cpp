@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <thread>
 
 #include "api/kx_host_extra.h"
@@ -86,34 +85,6 @@ ProError onPopupOpen() {
   if (isCase("select")) probeSelection();
   if (isCase("thread")) probeThread();
   return PRO_TK_NO_ERROR;
-}
-
-void defineMapkeys() {
-  const char* trail = std::getenv("KXH_TRAIL");
-  std::string doubled;
-  for (const char* p = trail ? trail : ""; *p; ++p) {
-    // Every run of backslashes written as two, the way installers and the plug-in write paths.
-    if (*p == '\\') {
-      while (p[1] == '\\') ++p;
-      doubled += "\\\\";
-    } else {
-      doubled += *p;
-    }
-  }
-  std::string def =
-      "kt @MAPKEY_LABELTest;~ Command `ProCmdUtilTrailTrain` ;"
-      "~ Update `file_open` `Inputname` `" +
-      doubled + "`;~ Command `ProFileSelPushOpen@context_dlg_open_cmd`;";
-  static wchar_t wide[2048];
-  static wchar_t option[16];
-  ProStringToWstring(option, chars("mapkey"));
-  ProStringToWstring(wide, chars(def.c_str()));
-  ProError ok = ProConfigoptSet(option, wide);
-  ProStringToWstring(wide, chars("kq ~ Command `ProCmdViewRefit"));
-  ProError bad = ProConfigoptSet(option, wide);
-  ProStringToWstring(wide, chars("nospace"));
-  ProError bad2 = ProConfigoptSet(option, wide);
-  note("mapkey result=%d malformed=%d no_steps=%d", ok, bad, bad2);
 }
 
 // Case "worker": a thread that runs while the application runs and is joined at its stop.
@@ -203,7 +174,6 @@ extern "C" __declspec(dllexport) int user_initialize(int, char*[], char*, char*,
   ProMenubarmenuChkbuttonAdd(chars("KxTest"), chars("Kxt Scroll"), chars("Kxt Scroll"),
                              chars("Kxt Scroll"), nullptr, PRO_B_TRUE, gScrollId, msg);
   ProNotificationSet(PRO_POPUPMENU_CREATE_POST, onPopupOpen);
-  if (isCase("mapkey")) defineMapkeys();
   startResources();
   return 0;
 }
