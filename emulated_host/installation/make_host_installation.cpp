@@ -4,7 +4,8 @@
 //   <out>/text/compiled_resource/pro_default_badinput_resources.dll hostile command texts
 //   <out>/text/compiled_resource/pro_default_broken_resources.dll   not a loadable DLL
 //   <out>/text/host_commands.txt       every command the catalogue can offer, for the host
-//   <out>/text/expected/Creo_<lang>.mnu the menu file a catalogue build must write
+//   <out>/text/expected/Creo_<lang>.mnu the menu file a catalogue build must write: english and
+//                                       german in ANSI code page 1252, french in 1250
 //   <out>/fixtures/small_resources.dll  a handful of resources for unit tests
 // The expected menu files are worked out here from what this tool put into the DLLs, not by
 // reading them back.
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "code_pages.h"
 #include "pe_resource_dll.h"
 
 namespace {
@@ -27,27 +29,6 @@ std::string upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
-}
-
-// The texts use ASCII, Latin-1 letters and one character that has no ANSI form; the host's ANSI
-// code page here is 1252, where Latin-1 letters are one byte of the same value.
-std::string toCp1252(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      i += 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      const unsigned cp = ((c & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
-      out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '\0');
-      i += 2;
-    } else {
-      out.push_back('\0');  // CJK: no form in code page 1252
-      i += (c & 0xF0) == 0xE0 ? 3 : 4;
-    }
-  }
-  return out;
 }
 
 std::string withoutAmpersands(const std::string& s) {
@@ -169,8 +150,9 @@ Installation build() {
       "    <button command=\"ProCmdViewRefit\"/>\n";
   paneBody[43] += "    <button command=\"ProCmdViewWireFrame\"/>\n";
   paneBody[0] += "    <button command=\"ProCmdModelOpen\"/>\n";
-  for (const char* name : {"ProCmdLastLinesA", "ProCmdLastLinesB", "ProCmdNoAnsi", "ProCmdNoLabel",
-                           "ProCmdEmptyText", "ProCmdLowerCase", "ProCmdOtherType"})
+  for (const char* name :
+       {"ProCmdLastLinesA", "ProCmdLastLinesB", "ProCmdNoAnsi", "ProCmdTypography", "ProCmdNoLabel",
+        "ProCmdEmptyText", "ProCmdLowerCase", "ProCmdOtherType"})
     paneBody[0] += std::string("    <button command=\"") + name + "\"/>\n";
   for (size_t p = 0; p < paneCount; ++p) {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<pane name=\"" +
@@ -300,6 +282,11 @@ Installation build() {
           "[ProCmdNoAnsi] COMMAND.LABEL\nShow Note 中\nNotiz 中 anzeigen\n[ProCmdNoAnsi] "
           "COMMAND.HELPTEXT\nShows 中.\nZeigt 中.\n",
           {"Show Note 中", "Shows 中."}, {"Notiz 中 anzeigen", "Zeigt 中."});
+  // Characters where code pages 1252 and 1250 differ from Latin-1 and from each other.
+  special("PROCMDTYPOGRAPHY.TXT",
+          "[ProCmdTypography] COMMAND.LABEL\nNote’s … – 5 €\nCœur’s … – 5 € č\n[ProCmdTypography] "
+          "COMMAND.HELPTEXT\n“Quotes” – €.\nŒuvre’s – €…\n",
+          {"Note’s … – 5 €", "“Quotes” – €."}, {"Cœur’s … – 5 € č", "Œuvre’s – €…"});
   // No label marker at all, an empty text, a lower-case name, a text under another type.
   special("PROCMDNOLABEL.TXT", "[ProCmdNoLabel] COMMAND.HELPTEXT\nCopies.\nKopiert.\n", {"", ""},
           {"", ""});
@@ -320,7 +307,7 @@ Installation build() {
 
 // What a catalogue build files and writes, from the texts as this tool made them.
 std::string expectedMenuFile(const Installation& inst, const std::vector<CommandText>& texts,
-                             bool english, bool german) {
+                             bool english, bool german, int codePage) {
   std::map<std::string, std::string> panes;  // name -> upper-case text, first one wins
   std::map<std::string, std::string> paneTexts;
   auto addPane = [&](const Pane& p) {
@@ -341,8 +328,8 @@ std::string expectedMenuFile(const Installation& inst, const std::vector<Command
     if (t.resourceName != upper(t.resourceName) || !t.typeName.empty() || t.data.empty()) continue;
     const Texts& e = english ? t.atOffset1 : t.atOffset2;
     if (e.label.empty()) continue;
-    Record r{t.resourceName.substr(0, t.resourceName.size() - 4), "", toCp1252(e.label),
-             toCp1252(e.help)};
+    Record r{t.resourceName.substr(0, t.resourceName.size() - 4), "",
+             utf8ToCodePage(e.label, codePage), utf8ToCodePage(e.help, codePage)};
     for (const auto& pane : panes) {
       const size_t at = pane.second.find(r.key);
       if (at == std::string::npos) continue;
@@ -498,6 +485,8 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   const std::string res = out + "/text/compiled_resource/";
   const Installation inst = build();
+  // Each DLL's resources carry its language, as a resource compiler tags them.
+  const uint16_t kEnglishUs = 1033, kGerman = 1031, kFrench = 1036;
 
   std::vector<PeResource> main;
   for (const Pane& p : inst.mainPanes) {
@@ -508,23 +497,24 @@ int main(int argc, char** argv) {
     main.push_back(r);
   }
   for (const PeResource& r : inst.mainExtras) main.push_back(r);
-  writeFile(res + "pro_default_resources.dll", buildResourceDll(main, 0x6A000000ull));
+  writeFile(res + "pro_default_resources.dll", buildResourceDll(main, 0x6A000000ull, kEnglishUs));
   writeFile(res + "pro_default_german_resources.dll",
-            buildResourceDll(languageDll(inst, inst.german), 0x6B000000ull));
+            buildResourceDll(languageDll(inst, inst.german), 0x6B000000ull, kGerman));
   writeFile(res + "pro_default_french_resources.dll",
-            buildResourceDll(languageDll(inst, inst.french), 0x6C000000ull));
+            buildResourceDll(languageDll(inst, inst.french), 0x6C000000ull, kFrench));
   writeFile(res + "pro_default_badinput_resources.dll",
-            buildResourceDll(badInputDll(), 0x6D000000ull));
+            buildResourceDll(badInputDll(), 0x6D000000ull, kEnglishUs));
   std::string broken = "MZ this is not a library, only named like one\n";
   writeFile(res + "pro_default_broken_resources.dll", broken + std::string(4000, '\x90'));
-  writeFile(out + "/fixtures/small_resources.dll", buildResourceDll(smallFixture(), 0x6E000000ull));
+  writeFile(out + "/fixtures/small_resources.dll",
+            buildResourceDll(smallFixture(), 0x6E000000ull, kEnglishUs));
 
   writeFile(out + "/text/expected/Creo_english.mnu",
-            expectedMenuFile(inst, inst.german, true, false));
+            expectedMenuFile(inst, inst.german, true, false, 1252));
   writeFile(out + "/text/expected/Creo_german.mnu",
-            expectedMenuFile(inst, inst.german, false, true));
+            expectedMenuFile(inst, inst.german, false, true, 1252));
   writeFile(out + "/text/expected/Creo_french.mnu",
-            expectedMenuFile(inst, inst.french, false, false));
+            expectedMenuFile(inst, inst.french, false, false, 1250));
 
   // The host's command table: every spelling any layout gives a command text's key.
   std::set<std::string> table;

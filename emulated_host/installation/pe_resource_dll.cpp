@@ -35,7 +35,7 @@ using TypeMap = std::map<Key, NameMap>;
 
 const uint32_t kSectionRva = 0x1000;
 
-std::string buildSection(const TypeMap& types) {
+std::string buildSection(const TypeMap& types, uint16_t language) {
   auto dirSize = [](size_t entries) { return static_cast<uint32_t>(16 + 8 * entries); };
   // Offsets: root, type directories, name directories, language directories, data entries,
   // name strings, data.
@@ -101,7 +101,7 @@ std::string buildSection(const TypeMap& types) {
       nameAt += 8;
       const uint32_t lang = langDir[n.second];
       writeDir(lang, 0, 1);
-      put32(out, lang + 16, 1033);
+      put32(out, lang + 16, language);
       put32(out, lang + 20, dataEntry[n.second]);
       const uint32_t entry = dataEntry[n.second];
       put32(out, entry, kSectionRva + dataAt[n.second]);
@@ -119,7 +119,8 @@ std::string buildSection(const TypeMap& types) {
 
 }  // namespace
 
-std::string buildResourceDll(const std::vector<PeResource>& resources, uint64_t imageBase) {
+std::string buildResourceDll(const std::vector<PeResource>& resources, uint64_t imageBase,
+                             uint16_t language) {
   TypeMap types;
   for (const PeResource& r : resources) {
     const Key type{!r.typeName.empty(), r.typeName, r.typeId};
@@ -127,7 +128,7 @@ std::string buildResourceDll(const std::vector<PeResource>& resources, uint64_t 
     if (!types[type].emplace(name, &r).second)
       throw std::runtime_error("resource named twice in one type: " + r.name);
   }
-  const std::string section = buildSection(types);
+  const std::string section = buildSection(types, language);
   const uint32_t fileAlign = 0x200, sectionAlign = 0x1000;
   const uint32_t rawSize = alignUp(static_cast<uint32_t>(section.size()), fileAlign);
   std::string out(fileAlign + rawSize, '\0');

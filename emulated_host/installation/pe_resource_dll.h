@@ -16,5 +16,7 @@ struct PeResource {
 };
 
 // The DLL's bytes. Resources are laid out in the order of the resource directory (named entries
-// sorted by their UTF-16 code units, then ids ascending), their data back to back.
-std::string buildResourceDll(const std::vector<PeResource>& resources, uint64_t imageBase);
+// sorted by their UTF-16 code units, then ids ascending), their data back to back, every resource
+// tagged with the one language given (1031 German, for example).
+std::string buildResourceDll(const std::vector<PeResource>& resources, uint64_t imageBase,
+                             uint16_t language);
