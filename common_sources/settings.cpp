@@ -6,6 +6,7 @@
 
 #include "cnfg.h"
 #include "file_commit.h"
+#include "kx_version.h"
 #include "logging.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "controller_probe.h"
 #include "file_read.h"
 #include "installation_check.h"
+#include "kx_version.h"
 #include "profile_check.h"
 #include "report_text.h"
 #include "settings.h"

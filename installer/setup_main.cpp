@@ -13,6 +13,7 @@
 #include <string>
 
 #include "file_read.h"
+#include "kx_version.h"
 #include "registry_text.h"
 #include "setup_check.h"
 

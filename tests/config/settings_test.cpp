@@ -17,6 +17,7 @@
 #include "config_test_util.h"
 #include "default_settings_data.h"
 #include "failing_file_calls.h"
+#include "kx_version.h"
 #include "logging.h"
 
 namespace {
