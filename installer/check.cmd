@@ -1,6 +1,6 @@
 @echo off
 rem Checks the set-up of the Korvex plug-in and says what to do about anything amiss (see
-rem INSTALL.txt); it changes nothing:
+rem USER-GUIDE.md); it changes nothing:
 rem   check.cmd "<Creo installation>"
 if "%~1"=="" goto usage
 "%~dp0KorvexCreoSetup.exe" check %*

@@ -1,5 +1,5 @@
 @echo off
-rem Installs the Korvex plug-in for PTC Creo from this folder (see INSTALL.txt):
+rem Installs the Korvex plug-in for PTC Creo from this folder (see USER-GUIDE.md):
 rem   install.cmd "<Creo installation>" ["<plug-in folder>"]
 if "%~1"=="" goto usage
 "%~dp0KorvexCreoSetup.exe" install %*

@@ -1,5 +1,5 @@
 @echo off
-rem Removes the Korvex plug-in that install.cmd installed (see INSTALL.txt):
+rem Removes the Korvex plug-in that install.cmd installed (see USER-GUIDE.md):
 rem   uninstall.cmd "<Creo installation>" ["<plug-in folder>"]
 if "%~1"=="" goto usage
 "%~dp0KorvexCreoSetup.exe" uninstall %*

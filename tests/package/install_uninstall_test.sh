@@ -6,7 +6,7 @@
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
-wine=/usr/lib/wine/wine64
+wine=${KX_WINE:?run inside tools/wine-harness.sh}
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 tmp=$(mktemp -d /tmp/kx_package_test.XXXXXX)
@@ -46,13 +46,13 @@ block() {
 installed_files=(KorvexCreo.dll text/usascii/Korvex.txt LICENSE.txt)
 
 # 0. The package's text files have Windows line ends on every line.
-for file in install.cmd uninstall.cmd INSTALL.txt LICENSE.txt protk.dat.template Creo_plugin.ini.default; do
+for file in install.cmd uninstall.cmd USER-GUIDE.md LICENSE.txt protk.dat.template Creo_plugin.ini.default; do
   if [ ! -s "$package/$file" ] || grep -q -v $'\r$' "$package/$file"; then
     fail "case 0: $file is missing or has a line without CR LF"
   fi
 done
 grep -q -F "$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")" \
-  "$package/INSTALL.txt" || fail "case 0: INSTALL.txt does not name the package's version"
+  "$package/USER-GUIDE.md" || fail "case 0: USER-GUIDE.md does not name the package's version"
 
 # 1. No host installation at the folder given: refused, nothing written.
 setup install "$package" "$tmp/nowhere" "$target"

@@ -1,9 +1,9 @@
 # The default settings file the plug-in writes on a first start, as LF text: the hand-written copy
-# in tests/config/data with the project's version put into its value field (padded to 50 like
-# every value; a longer one is written whole). The settings tests compare against it and the
-# package carries it for reference.
+# beside this file with the project's version put into its value field (padded to 50 like every
+# value; a longer one is written whole). The package carries it for reference and the settings
+# tests compare against it.
 function(kx_default_settings_text out)
-  set(template ${PROJECT_SOURCE_DIR}/tests/config/data/default_settings.ini)
+  set(template ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/Creo_plugin.ini.default.in)
   file(READ ${template} text)
   string(LENGTH "${PROJECT_VERSION}" length)
   set(spaces "")
