@@ -14,5 +14,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Debian's wine64 package puts the loader here; there is no /usr/bin/wine64.
+# Debian's wine64 package puts the loader here; there is no /usr/bin/wine64. The one place that
+# names it: tools/wine-harness.sh reads it from this line.
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

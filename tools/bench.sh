@@ -10,7 +10,7 @@ source "$here/tools/profile-folders.sh"
 for bench in "$build_dir"/bin/*_bench.exe; do
   [ -e "$bench" ] || continue
   echo "== $(basename "$bench" .exe) =="
-  /usr/lib/wine/wine64 "$bench" || status=1
+  "$KX_WINE" "$bench" || status=1
   echo
 done
 for bench in "$here"/bench/*/*.sh; do

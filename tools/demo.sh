@@ -11,7 +11,7 @@ set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$build_dir/bin"
-wine=/usr/lib/wine/wine64
+wine=${KX_WINE:?run inside tools/wine-harness.sh}
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 started=$(date +%s)
 

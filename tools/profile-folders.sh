@@ -3,7 +3,7 @@
 # Windows profile, as the controller's installer leaves them (the plug-in never creates folders).
 # Sets $product to the Korvexpad folder (a Unix path), emptied. Being sourced, it never exits: on
 # failure it says what failed and returns non-zero, and the caller decides.
-wine=${wine:-/usr/lib/wine/wine64}
+wine=${wine:-${KX_WINE:?run inside tools/wine-harness.sh}}
 
 # A Wine that is still busy starting (or has just failed to) answers nothing; asking again a few
 # seconds later usually works, so one failed start does not fail a whole run.

@@ -46,7 +46,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 name=$(basename "$scenario" .scn)
 # Whatever step fails, the run says which: a runner that ends without a word costs a rerun to find out.
 trap 'echo "$name: the runner stopped at line $LINENO ($BASH_COMMAND), exit code $?" >&2' ERR
-wine=/usr/lib/wine/wine64
+wine=${KX_WINE:?run inside tools/wine-harness.sh}
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 work="$build_dir/scenario-runs/$name"

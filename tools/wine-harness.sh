@@ -25,8 +25,16 @@ case "$workers" in
   *) echo "wine-harness: KX_WINE_WORKERS must be 1 to 9, not '$workers'" >&2; exit 2 ;;
 esac
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+# The Wine loader is named once, in the toolchain file, which runs the tests with it; the scripts
+# run under this harness take it from KX_WINE.
+toolchain=$(cd "$(dirname "$0")/.." && pwd)/cmake/toolchain-mingw-w64-posix.cmake
+wine=$(sed -n 's/^set(CMAKE_CROSSCOMPILING_EMULATOR \([^ )]*\))$/\1/p' "$toolchain")
+if [ -z "$wine" ]; then
+  echo "wine-harness: no CMAKE_CROSSCOMPILING_EMULATOR in $toolchain" >&2
+  exit 2
+fi
+wineserver=$(dirname "$wine")/wineserver
+export KX_WINE=$wine
 for tool in "$wine" "$wineserver" Xvfb; do
   command -v "$tool" >/dev/null || { echo "wine-harness: '$tool' is missing; run 'make setup'" >&2; exit 2; }
 done

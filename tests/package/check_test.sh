@@ -6,7 +6,7 @@
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
-wine=/usr/lib/wine/wine64
+wine=${KX_WINE:?run inside tools/wine-harness.sh}
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 tmp=$(mktemp -d /tmp/kx_check_test.XXXXXX)
