@@ -1,5 +1,6 @@
 #include "logging.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -199,10 +200,15 @@ std::string Logging::getDateString() {
 }
 
 std::string Logging::composeHead(int32_t type, const std::string& prefix) const {
-  std::ostringstream head;
-  head << getTimeString() << '|' << kTags[type] << '|' << std::right << std::setw(6)
-       << currentThreadId() << '|' << prefix << "| ";
-  return head.str();
+  // Formatted without a stream of its own: constructing one per entry costs more than its text.
+  char text[64];
+  const int length = std::snprintf(text, sizeof(text), "%s|%s|%6lu|", getTimeString().c_str(),
+                                   kTags[type], currentThreadId());
+  std::string head(text, length > 0 ? std::min<size_t>(length, sizeof(text) - 1) : 0);
+  head.reserve(head.size() + prefix.size() + 2);
+  head += prefix;
+  head += "| ";
+  return head;
 }
 
 bool Logging::beginEntry(int32_t type, const char* sourcePath, const std::string& prefix) {
@@ -276,13 +282,24 @@ void Logging::hexDump(std::string_view bytes) {
 void Logging::endEntry() {
   try {
     const std::string text = mEntryStream.str();
-    mEntryStream = std::ostringstream();
+    resetEntryStream();
     writeEntry(text);
   } catch (...) {
     // A log call never throws; the entry is lost but the lock is released.
     mEntryStream = std::ostringstream();
   }
   mMutex.unlock();
+}
+
+// The next entry starts from an empty text and the stream's initial format (an entry may have left
+// hex, a width or a fill behind), without constructing a fresh stream and its locale each time.
+void Logging::resetEntryStream() {
+  mEntryStream.str(std::string());
+  mEntryStream.clear();
+  mEntryStream.flags(std::ios_base::dec | std::ios_base::skipws);
+  mEntryStream.width(0);
+  mEntryStream.precision(6);
+  mEntryStream.fill(' ');
 }
 
 LogEntry::~LogEntry() {
@@ -301,13 +318,12 @@ LogEntry& LogEntry::operator<<(int32_t value) {
 }
 
 void Logging::writeEntry(const std::string& line) {
-  if (mFileStream) {
-    const long long position =
-        mFileStream->good() ? static_cast<long long>(mFileStream->tellp()) : -1LL;
+  // A stream closed by a failed rotation, or failed, is not rotated again (its position was -1).
+  if (mFileStream && mFileStream->is_open() && mFileStream->good() && mFilePosition >= 0) {
     // The limit wraps like the 32-bit product it is.
     const int32_t limit =
         static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(mLogPars.mMaxSize) * 1000));
-    if (position >= limit) backupLogFile();
+    if (mFilePosition >= limit) backupLogFile();
   }
   emitLine(line);
 }
@@ -316,8 +332,24 @@ void Logging::emitLine(const std::string& line) {
   if (mFileStream && mLogPars.mIsLogToFile) {
     *mFileStream << line << '\n';
     mFileStream->flush();
+    countWritten(line);
+    countWritten("\n");
   }
   if (mLogPars.mIsLogToCnsl) writeConsole(line + '\n');
+}
+
+void Logging::takeFilePosition() {
+  mFilePosition =
+      mFileStream && mFileStream->good() ? static_cast<long long>(mFileStream->tellp()) : -1LL;
+}
+
+void Logging::countWritten(std::string_view text) {
+  if (mFilePosition < 0) return;
+  mFilePosition += static_cast<long long>(text.size());
+#ifdef _WIN32
+  // The stream is in text mode: each line feed reaches the file as carriage return and line feed.
+  mFilePosition += static_cast<long long>(std::count(text.begin(), text.end(), '\n'));
+#endif
 }
 
 void Logging::writeConsole(const std::string& text) {
@@ -373,7 +405,10 @@ bool Logging::openLogFile() {
   auto stream = std::make_unique<std::ofstream>(mLogFilePath, std::ios::out | std::ios::app);
   if (!stream->is_open()) return false;
   mFileStream = std::move(stream);
+  // Appending: the stream's position is the file's end only once something was written.
+  mFilePosition = -1;
   writeHeader();
+  takeFilePosition();
   return true;
 }
 
@@ -420,8 +455,10 @@ int Logging::backupLogFile() {
   }
   mFileStream->clear();
   mFileStream->open(mLogFilePath, std::ios::out | std::ios::app);
+  mFilePosition = -1;
   if (mFileStream->good()) {
     writeHeader();
+    takeFilePosition();
   } else {
     writeErrorLocked(__LINE__, KX_FUNCTION_SIGNATURE,
                      "Opening of stream of'" + mLogFilePath + "' failed!\n");

@@ -102,6 +102,7 @@ class Logging {
   void appendText(std::string_view text);
   void hexDump(std::string_view bytes);
   void endEntry();
+  void resetEntryStream();
   void writeEntry(const std::string& line);
   // Writes a line to the outputs without the size check (used while already rotating).
   void emitLine(const std::string& line);
@@ -110,11 +111,20 @@ class Logging {
   void writeHeader();
   // Opens mLogFilePath for appending and writes the header; false when it cannot be opened.
   bool openLogFile();
+  // Takes the file's position from the stream, once after each opening (and its header).
+  void takeFilePosition();
+  // Adds what a write of this text puts into the file (a '\n' is two bytes in Windows' text mode).
+  void countWritten(std::string_view text);
   static void writeConsole(const std::string& text);
 
   std::string mLogFilePath;
   std::ostringstream mEntryStream;
   std::unique_ptr<std::ofstream> mFileStream;
+  // The file's size as this log knows it, for the size check before each entry: taken from the
+  // stream once when the file is opened, then counted up by what the log writes. Asking the stream
+  // before every entry (tellp) costs more than the entry's write itself under Wine. -1: unknown,
+  // no rotation.
+  long long mFilePosition = -1;
   Mutex mMutex;
   bool mIsHexDump = false;
 };
