@@ -1,5 +1,7 @@
 #include "daemon_proxy.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <memory>
 
@@ -21,6 +23,7 @@ DaemonProxy::DaemonProxy(CKxAddin* addinP)
       mIsModeToSend(false),
       mLegacyCom1(-1) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
+  mLinkUpEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   mAddinP->mMenuFncIdx = -1;
   mIsConnected = connect();
   // Raised before the thread exists so the destructor always waits for it.
@@ -34,10 +37,14 @@ DaemonProxy::DaemonProxy(CKxAddin* addinP)
 DaemonProxy::~DaemonProxy() {
   KXLOG(LOG_CRT) << "Destructing ..." << LOG_END;
   mIsToRead = false;
+  // A reading thread in its pause after a failed read sees the cleared flag at once.
+  if (mLinkUpEvent) SetEvent(mLinkUpEvent);
   if (KxLibrary::api().disconnect() != 0) {
     KXLOG(LOG_ERR) << "Error in kxDisConnect()!" << LOG_END;
   }
   while (mIsReading) sleepMs(kStopPollMs);
+  if (mLinkUpEvent) CloseHandle(mLinkUpEvent);
+  mLinkUpEvent = nullptr;
   KXLOG(LOG_CRT) << "Destructed." << LOG_END;
 }
 
@@ -65,7 +72,7 @@ bool DaemonProxy::connect() {
                    << LOG_END;
   }
   retrieveRotMode();
-  mIsConnected = true;
+  setConnected(true);
   mIsModeToSend = true;
   return true;
 }
@@ -74,7 +81,7 @@ bool DaemonProxy::checkConnection() {
   KxLibrary& library = KxLibrary::api();
   int32_t count = 0;
   if (library.getDevNum(&count) == 0) {
-    mIsConnected = true;
+    setConnected(true);
     return true;
   }
   KXLOG(LOG_ERR) << "Error in kxGetDevNum()!" << LOG_END;
@@ -122,6 +129,20 @@ bool DaemonProxy::resetLegacyCom1() {
   }
   mLegacyCom1 = -1;
   return true;
+}
+
+void DaemonProxy::setConnected(bool isConnected) {
+  const bool wasConnected = mIsConnected.exchange(isConnected);
+  if (isConnected && !wasConnected && mLinkUpEvent) SetEvent(mLinkUpEvent);
+}
+
+void DaemonProxy::pauseAfterFailedRead() {
+  if (mIsConnected || !mLinkUpEvent) {
+    sleepMs(kFailedReadPauseMs);
+    return;
+  }
+  // Link down: nothing to read until the watch thread registers again, which ends the wait.
+  WaitForSingleObject(mLinkUpEvent, kUnlinkedReadPauseMs);
 }
 
 void* DaemonProxy::readThread(void* proxyP) {
@@ -179,7 +200,7 @@ void DaemonProxy::readMouseEvents() {
       if (creoProxy && isPumpToWake(action, wasAtRest, isAtRest)) creoProxy->wakePump();
       wasAtRest = isAtRest;
     } else {
-      sleepMs(kFailedReadPauseMs);
+      pauseAfterFailedRead();
     }
     announceMode(lastModeSent);
   }

@@ -37,10 +37,20 @@ class DaemonProxy {
   static constexpr const char* kModeApplName = "Creo";
   // The library's read may return at once when the daemon is absent; this keeps the loop calm.
   static constexpr int kFailedReadPauseMs = 20;
+  // The pause after a failed read while the link is down: no event can come before the watch thread
+  // registers again, which ends the pause at once (mLinkUpEvent). Each pass of the loop costs some
+  // hundred microseconds of CPU under Wine; at 20 ms the absent daemon cost more than the ticks.
+  static constexpr int kUnlinkedReadPauseMs = 500;
   static constexpr int kStopPollMs = 200;
 
  private:
   static void* readThread(void* proxyP);
   void waitForCatalogue();
   void announceMode(std::string& lastModeSent);
+  // Sets mIsConnected; a link that comes up ends the reading thread's pause.
+  void setConnected(bool isConnected);
+  void pauseAfterFailedRead();
+
+  // Auto-reset: set when the link comes up and at the stop (a Win32 event handle, here as void*).
+  void* mLinkUpEvent = nullptr;
 };
