@@ -193,19 +193,6 @@ TEST_F(CatalogueLog, ExistingMenuFileIsNeverRewritten) {
   EXPECT_FALSE(consoleHas("Create MNU File")) << console();
 }
 
-TEST_F(CatalogueLog, HostileCommandTextsStillGiveAFile) {
-  const std::string menu = mDir + "\\Creo.mnu";
-  std::atomic<double> progress{0.0};
-  MNUParser parser;
-  ASSERT_TRUE(parser.CreateMNU(menu, kResources, "badinput", &progress));
-  const std::string written = kxtest::readBinary(menu);
-  EXPECT_NE(
-      written.find("\r\n1" + std::string(10000, 'M') + "    = {}ProCmdModelCreateCurve|Lang.\r\n"),
-      std::string::npos);
-  EXPECT_NE(written.find("\r\n1Riesig"), std::string::npos);
-  EXPECT_EQ(written.substr(written.size() - 3), "\r\n ");
-}
-
 // The catalogue converts texts by a table of the ANSI code page where it can; it must give the
 // bytes the system's conversion gives, and leave anything else to the system.
 TEST(AnsiConversion, TableAgreesWithTheSystem) {
