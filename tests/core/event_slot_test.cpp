@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "addin_suite.h"
-#include "wait_for.h"
 
 namespace {
 
@@ -167,18 +166,6 @@ TEST_F(EventSlotTest, AValueStoredDuringATakeIsNeverLost) {
       ASSERT_LT(taken[i - 1], taken[i]) << "round " << round << ": a value was taken twice";
     }
   }
-}
-
-// The reading thread, fed by the library, fills the slot the same way.
-TEST_F(EventSlotTest, TheReadingThreadFillsTheSlot) {
-  const std::array<int16_t, 6> motion = {11, 12, 13, 14, 15, 16};
-  FakeKxApi::instance().queueEvent(APPL_FUNC_START + 5, {});
-  FakeKxApi::instance().queueEvent(0x20017, motion);
-  ASSERT_TRUE(waitFor([] { return sAddin->mRotZ == 16; }, 5000)) << "the second read never came";
-  const Taken pass = takeAll(sAddin);
-  EXPECT_EQ(pass.mMenuFncIdx, 5);
-  EXPECT_EQ(pass.mKeyEvent, 0x20017);
-  for (int axis = 0; axis < 6; ++axis) EXPECT_EQ(pass.mMotion[axis], motion[axis]) << axis;
 }
 
 }  // namespace
