@@ -10,6 +10,12 @@
 
 namespace {
 
+// One successful read of the reading thread.
+struct Read {
+  int32_t mCode;
+  std::array<int16_t, 6> mMotion;
+};
+
 // What one consumer pass takes, in the order a tick takes it.
 struct Taken {
   int32_t mMenuFncIdx;
@@ -33,7 +39,7 @@ class EventSlotTest : public AddinSuite {
 // The pass always carries the motion of the newest read.
 TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
   const struct {
-    std::vector<FakeEvent> mEvents;  // read before one consumer pass
+    std::vector<Read> mEvents;  // read before one consumer pass
     int32_t mFncIdx;
     int32_t mKeyEvent;
   } rows[] = {
@@ -56,7 +62,7 @@ TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     // What the reading thread does with each successful read.
-    for (const FakeEvent& event : rows[row].mEvents) {
+    for (const Read& event : rows[row].mEvents) {
       sAddin->storeEventCode(event.mCode);
       sAddin->storeMotion(event.mMotion.data());
     }
