@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "app/slow_resources.h"
+#include "environment.h"
 #include "own_window.h"
 #include "test_profile.h"
 
@@ -110,7 +110,7 @@ bool pumpUntil(Condition condition, int limitMs) {
 TEST(PluginDllTest, AWindowThreadInItsFailureOutlivesTheStopAndTheUnload) {
   const std::string menuFile = testProfile() + "\\Korvexpad\\Applications\\Creo.mnu";
   std::filesystem::remove(menuFile);
-  _putenv_s("PRO_LANG", "english");  // a language the installation has
+  kxtest::setEnv("PRO_LANG", "english");  // a language the installation has
   WNDCLASSEXA taken = {};
   taken.cbSize = sizeof(taken);
   taken.lpfnWndProc = DefWindowProcA;
@@ -148,7 +148,7 @@ TEST(PluginDllTest, AWindowThreadInItsFailureOutlivesTheStopAndTheUnload) {
   EXPECT_TRUE(FreeLibrary(again.mModule));
   EXPECT_EQ(GetModuleHandleA("KorvexCreo.dll"), nullptr);
   std::filesystem::remove(menuFile);
-  _putenv_s("PRO_LANG", "");
+  kxtest::setEnv("PRO_LANG", nullptr);
 }
 
 }  // namespace
