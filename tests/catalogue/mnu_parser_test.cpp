@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -57,61 +56,8 @@ TEST(MNUParserNames, Classification) {
   }
 }
 
-TEST(MNUParserText, ParseCommandText) {
-  std::string big;
-  while (big.size() < 1000000) big += "filler\n";
-  const std::string longLabel(10000, 'L');
-  // English (offset 1) or not (offset 2), the text, the label and help text it gives.
-  const std::tuple<bool, std::string, std::string, const char*> rows[] = {
-      {true, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Open", ""},
-      {false, "[X] COMMAND.LABEL\nOpen\nOeffnen\n", "Oeffnen", ""},
-      {true, "[X] COMMAND.LABEL\n&Open &&Save\nx\n", "Open Save", ""},
-      {true, "[X] COMMAND.HELPTEXT\nHelps.\nHilft.", "", "Helps."},
-      {false, "[X] COMMAND.HELPTEXT\nHelps.\nHilft.", "", "Hilft."},
-      // Lower-case markers are found on the upper-case line.
-      {true, "[x] command.label\nlow\n[x] Command.HelpText\nh\n", "low", "h"},
-      // A marker on the last line, or the last but one with the offset 2, sets nothing.
-      {true, "[X] COMMAND.LABEL", "", ""},
-      {true, "[X] COMMAND.LABEL\n", "", ""},
-      {false, "[X] COMMAND.LABEL\nonly", "", ""},
-      {false, "[X] COMMAND.LABEL\nonly\n", "", ""},
-      {true, "[X] COMMAND.LABEL\nonly", "only", ""},
-      {false, "[X] COMMAND.HELPTEXT\nen\n", "", ""},
-      // The second label marker wins, also when its line comes from further on.
-      {true, "[X] COMMAND.LABEL\nfirst\n[X] COMMAND.LABEL\nsecond\n", "second", ""},
-      {true, "[X] COMMAND.HELPTEXT\none\n[X] COMMAND.HELPTEXT\ntwo", "", "two"},
-      // A CR before the LF stays part of the line.
-      {true, "[X] COMMAND.LABEL\r\nCr\r\n[X] COMMAND.HELPTEXT\r\nHelp\r\n", "Cr\r", "Help\r"},
-      // The marker needs the closing bracket and the blank.
-      {true, "[X]COMMAND.LABEL\nno\n", "", ""},
-      {true, "COMMAND.LABEL\nno\n", "", ""},
-      // A line holding both markers is a label marker.
-      {true, "] COMMAND.LABEL ] COMMAND.HELPTEXT\nboth\n", "both", ""},
-      // The line after a label marker may itself be a marker line.
-      {true, "[X] COMMAND.LABEL\n[X] COMMAND.HELPTEXT\nh\n", "[X] COMMAND.HELPTEXT", "h"},
-      {true, "", "", ""},
-      {true, "\n\n\n", "", ""},
-      {true, std::string("[X] COMMAND.LABEL\na\0b\n", 21), std::string("a\0b", 3), ""},
-      {true, "no line feed ] COMMAND.LABEL at all", "", ""},
-      // A long label, and a marker after a megabyte of text.
-      {false, "[X] COMMAND.LABEL\nen\n&" + longLabel + "\n", longLabel, ""},
-      {false, big + "[X] COMMAND.LABEL\nen\nlast", "last", ""},
-  };
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    SCOPED_TRACE("row " + std::to_string(i));
-    const auto& [english, text, label, help] = rows[i];
-    MNUParser parser;
-    parser.mIsEnglish = english;
-    const MNUCommand c = parser.ParseCommandText(text);
-    EXPECT_EQ(c.label, label);
-    EXPECT_EQ(c.helpText, help);
-    EXPECT_EQ(c.key + c.command, "");
-    const MNUCommand bytes =
-        parseCommandTextBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size(), english);
-    EXPECT_EQ(bytes.label, c.label);
-    EXPECT_EQ(bytes.helpText, c.helpText);
-  }
-}
+// Command texts are parsed by the mnu_command fuzzer against a line-by-line reading, its seeds
+// one case each (offsets, markers on the last lines, the second marker winning, CR, NUL, '&').
 
 TEST(MNUParserPanes, FirstTextWins) {
   MNUParser parser;
@@ -283,15 +229,11 @@ TEST(MNUParserWriting, EmptyCatalogueAndPadding) {
 }
 
 TEST(MNUParserWriting, DisplayCommandsAreRewritten) {
-  // Command, as written.
+  // Command, as written. The four display commands themselves are rewritten in the menu files the
+  // first-start scenarios compare; here the near misses stay as they are.
   const std::pair<const char*, const char*> rows[] = {
-      {"ProCmdViewWireframe", "ProCmdEnvMdlDisp*Wireframe"},
-      {"ProCmdViewShaded", "ProCmdEnvMdlDisp*Shading"},
-      {"ProCmdViewHiddenLine", "ProCmdEnvMdlDisp*Hidden line"},
-      {"ProCmdViewNoHidden", "ProCmdEnvMdlDisp*No hidden"},
-      {"ProCmdViewshaded", "ProCmdViewshaded"},
-      {"PROCMDVIEWSHADED", "PROCMDVIEWSHADED"},
-      {"ProCmdViewShadedX", "ProCmdViewShadedX"},
+      {"ProCmdViewShaded", "ProCmdEnvMdlDisp*Shading"}, {"ProCmdViewshaded", "ProCmdViewshaded"},
+      {"PROCMDVIEWSHADED", "PROCMDVIEWSHADED"},         {"ProCmdViewShadedX", "ProCmdViewShadedX"},
       {"ProCmdViewRefit", "ProCmdViewRefit"},
   };
   for (const auto& [command, written] : rows) {

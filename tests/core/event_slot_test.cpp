@@ -7,9 +7,14 @@
 #include <vector>
 
 #include "addin_suite.h"
-#include "wait_for.h"
 
 namespace {
+
+// One successful read of the reading thread.
+struct Read {
+  int32_t mCode;
+  std::array<int16_t, 6> mMotion;
+};
 
 // What one consumer pass takes, in the order a tick takes it.
 struct Taken {
@@ -34,7 +39,7 @@ class EventSlotTest : public AddinSuite {
 // The pass always carries the motion of the newest read.
 TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
   const struct {
-    std::vector<FakeEvent> mEvents;  // read before one consumer pass
+    std::vector<Read> mEvents;  // read before one consumer pass
     int32_t mFncIdx;
     int32_t mKeyEvent;
   } rows[] = {
@@ -57,7 +62,7 @@ TEST_F(EventSlotTest, OnePassSeesWhatTheReadsBeforeItLeft) {
   };
   for (size_t row = 0; row < sizeof(rows) / sizeof(rows[0]); ++row) {
     // What the reading thread does with each successful read.
-    for (const FakeEvent& event : rows[row].mEvents) {
+    for (const Read& event : rows[row].mEvents) {
       sAddin->storeEventCode(event.mCode);
       sAddin->storeMotion(event.mMotion.data());
     }
@@ -167,18 +172,6 @@ TEST_F(EventSlotTest, AValueStoredDuringATakeIsNeverLost) {
       ASSERT_LT(taken[i - 1], taken[i]) << "round " << round << ": a value was taken twice";
     }
   }
-}
-
-// The reading thread, fed by the library, fills the slot the same way.
-TEST_F(EventSlotTest, TheReadingThreadFillsTheSlot) {
-  const std::array<int16_t, 6> motion = {11, 12, 13, 14, 15, 16};
-  FakeKxApi::instance().queueEvent(APPL_FUNC_START + 5, {});
-  FakeKxApi::instance().queueEvent(0x20017, motion);
-  ASSERT_TRUE(waitFor([] { return sAddin->mRotZ == 16; }, 5000)) << "the second read never came";
-  const Taken pass = takeAll(sAddin);
-  EXPECT_EQ(pass.mMenuFncIdx, 5);
-  EXPECT_EQ(pass.mKeyEvent, 0x20017);
-  for (int axis = 0; axis < 6; ++axis) EXPECT_EQ(pass.mMotion[axis], motion[axis]) << axis;
 }
 
 }  // namespace

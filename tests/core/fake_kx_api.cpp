@@ -21,21 +21,11 @@ int32_t succeeded(const char* name) {
   return 0;
 }
 
-int32_t KX_CALL fakeGetEvent(int32_t, int16_t* tx, int16_t* ty, int16_t* tz, int16_t* rx,
-                             int16_t* ry, int16_t* rz, int32_t*, int32_t*, int32_t* code, int32_t*,
-                             int32_t*) {
+// Nothing is ever pending: the tests store events in the slot themselves.
+int32_t KX_CALL fakeGetEvent(int32_t, int16_t*, int16_t*, int16_t*, int16_t*, int16_t*, int16_t*,
+                             int32_t*, int32_t*, int32_t*, int32_t*, int32_t*) {
   FakeKxApi& fake = FakeKxApi::instance();
   ++fake.mGetEventCalls;
-  {
-    std::lock_guard<std::mutex> guard(fake.mLock);
-    if (!fake.mEvents.empty()) {
-      int16_t* const axes[6] = {tx, ty, tz, rx, ry, rz};
-      for (int i = 0; i < 6; ++i) *axes[i] = fake.mEvents.front().mMotion[i];
-      *code = fake.mEvents.front().mCode;
-      fake.mEvents.pop_front();
-      return 0;
-    }
-  }
   // Like the real library: a bounded wait when nothing is pending.
   if (!fake.mIsGetEventImmediate) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return 1;
@@ -95,7 +85,6 @@ FakeKxApi& FakeKxApi::install() {
 void FakeKxApi::reset() {
   std::lock_guard<std::mutex> guard(mLock);
   mCalls.clear();
-  mEvents.clear();
   mDevNumResults = {0};
   mConnectResult = 0;
   mLegacyCom1 = 1;
@@ -121,11 +110,6 @@ int32_t FakeKxApi::nextDevNumResult() {
 std::vector<FakeCall> FakeKxApi::calls() {
   std::lock_guard<std::mutex> guard(mLock);
   return mCalls;
-}
-
-void FakeKxApi::queueEvent(int32_t code, const std::array<int16_t, 6>& motion) {
-  std::lock_guard<std::mutex> guard(mLock);
-  mEvents.push_back({code, motion});
 }
 
 int FakeKxApi::countCalls(const std::string& name) {

@@ -1,8 +1,8 @@
 // A scripted stand-in for the controller client library, installed in place of the DLL: it records
-// every call with its thread and time, and answers from a script the test sets.
+// every call with its thread and time, and answers from a script the test sets; it never has an
+// event to give.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -18,11 +18,6 @@ struct FakeCall {
   std::chrono::steady_clock::time_point mTime;
 };
 
-struct FakeEvent {
-  int32_t mCode;
-  std::array<int16_t, 6> mMotion;
-};
-
 class FakeKxApi {
  public:
   static FakeKxApi& instance();
@@ -31,7 +26,6 @@ class FakeKxApi {
   void reset();
 
   std::vector<FakeCall> calls();
-  void queueEvent(int32_t code, const std::array<int16_t, 6>& motion);
   bool waitForCall(const std::string& name, int count, int timeoutMs);
   int countCalls(const std::string& name);
 
@@ -49,7 +43,6 @@ class FakeKxApi {
 
   std::mutex mLock;
   std::vector<FakeCall> mCalls;
-  std::deque<FakeEvent> mEvents;
 
   void record(const char* name);
   int32_t nextDevNumResult();

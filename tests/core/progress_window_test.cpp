@@ -78,7 +78,7 @@ TEST_F(ProgressWindowTest, UpdatesSetBarAndText) {
   const struct {
     double progress;
     int percent;
-  } rows[] = {{0.0, 0}, {0.3, 30}, {0.999999, 99}, {-1.0, 99}, {1.5, 99}, {1.0, 100}};
+  } rows[] = {{0.0, 0}, {0.00017, 0}, {0.3, 30}, {0.999999, 99}, {-1.0, 99}, {1.5, 99}, {1.0, 100}};
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     ProgressWindow::updateProgressWindow(rows[i].progress);
     EXPECT_EQ(SendMessageA(child("msctls_progress32"), PBM_GETPOS, 0, 0), rows[i].percent)

@@ -2,9 +2,9 @@
 // complete set of values, and the file it writes back at the end reads back to exactly those
 // values without falling back to the defaults.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "environment.h"
 #include "fuzz_util.h"
 #include "settings.h"
 
@@ -20,7 +20,7 @@ std::string settingsPath() { return gHome + "\\Korvexpad\\Applications\\Creo_plu
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   gHome = kxfuzz::workDir() + "/home";
-  setenv("USERPROFILE", gHome.c_str(), 1);
+  kxtest::setEnv("USERPROFILE", gHome.c_str());
   return 0;
 }
 
