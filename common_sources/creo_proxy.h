@@ -122,6 +122,8 @@ class CreoProxy {
   static const ObjectMoveCalls kHostMoveCalls;
 
  private:
+  static HWND toWindow(int32_t handle);
+  static int32_t toHandle(HWND window);
   void registerMenu();
   void defineMapkey();
   void discoverWindows();
