@@ -124,6 +124,9 @@ class CreoProxy {
  private:
   static HWND toWindow(int32_t handle);
   static int32_t toHandle(HWND window);
+  bool isSelectionToMove();
+  void decideCapOwner();
+  void runPendingCodes();
   void registerMenu();
   void defineMapkey();
   void discoverWindows();

@@ -23,6 +23,7 @@
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
+
 namespace {
 
 bool fileExists(const std::string& path) {

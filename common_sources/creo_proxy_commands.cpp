@@ -24,6 +24,7 @@
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
+
 void CreoProxy::defineMapkey() {
   mUseMapkey = true;
   mMapkeyName = mapkeyKeyString(mAddinP->mSettings.getMapkeyDefinition());

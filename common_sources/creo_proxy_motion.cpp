@@ -10,6 +10,7 @@
 #include "catalogue_paths.h"
 #include "cnfg.h"
 #include "daemon_proxy.h"
+#include "event_codes.h"
 #include "kx_addin.h"
 #include "logging.h"
 #include "macro_text.h"
@@ -24,6 +25,49 @@
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
+
+// A component selected in an assembly with move mode on keeps the cap with the plug-in.
+bool CreoProxy::isSelectionToMove() {
+  if (mCurrentMode != kAssemblyMode || !mObjectMoveMode) return false;
+  ProMdl model = nullptr;
+  ProSelection* selections = nullptr;
+  ProMdlCurrentGet(&model);
+  ProSelbufferSelectionsGet(&selections);
+  const bool isSelection = selections != nullptr;
+  // The buffer hands out a fresh array every time; give it back at once.
+  if (selections) ProArrayFree(reinterpret_cast<ProArray*>(&selections));
+  return isSelection;
+}
+
+// Who owns the cap this tick, decided on every tick, with or without a device link: the plug-in
+// (a control to scroll under the pointer, or a selection to move) switches the host's own
+// navigation off; otherwise it goes back on.
+void CreoProxy::decideCapOwner() {
+  const bool isSelection = isSelectionToMove();
+  int32_t pointerX = 0;
+  int32_t pointerY = 0;
+  HWND target = nullptr;
+  const bool isCapTaken = findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection;
+  DaemonProxy* daemon = mAddinP->mDaemonProxyP;
+  if (!daemon) return;
+  if (isCapTaken) {
+    daemon->stopLegacyCom1();
+  } else {
+    daemon->resetLegacyCom1();
+  }
+}
+
+// Each code taken just before it runs: when one throws, what comes after it stays pending.
+void CreoProxy::runPendingCodes() {
+  const int32_t menuFncIdx = mAddinP->takeMenuFncIdx();
+  if (menuFncIdx >= 0) execApplFunction(menuFncIdx);
+  const int32_t keyEvent = mAddinP->takeKeyEvent();
+  if (keyEvent > 0) {
+    KXLOG(LOG_INF) << "keyEvent: " << keyEvent << LOG_END;
+    execSpecialApplFunction(keyEvent);
+  }
+}
+
 bool CreoProxy::doTransform() {
   try {
     const Settings& settings = mAddinP->mSettings;
@@ -40,48 +84,13 @@ bool CreoProxy::doTransform() {
 
     KXLOG(LOG_INF) << "Do Transformation" << LOG_END;
 
-    bool isSelection = false;
-    if (mCurrentMode == kAssemblyMode && mObjectMoveMode) {
-      ProMdl model = nullptr;
-      ProSelection* selections = nullptr;
-      ProMdlCurrentGet(&model);
-      ProSelbufferSelectionsGet(&selections);
-      isSelection = selections != nullptr;
-      // The buffer hands out a fresh array every time; give it back at once.
-      if (selections) ProArrayFree(reinterpret_cast<ProArray*>(&selections));
-    }
-
-    DaemonProxy* daemon = mAddinP->mDaemonProxyP;
-    int32_t pointerX = 0;
-    int32_t pointerY = 0;
-    HWND target = nullptr;
-    // Decided on every tick, with or without a device link.
-    const bool isCapTaken = findScrollTarget(&pointerX, &pointerY, &target) > 0 || isSelection;
-    if (daemon) {
-      if (isCapTaken) {
-        daemon->stopLegacyCom1();
-      } else {
-        daemon->resetLegacyCom1();
-      }
-    }
-
+    decideCapOwner();
     while (elapsed < maxContMoveTime) {
       elapsed = GetTickCount() - start;
-      // Each taken just before it runs: when one throws, what comes after it stays pending.
-      const int32_t menuFncIdx = mAddinP->takeMenuFncIdx();
-      if (menuFncIdx >= 0) execApplFunction(menuFncIdx);
-      const int32_t keyEvent = mAddinP->takeKeyEvent();
-      if (keyEvent > 0) {
-        KXLOG(LOG_INF) << "keyEvent: " << keyEvent << LOG_END;
-        execSpecialApplFunction(keyEvent);
-      }
+      runPendingCodes();
       int16_t m[6];
       mAddinP->takeMotion(m);
-      bool isAtRest = true;
-      for (int axis = 0; axis < 6; ++axis) {
-        if (std::abs(static_cast<int>(m[axis])) > minThreshold) isAtRest = false;
-      }
-      if (isAtRest) {
+      if (isCapAtRest(m, minThreshold)) {
         if (sIsCapMoving) {
           sIsCapMoving = false;
           KXLOG(LOG_TRC) << "Cap released." << LOG_END;

@@ -24,6 +24,7 @@
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
+
 void CreoProxy::discoverWindows() {
   EnumThreadWindows(GetCurrentThreadId(), &CreoProxy::MyEnumThreadWndProc, 0);
 }

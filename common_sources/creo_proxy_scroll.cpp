@@ -23,6 +23,7 @@
 #include "scroll_rules.h"
 #include "sleep_ms.h"
 #include "view_commands.h"
+
 int32_t CreoProxy::findScrollTarget(int32_t* x, int32_t* y, HWND* window) {
   try {
     if (!mAddinP->mSettings.mScrollTreeAndList) return kScrollNone;
