@@ -38,8 +38,9 @@ check-format: setup
 lint: check-format
 	git ls-files -co --exclude-standard -- '*.sh' | xargs -r shellcheck -x -P SCRIPTDIR
 
-test: lint build native-test
-	KX_WINE_WORKERS=$(WINE_WORKERS) $(HARNESS) tools/run-ctest.sh --preset $(PRESET)
+# The native build and its tests run beside the Wine tests (tools/run-tests.sh).
+test: lint build
+	tools/run-tests.sh $(BUILD_DIR) $(PRESET) $(WINE_WORKERS)
 
 $(NATIVE_DIR)/build.ninja: | setup
 	cmake --preset $(NATIVE_PRESET)
