@@ -4,14 +4,14 @@
 # status stays the script's.
 #
 # Inside a harness of several Wine workers it runs that many tests at once, each in a worker of its
-# own.
+# own: the test presets hand ctest the harness's file of workers ($KX_WINE_RESOURCES).
 #
 #   tools/run-ctest.sh --preset mingw [more ctest arguments]
 set -uo pipefail
 
 workers=()
 if [ -n "${KX_WINE_RESOURCES:-}" ]; then
-  workers=(-j "$KX_WINE_WORKERS" --resource-spec-file "$KX_WINE_RESOURCES")
+  workers=(-j "$KX_WINE_WORKERS")
 fi
 ctest "${workers[@]}" "$@" | awk '
   function report(   i, j, k, t, n) {
