@@ -155,23 +155,23 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
     host.assemblyDynPosSet(model, PRO_B_TRUE);
     int count = 0;
     host.arraySizeGet(selections, &count);
-    // The component at the top level of the assembly holding each selected item.
-    auto component = [&](int index, ProAsmcomppath* path, ProAsmcomp* handle) {
+    // The component at the top level of the assembly holding each selected item, and its
+    // placement; asked anew in each pass, as the host is.
+    auto component = [&](int index, ProAsmcomppath* path, ProAsmcomp* handle, ProMatrix placement) {
       *path = ProAsmcomppath();
       host.selectionAsmcomppathGet(selections[index], path);
       if (path->table_num < 1) return false;
       *handle = ProAsmcomp();
       host.featureInit(path->owner, path->comp_id_table[0], handle);
+      host.asmcompPositionGet(handle, placement);
       return true;
     };
     OriginBox box;
     for (int i = 0; i < count; ++i) {
       ProAsmcomppath path;
       ProAsmcomp handle;
-      if (!component(i, &path, &handle)) continue;
       ProMatrix placement = {};
-      host.asmcompPositionGet(&handle, placement);
-      box.add(placement[3]);
+      if (component(i, &path, &handle, placement)) box.add(placement[3]);
     }
     double g[3];
     box.centre(g);
@@ -180,9 +180,8 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
     for (int i = 0; i < count; ++i) {
       ProAsmcomppath path;
       ProAsmcomp handle;
-      if (!component(i, &path, &handle)) continue;
       ProMatrix placement = {};
-      host.asmcompPositionGet(&handle, placement);
+      if (!component(i, &path, &handle, placement)) continue;
       ProMatrix moved;
       movedPlacement(placement, g, shift, angles, x, y, z, moved);
       host.asmcompPositionSet(&path, &handle, moved);
