@@ -34,8 +34,8 @@
 # Before the host starts, the runner leaves a stale "korvex-trail.txt" in the temporary folder, with
 # a command the host does not know, so a replay of a trail file the run did not write shows.
 # "@DIR@" in the scenario stands for the scenario's folder, "@WORK@" for the folder of this run's
-# files (journals, log copy, screenshots), both as Windows paths; "@BUILD@" in check lines for the
-# build folder and "@DIR@" in #compare lines for the scenario's folder (Unix paths).
+# files (journals, log copy, screenshots), "@BUILD@" for the build folder, all as Windows paths;
+# in check lines "@BUILD@" and "@DIR@" (in #compare lines) are Unix paths.
 # KX_SCENARIO_LIMIT_S bounds the host's run (default 300 s); a host stopped there is a failure, and
 # a daemon the scenario left running is told to quit.
 set -euo pipefail
@@ -123,7 +123,7 @@ fi
 escaped() { windows_path "$1" | sed 's/\\/\\\\/g'; }
 { printf '%s\n' "${opening[@]}"; cat "$scenario"; echo; printf '%s\n' "${closing[@]}"; } |
   sed -e "s|@DIR@|$(escaped "$(dirname "$scenario")")|g" -e "s|@WORK@|$(escaped "$work")|g" \
-    >"$work/$name.scn"
+    -e "s|@BUILD@|$(escaped "$build_dir")|g" >"$work/$name.scn"
 # The host names lines of the run's scenario; these name the scenario file's own.
 renumbered() {
   awk -v n=${#opening[@]} -v file="$name.scn" '{
