@@ -147,21 +147,6 @@ TEST_F(SettingsReloadTest, AGoodFileAfterABadOneIsAppliedAndWrittenAtTheStop) {
   EXPECT_EQ(kxtest::readBinary(mIniPath).find("# x"), std::string::npos);
 }
 
-TEST_F(SettingsReloadTest, LogSwitchesApplyAtOnceAndTheLogFileOpens) {
-  const std::string logPath = mDir + "\\Korvexpad\\Creo_plugin_log.txt";
-  Settings settings;
-  SettingsReload reload(settings);
-  gLog.init(settings.mLogPars);
-  EXPECT_FALSE(kxtest::fileExists(logPath));
-  kxtest::writeBinary(mIniPath, withValues(consoleFile(), {{"logToFile", "on"}, {"maxSize", "7"}}));
-  EXPECT_TRUE(reload.reloadIfChanged());
-  EXPECT_TRUE(gLog.mLogPars.mIsLogToFile);
-  EXPECT_EQ(gLog.mLogPars.mMaxSize, 7);
-  const std::string log = kxtest::readBinary(logPath);
-  EXPECT_NE(log.find("Korvex logfile 'Creo_plugin_log.txt' opened at"), std::string::npos) << log;
-  EXPECT_NE(log.find("| Settings file changed: maxSize, logToFile"), std::string::npos) << log;
-}
-
 TEST_F(SettingsReloadTest, TheFileIsLookedAtAtMostOnceASecond) {
   Settings settings;
   SettingsReload reload(settings);

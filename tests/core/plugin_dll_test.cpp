@@ -131,6 +131,10 @@ TEST(PluginDllTest, AWindowThreadInItsFailureOutlivesTheStopAndTheUnload) {
       << "no failure message box";
   EXPECT_TRUE(pumpUntil([&menuFile] { return std::filesystem::exists(menuFile); }, 60000))
       << "the catalogue build did not end";
+  char text[128] = "";
+  if (box) GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+  EXPECT_STREQ(text, "Window Registration Failed!");
+  EXPECT_EQ(findOwnWindow("MNUDlgClass", "Korvex"), nullptr) << "a window of the taken class";
   plugin.mTerminate();
   ASSERT_TRUE(FreeLibrary(plugin.mModule));
   EXPECT_NE(GetModuleHandleA("KorvexCreo.dll"), nullptr)

@@ -94,34 +94,6 @@ TEST_F(ProgressWindowTest, UpdateBeforeAnyWindowDoesNothing) {
   EXPECT_EQ(ProgressWindow::sProgressBarHandle.load(), nullptr);
 }
 
-// The class is taken already (another window of this process registered it): the window thread
-// tells the user in a message box and gives up without a window.
-TEST_F(ProgressWindowTest, ClassTakenShowsTheFailureAndNoWindow) {
-  WNDCLASSEXA taken = {};
-  taken.cbSize = sizeof(taken);
-  taken.lpfnWndProc = DefWindowProcA;
-  taken.lpszClassName = "MNUDlgClass";
-  ASSERT_TRUE(RegisterClassExA(&taken));
-  mBlock.mIsToShow = true;
-  mThread = std::thread([this] { mResult = ProgressWindow::showProgressWindow(&mBlock); });
-  HWND box = nullptr;
-  EXPECT_TRUE(
-      waitFor([&box] { return (box = findOwnWindow("#32770", "Error!")) != nullptr; }, 10000));
-  if (box) {
-    char text[128] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-    EXPECT_STREQ(text, "Window Registration Failed!");
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-  }
-  mThread.join();
-  EXPECT_EQ(mResult, 0);
-  EXPECT_EQ(mBlock.mWndHandle.load(), nullptr);
-  EXPECT_EQ(ProgressWindow::sProgressBarHandle.load(), nullptr);
-  // The failed registration took nothing away from the one that holds the class.
-  EXPECT_TRUE(progressClass(&taken));
-  UnregisterClassA("MNUDlgClass", GetModuleHandleA(nullptr));
-}
-
 // The reading thread during a first start, with the fake client library.
 class CatalogueWaitTest : public ::testing::Test {
  protected:

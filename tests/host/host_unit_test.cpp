@@ -10,7 +10,6 @@
 #include "api/macro_text.h"
 #include "api/mapkey_table.h"
 #include "api/menu_bar.h"
-#include "api/message_file.h"
 #include "api/trail_file.h"
 #include "api/view_math.h"
 #include "app/registry_file.h"
@@ -43,30 +42,6 @@ TEST(RegistryFileTest, BadLinesNameFileAndLine) {
     EXPECT_FALSE(f.parse(rows[i].text, "protk.dat", &error)) << "row " << i;
     EXPECT_EQ(error.compare(0, std::strlen(rows[i].error), rows[i].error), 0)
         << "row " << i << ": " << error;
-  }
-}
-
-TEST(MessageFileTest, ColumnsAndUnknownKeys) {
-  struct Row {
-    const char* text;
-    const char* key;
-    bool translated;
-    const char* expected;  // null: key unknown
-  };
-  const Row rows[] = {
-      {"A\nText A\nTranslated A\n#\nB\nText B\n#\n#\n", "A", true, "Translated A"},
-      {"A\nText A\nTranslated A\n#\n", "A", false, "Text A"},
-      {"A\nText A\n#\n#\n", "Missing", false, nullptr},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    MessageFile f;
-    f.parse(rows[i].text);
-    std::string text;
-    bool found = f.lookup(rows[i].key, rows[i].translated, &text);
-    EXPECT_EQ(found, rows[i].expected != nullptr) << "row " << i;
-    if (rows[i].expected) {
-      EXPECT_EQ(text, rows[i].expected) << "row " << i;
-    }
   }
 }
 
