@@ -1,6 +1,6 @@
-// kx_daemon.exe as a process: button assignments through the menu file, advanced settings, the
-// control interface's refusals, configuration errors. The legacy output and a menu file written
-// after the start are the plug-in scenarios' (host navigation, first starts).
+// kx_daemon.exe as a process: button assignments through the menu file, the control interface's
+// refusals, configuration errors. The legacy output, changed advanced settings and a menu file
+// written after the start are the plug-in scenarios' (host navigation, buttons, first starts).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -73,38 +73,6 @@ TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
                                  "\"command\":\"ProCmdNotInTheMenu\""}),
             1u);
   EXPECT_EQ(daemon.journalCount({"\"ev\":\"button\"", "\"index\":4", "\"mode\":\"Default\""}), 1u);
-}
-
-TEST_F(Daemon, AdvancedSettingsChangesMakeClientsReread) {
-  start();
-  connect();
-  struct Row {
-    std::string command;
-    std::string reply;
-    std::vector<int32_t> codes;
-    int32_t rotMode;
-    unsigned char refit;
-  } rows[] = {
-      {"advanced rotation_mode=2", "ok changed 1", {KX_EV_ADVANCED_SETTINGS_1}, 2, 1},
-      {"advanced refit=0", "ok changed 1", {KX_EV_ADVANCED_SETTINGS_2}, 2, 0},
-      {"advanced refit=0", "ok changed 0", {}, 2, 0},
-      {"advanced device=0 rotation_mode=5 refit=1",
-       "ok changed 2",
-       {KX_EV_ADVANCED_SETTINGS_1, KX_EV_ADVANCED_SETTINGS_2},
-       5,
-       1},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    EXPECT_EQ(daemon.control(rows[i].command), rows[i].reply) << "row " << i;
-    for (int32_t expected : rows[i].codes) {
-      int32_t code;
-      ASSERT_TRUE(nextCommand(code)) << "row " << i;
-      EXPECT_EQ(code, expected) << "row " << i;
-    }
-    int32_t code;
-    EXPECT_FALSE(nextCommand(code, 200)) << "row " << i << ": extra code " << code;
-    expectAdvanced(0, rows[i].rotMode, rows[i].refit, i);
-  }
 }
 
 TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
