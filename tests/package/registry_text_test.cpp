@@ -36,18 +36,6 @@ TEST(RegistryTextTest, AddingAndTakingOutGivesTheUsersTextBack) {
   }
 }
 
-TEST(RegistryTextTest, AddingAgainReplacesTheBlockAndKeepsWhatTheUserAddedMeanwhile) {
-  std::string first =
-      withBlock("name a\r\nend\r\n", entryBlock("C:\\old\\KorvexCreo.dll", "C:\\old\\text"));
-  std::string edited = first + "name b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n";
-  std::string second = withBlock(edited, kBlock);
-  EXPECT_EQ("name a\r\nend\r\nname b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n" + kBlock,
-            second);
-  EXPECT_EQ(std::string::npos, second.find("C:\\old"));
-  EXPECT_EQ("name a\r\nend\r\nname b\r\nstartup dll\r\nexec_file C:\\b.dll\r\nend\r\n",
-            withoutBlock(second));
-}
-
 TEST(RegistryTextTest, AnEntryNamedLikeThePluginOutsideTheBlockIsFoundByItsLine) {
   const std::pair<std::string, int> rows[] = {
       {"", 0},
