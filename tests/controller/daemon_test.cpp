@@ -81,18 +81,12 @@ TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
     std::string command;
     std::string fragment;
   } rows[] = {
+      // An unknown command, a count and a range of arguments, an unknown device, a bad value.
       {"bogus 1", "unknown command 'bogus'"},
       {"motion 1 2", "usage: motion"},
       {"motion 1 2 3 4 5 40000 10", "usage: motion"},
       {"motion 1 2 3 4 5 6 10 7", "no device 7"},
-      {"button 0", "usage: button"},
-      {"press", "usage: press"},
-      {"event", "usage: event"},
-      {"devices 99", "usage: devices"},
-      {"param 0 13 1", "only parameter 12"},
       {"advanced refit=7", "bad setting 'refit=7'"},
-      {"release 5", "no device 5"},
-      {"focus", "usage: focus"},
       {"mode", "no registered application"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -112,7 +106,6 @@ TEST_F(Daemon, BadConfigurationOrArgumentsStopTheStartNamingFileAndLine) {
     std::string fragment;
   } rows[] = {
       {"[daemon]\ndevices = 2\n[device 0]\nlegacy_com1 = yes\n", {}, ":4: 'legacy_com1'"},
-      {"[buttons xtopCreo Default]\n1 = view:diagonal\n", {}, ":2: unknown view command"},
       {"", {"--devices", "x"}, "--devices needs a number"},
       {"", {"--frobnicate"}, "unknown option '--frobnicate'"},
       {"", {"--config", "C:\\no\\such.cfg"}, "C:\\no\\such.cfg: cannot open"},
