@@ -1,79 +1,17 @@
-// kx_daemon.exe as a process: button assignments through the menu file, the control interface's
-// refusals, configuration errors. The legacy output, changed advanced settings and a menu file
-// written after the start are the plug-in scenarios' (host navigation, buttons, first starts).
+// kx_daemon.exe as a process: the control interface's refusals and configuration errors. Buttons
+// resolved through the menu file and the announced mode, the legacy output, changed advanced
+// settings and a menu file written after the start are the plug-in scenarios'.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "daemon_fixture.h"
-#include "menu_file_sample.h"
 
 namespace {
-
-std::string buttonConfig(const std::string& menuPath) {
-  return "[application xtopCreo]\n"
-         "menu_file = " +
-         menuPath +
-         "\n"
-         "[buttons xtopCreo Default]\n"
-         "1 = KX_Toggle_Scroll_Mode\n"
-         "2 = ProCmdViewRefit\n"
-         "3 = view:front\n"
-         "4 = ProCmdNotInTheMenu\n"
-         "5 = ProCmdEnvMdlDisp*Hidden line\n"
-         "[buttons xtopCreo Assembly]\n"
-         "1 = KX_Toggle_Object_Move_Mode\n"
-         "2 = view:top\n"
-         "[buttons xtopCreo Part]\n"
-         "3 = ProCmdModelOpen\n"
-         "[buttons OtherApp Default]\n"
-         "1 = view:bottom\n";
-}
 
 class Daemon : public DaemonTest {};
 
 }  // namespace
-
-TEST_F(Daemon, ButtonsFollowTheAnnouncedModeAndTheMenuFileIndex) {
-  std::string menu = DaemonProcess::writeTemp("Creo.mnu", kMenuFileSample);
-  std::string cfg = DaemonProcess::writeTemp("buttons.cfg", buttonConfig(menu));
-  start({"--config", cfg});
-  connect();
-  struct Row {
-    const char* mode;  // announced before the press; nullptr: none yet
-    int button;
-    std::string reply;
-    int32_t code;  // -1: no event reaches the application
-  } rows[] = {
-      // The per-mode switch itself is the mode assignment scenario's; these are the resolutions
-      // through the menu file and what reaches the application when none succeeds.
-      {nullptr, 2, "ok sent 131108", APPL_FUNC_START + 4},
-      {nullptr, 4, "ok unresolved ProCmdNotInTheMenu", -1},
-      {nullptr, 5, "ok sent 131107", APPL_FUNC_START + 3},
-      {nullptr, 9, "ok unassigned", -1},
-      // Buttons the mode leaves out keep their "Default" assignment.
-      {"Assembly", 3, "ok sent 131081", 0x20009},
-      {"Sketcher", 2, "ok sent 131108", APPL_FUNC_START + 4},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    const Row& r = rows[i];
-    if (r.mode) {
-      ASSERT_EQ(lib->setApplMode("Creo", r.mode), 0) << "row " << i;
-      EXPECT_EQ(daemon.control("mode"), std::string("ok ") + r.mode) << "row " << i;
-    }
-    EXPECT_EQ(daemon.control("button " + std::to_string(r.button)), r.reply) << "row " << i;
-    int32_t code = -1;
-    bool got = nextCommand(code, r.code < 0 ? 300 : 10000);
-    EXPECT_EQ(got, r.code >= 0) << "row " << i << ": code " << code;
-    if (r.code >= 0) {
-      EXPECT_EQ(code, r.code) << "row " << i;
-    }
-  }
-  EXPECT_EQ(daemon.journalCount({"\"ev\":\"button\"", "\"result\":\"unresolved\"",
-                                 "\"command\":\"ProCmdNotInTheMenu\""}),
-            1u);
-  EXPECT_EQ(daemon.journalCount({"\"ev\":\"button\"", "\"index\":4", "\"mode\":\"Default\""}), 1u);
-}
 
 TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
   start();
