@@ -20,12 +20,9 @@ TEST_F(Daemon, MalformedControlCommandsAreErrorsNamingTheCommand) {
     std::string fragment;
   } rows[] = {
       // An unknown command, a count and a range of arguments, an unknown device, a bad value.
-      {"bogus 1", "unknown command 'bogus'"},
-      {"motion 1 2", "usage: motion"},
-      {"motion 1 2 3 4 5 40000 10", "usage: motion"},
-      {"motion 1 2 3 4 5 6 10 7", "no device 7"},
-      {"advanced refit=7", "bad setting 'refit=7'"},
-      {"mode", "no registered application"},
+      {"bogus 1", "unknown command 'bogus'"},         {"motion 1 2", "usage: motion"},
+      {"motion 1 2 3 4 5 40000 10", "usage: motion"}, {"motion 1 2 3 4 5 6 10 7", "no device 7"},
+      {"advanced refit=7", "bad setting 'refit=7'"},  {"mode", "no registered application"},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     std::string reply = daemon.control(rows[i].command);
