@@ -123,32 +123,45 @@ void CreoProxy::registerMenu() {
     ProNotificationSet(type, &CreoProxy::onNotifyCheckMode);
 }
 
+// As KXLOG would log it in the guarded method itself; the entry holds the log's lock from
+// beginEntry on, so everything that may throw comes before.
+void CreoProxy::logEscapedException(const GuardSite& site) {
+  if (gLogMagic != LOG_MAGIC || !gLog.isToLog(LOG_ERR, site.mFile)) return;
+  std::string className;
+  std::string method;
+  Logging::splitSignature(site.mSignature, className, method);
+  const size_t scope = method.rfind("::");
+  if (scope != std::string::npos) method.erase(0, scope + 2);
+  const std::string prefix =
+      Logging::buildLogPrefixFromSignature(site.mFile, site.mLine, site.mSignature);
+  if (!gLog.beginEntry(LOG_ERR, site.mFile, prefix)) return;
+  LogEntry(gLog) << "Error " << method << "()" << LOG_END;
+}
+
 int CreoProxy::toggleMoveModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return 0;
-  try {
+  int result = 0;
+  guard(KX_GUARD_SITE, [&] {
     proxy->mObjectMoveMode = !proxy->mObjectMoveMode;
     ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
-    return proxy->mObjectMoveMode ? 1 : 0;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error toggleMoveModeAction()" << LOG_END;
-  }
-  return 0;
+    result = proxy->mObjectMoveMode ? 1 : 0;
+  });
+  return result;
 }
 
 int CreoProxy::toggleScrollModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return 0;
-  try {
+  int result = 0;
+  guard(KX_GUARD_SITE, [&] {
     // Kept in memory; the settings file gets it at shutdown.
     bool& isOn = proxy->mAddinP->mSettings.mScrollTreeAndList;
     isOn = !isOn;
     ProCmdChkbuttonValueSet(value, isOn ? PRO_B_TRUE : PRO_B_FALSE);
-    return isOn ? 0 : 1;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error toggleScrollModeAction()" << LOG_END;
-  }
-  return 0;
+    result = isOn ? 0 : 1;
+  });
+  return result;
 }
 
 int CreoProxy::moveModeValue(uiCmdCmdId, uiCmdValue* value) {
@@ -169,48 +182,39 @@ int CreoProxy::scrollModeValue(uiCmdCmdId, uiCmdValue* value) {
 uiCmdAccessState CreoProxy::moveModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_UNAVAILABLE;
-  try {
+  uiCmdAccessState state = ACCESS_UNAVAILABLE;
+  guard(KX_GUARD_SITE, [&] {
     // The host may have rebuilt its windows since the last look.
     proxy->validateWindows();
-    return proxy->checkMode(true) == kAssemblyMode ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error moveModeAccess()" << LOG_END;
-  }
-  return ACCESS_UNAVAILABLE;
+    if (proxy->checkMode(true) == kAssemblyMode) state = ACCESS_AVAILABLE;
+  });
+  return state;
 }
 
 uiCmdAccessState CreoProxy::scrollModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_AVAILABLE;
-  try {
+  guard(KX_GUARD_SITE, [&] {
     proxy->validateWindows();
     proxy->checkMode(true);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error scrollModeAccess()" << LOG_END;
-  }
+  });
   return ACCESS_AVAILABLE;
 }
 
 ProError CreoProxy::onNotifyCheckWindows() {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return PRO_TK_NO_ERROR;
-  try {
+  guard(KX_GUARD_SITE, [&] {
     proxy->validateWindows();
     proxy->checkMode(false);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error onNotifyCheckWindows()" << LOG_END;
-  }
+  });
   return PRO_TK_NO_ERROR;
 }
 
 ProError CreoProxy::onNotifyCheckMode() {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return PRO_TK_NO_ERROR;
-  try {
-    proxy->checkMode(false);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error onNotifyCheckMode()" << LOG_END;
-  }
+  guard(KX_GUARD_SITE, [&] { proxy->checkMode(false); });
   return PRO_TK_NO_ERROR;
 }
 

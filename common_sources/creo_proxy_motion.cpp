@@ -69,7 +69,7 @@ void CreoProxy::runPendingCodes() {
 }
 
 bool CreoProxy::doTransform() {
-  try {
+  guard(KX_GUARD_SITE, [&] {
     const Settings& settings = mAddinP->mSettings;
     // Divisors that would be zero fall back to the defaults' values rather than dividing by zero.
     const int32_t transBase = settings.mTraSensBase / 500;
@@ -113,9 +113,7 @@ bool CreoProxy::doTransform() {
     }
     KXLOG(LOG_INF) << "Finished Transformation, cnt: " << count
                    << ", timeDiff: " << static_cast<int64_t>(elapsed) << LOG_END;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error doTransform()" << LOG_END;
-  }
+  });
   return sIsCapMoving;
 }
 
@@ -145,12 +143,13 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
   ProMdl model = nullptr;
   ProSelection* selections = nullptr;
   bool isDynPosOn = false;
-  try {
+  bool isMoved = false;
+  const bool isFinished = guard(KX_GUARD_SITE, [&] {
     int windowId = 0;
     host.windowCurrentGet(&windowId);
     host.mdlCurrentGet(&model);
     host.selbufferSelectionsGet(&selections);
-    if (!selections) return false;
+    if (!selections) return;
     isDynPosOn = true;
     host.assemblyDynPosSet(model, PRO_B_TRUE);
     int count = 0;
@@ -192,10 +191,9 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
     host.windowRefresh(windowId);
     // The buffer hands out a fresh array every time; give it back.
     host.arrayFree(reinterpret_cast<ProArray*>(&selections));
-    return true;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error transformSelection()" << LOG_END;
-  }
+    isMoved = true;
+  });
+  if (isFinished) return isMoved;
   // What was moved stays moved, but the host is not left dragging: dynamic positioning goes off
   // again and the array goes back. Each is tried once more at most.
   try {
