@@ -45,8 +45,8 @@ const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CR
                                               PRO_MDL_RETRIEVE_POST};
 const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
 
-// The host's menu functions take writable texts.
-char* text(const char* literal) { return const_cast<char*>(literal); }
+// The host's menu functions take their texts as writable, though they only read them.
+char* writable(const char* literal) { return const_cast<char*>(literal); }
 
 }  // namespace
 
@@ -100,23 +100,24 @@ CreoProxy::~CreoProxy() {
 void CreoProxy::registerMenu() {
   uiCmdCmdId moveCmdId = nullptr;
   uiCmdCmdId scrollCmdId = nullptr;
-  ProCmdOptionAdd(text("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
+  ProCmdOptionAdd(writable("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
                   &CreoProxy::moveModeValue, &CreoProxy::moveModeAccess, PRO_B_TRUE, PRO_B_TRUE,
                   &moveCmdId);
-  ProCmdOptionAdd(text("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction, PRO_B_TRUE,
-                  &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE, PRO_B_TRUE,
-                  &scrollCmdId);
-  ProMenubarMenuAdd(text("Korvex"), text("Korvex"), text("Help"), PRO_B_FALSE, kMessageFile);
-  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Move Mode"), text("Toggle Move Mode"),
-                             text("Toggle Move Mode"), nullptr, PRO_B_TRUE, moveCmdId,
-                             kMessageFile);
-  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
-                             text("Toggle Scroll Mode"), nullptr, PRO_B_TRUE, scrollCmdId,
-                             kMessageFile);
-  ProCmdDesignate(moveCmdId, text("Toggle Move Mode"), text("Toggle Move Mode"),
-                  text("Toggle Move Mode"), kMessageFile);
-  ProCmdDesignate(scrollCmdId, text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
-                  text("Toggle Scroll Mode"), kMessageFile);
+  ProCmdOptionAdd(writable("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction,
+                  PRO_B_TRUE, &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE,
+                  PRO_B_TRUE, &scrollCmdId);
+  ProMenubarMenuAdd(writable("Korvex"), writable("Korvex"), writable("Help"), PRO_B_FALSE,
+                    kMessageFile);
+  ProMenubarmenuChkbuttonAdd(writable("Korvex"), writable("Toggle Move Mode"),
+                             writable("Toggle Move Mode"), writable("Toggle Move Mode"), nullptr,
+                             PRO_B_TRUE, moveCmdId, kMessageFile);
+  ProMenubarmenuChkbuttonAdd(writable("Korvex"), writable("Toggle Scroll Mode"),
+                             writable("Toggle Scroll Mode"), writable("Toggle Scroll Mode"),
+                             nullptr, PRO_B_TRUE, scrollCmdId, kMessageFile);
+  ProCmdDesignate(moveCmdId, writable("Toggle Move Mode"), writable("Toggle Move Mode"),
+                  writable("Toggle Move Mode"), kMessageFile);
+  ProCmdDesignate(scrollCmdId, writable("Toggle Scroll Mode"), writable("Toggle Scroll Mode"),
+                  writable("Toggle Scroll Mode"), kMessageFile);
   for (ProNotifyType type : kWindowNotifications)
     ProNotificationSet(type, &CreoProxy::onNotifyCheckWindows);
   for (ProNotifyType type : kModeNotifications)

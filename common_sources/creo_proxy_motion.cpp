@@ -10,7 +10,7 @@
 #include "catalogue_paths.h"
 #include "cnfg.h"
 #include "daemon_proxy.h"
-#include "event_codes.h"
+#include "device_read.h"
 #include "kx_addin.h"
 #include "logging.h"
 #include "macro_text.h"
@@ -88,9 +88,9 @@ bool CreoProxy::doTransform() {
     while (elapsed < maxContMoveTime) {
       elapsed = GetTickCount() - start;
       runPendingCodes();
-      int16_t m[6];
-      mAddinP->takeMotion(m);
-      if (isCapAtRest(m, minThreshold)) {
+      int16_t motion[6];
+      mAddinP->takeMotion(motion);
+      if (isCapAtRest(motion, minThreshold)) {
         if (sIsCapMoving) {
           sIsCapMoving = false;
           KXLOG(LOG_TRC) << "Cap released." << LOG_END;
@@ -101,12 +101,13 @@ bool CreoProxy::doTransform() {
         sIsCapMoving = true;
         KXLOG(LOG_TRC) << "Cap moving." << LOG_END;
       }
-      if (scrollUnderCursor(m[0], m[1], m[2])) break;
+      if (scrollUnderCursor(motion[0], motion[1], motion[2])) break;
       if (mCurrentMode != kAssemblyMode || !mObjectMoveMode) break;
       double x[3], y[3], z[3];
       getViewAxes(x, y, z);
-      if (!transformSelection(m[0] / transDivisor, m[1] / transDivisor, m[2] / transDivisor,
-                              m[3] / rotDivisor, m[4] / rotDivisor, m[5] / rotDivisor, x, y, z)) {
+      if (!transformSelection(motion[0] / transDivisor, motion[1] / transDivisor,
+                              motion[2] / transDivisor, motion[3] / rotDivisor,
+                              motion[4] / rotDivisor, motion[5] / rotDivisor, x, y, z)) {
         break;
       }
       ++count;
@@ -172,8 +173,8 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProMatrix placement = {};
       if (component(i, &path, &handle, placement)) box.add(placement[3]);
     }
-    double g[3];
-    box.centre(g);
+    double centre[3];
+    box.centre(centre);
     const double shift[3] = {tx, ty, tz};
     const double angles[3] = {rx, ry, rz};
     for (int i = 0; i < count; ++i) {
@@ -182,7 +183,7 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProMatrix placement = {};
       if (!component(i, &path, &handle, placement)) continue;
       ProMatrix moved;
-      movedPlacement(placement, g, shift, angles, x, y, z, moved);
+      movedPlacement(placement, centre, shift, angles, x, y, z, moved);
       host.asmcompPositionSet(&path, &handle, moved);
       host.asmcompRegenerate(&handle, PRO_B_TRUE);
     }
