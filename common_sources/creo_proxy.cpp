@@ -45,8 +45,8 @@ const ProNotifyType kWindowNotifications[] = {PRO_WINDOW_CHANGE_POST, PRO_MDL_CR
                                               PRO_MDL_RETRIEVE_POST};
 const ProNotifyType kModeNotifications[] = {PRO_POPUPMENU_CREATE_POST, PRO_POPUPMENU_DESTROY_PRE};
 
-// The host's menu functions take writable texts.
-char* text(const char* literal) { return const_cast<char*>(literal); }
+// The host's menu functions take their texts as writable, though they only read them.
+char* writable(const char* literal) { return const_cast<char*>(literal); }
 
 }  // namespace
 
@@ -100,55 +100,69 @@ CreoProxy::~CreoProxy() {
 void CreoProxy::registerMenu() {
   uiCmdCmdId moveCmdId = nullptr;
   uiCmdCmdId scrollCmdId = nullptr;
-  ProCmdOptionAdd(text("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
+  ProCmdOptionAdd(writable("Korvex_ToggleMoveMode"), &CreoProxy::toggleMoveModeAction, PRO_B_TRUE,
                   &CreoProxy::moveModeValue, &CreoProxy::moveModeAccess, PRO_B_TRUE, PRO_B_TRUE,
                   &moveCmdId);
-  ProCmdOptionAdd(text("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction, PRO_B_TRUE,
-                  &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE, PRO_B_TRUE,
-                  &scrollCmdId);
-  ProMenubarMenuAdd(text("Korvex"), text("Korvex"), text("Help"), PRO_B_FALSE, kMessageFile);
-  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Move Mode"), text("Toggle Move Mode"),
-                             text("Toggle Move Mode"), nullptr, PRO_B_TRUE, moveCmdId,
-                             kMessageFile);
-  ProMenubarmenuChkbuttonAdd(text("Korvex"), text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
-                             text("Toggle Scroll Mode"), nullptr, PRO_B_TRUE, scrollCmdId,
-                             kMessageFile);
-  ProCmdDesignate(moveCmdId, text("Toggle Move Mode"), text("Toggle Move Mode"),
-                  text("Toggle Move Mode"), kMessageFile);
-  ProCmdDesignate(scrollCmdId, text("Toggle Scroll Mode"), text("Toggle Scroll Mode"),
-                  text("Toggle Scroll Mode"), kMessageFile);
+  ProCmdOptionAdd(writable("Korvex_ToggleScrollMode"), &CreoProxy::toggleScrollModeAction,
+                  PRO_B_TRUE, &CreoProxy::scrollModeValue, &CreoProxy::scrollModeAccess, PRO_B_TRUE,
+                  PRO_B_TRUE, &scrollCmdId);
+  ProMenubarMenuAdd(writable("Korvex"), writable("Korvex"), writable("Help"), PRO_B_FALSE,
+                    kMessageFile);
+  ProMenubarmenuChkbuttonAdd(writable("Korvex"), writable("Toggle Move Mode"),
+                             writable("Toggle Move Mode"), writable("Toggle Move Mode"), nullptr,
+                             PRO_B_TRUE, moveCmdId, kMessageFile);
+  ProMenubarmenuChkbuttonAdd(writable("Korvex"), writable("Toggle Scroll Mode"),
+                             writable("Toggle Scroll Mode"), writable("Toggle Scroll Mode"),
+                             nullptr, PRO_B_TRUE, scrollCmdId, kMessageFile);
+  ProCmdDesignate(moveCmdId, writable("Toggle Move Mode"), writable("Toggle Move Mode"),
+                  writable("Toggle Move Mode"), kMessageFile);
+  ProCmdDesignate(scrollCmdId, writable("Toggle Scroll Mode"), writable("Toggle Scroll Mode"),
+                  writable("Toggle Scroll Mode"), kMessageFile);
   for (ProNotifyType type : kWindowNotifications)
     ProNotificationSet(type, &CreoProxy::onNotifyCheckWindows);
   for (ProNotifyType type : kModeNotifications)
     ProNotificationSet(type, &CreoProxy::onNotifyCheckMode);
 }
 
+// As KXLOG would log it in the guarded method itself; the entry holds the log's lock from
+// beginEntry on, so everything that may throw comes before.
+void CreoProxy::logEscapedException(const GuardSite& site) {
+  if (gLogMagic != LOG_MAGIC || !gLog.isToLog(LOG_ERR, site.mFile)) return;
+  std::string className;
+  std::string method;
+  Logging::splitSignature(site.mSignature, className, method);
+  const size_t scope = method.rfind("::");
+  if (scope != std::string::npos) method.erase(0, scope + 2);
+  const std::string prefix =
+      Logging::buildLogPrefixFromSignature(site.mFile, site.mLine, site.mSignature);
+  if (!gLog.beginEntry(LOG_ERR, site.mFile, prefix)) return;
+  LogEntry(gLog) << "Error " << method << "()" << LOG_END;
+}
+
 int CreoProxy::toggleMoveModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return 0;
-  try {
+  int result = 0;
+  guard(KX_GUARD_SITE, [&] {
     proxy->mObjectMoveMode = !proxy->mObjectMoveMode;
     ProCmdChkbuttonValueSet(value, proxy->mObjectMoveMode ? PRO_B_TRUE : PRO_B_FALSE);
-    return proxy->mObjectMoveMode ? 1 : 0;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error toggleMoveModeAction()" << LOG_END;
-  }
-  return 0;
+    result = proxy->mObjectMoveMode ? 1 : 0;
+  });
+  return result;
 }
 
 int CreoProxy::toggleScrollModeAction(uiCmdCmdId, uiCmdValue* value, void*) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return 0;
-  try {
+  int result = 0;
+  guard(KX_GUARD_SITE, [&] {
     // Kept in memory; the settings file gets it at shutdown.
     bool& isOn = proxy->mAddinP->mSettings.mScrollTreeAndList;
     isOn = !isOn;
     ProCmdChkbuttonValueSet(value, isOn ? PRO_B_TRUE : PRO_B_FALSE);
-    return isOn ? 0 : 1;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error toggleScrollModeAction()" << LOG_END;
-  }
-  return 0;
+    result = isOn ? 0 : 1;
+  });
+  return result;
 }
 
 int CreoProxy::moveModeValue(uiCmdCmdId, uiCmdValue* value) {
@@ -169,48 +183,39 @@ int CreoProxy::scrollModeValue(uiCmdCmdId, uiCmdValue* value) {
 uiCmdAccessState CreoProxy::moveModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_UNAVAILABLE;
-  try {
+  uiCmdAccessState state = ACCESS_UNAVAILABLE;
+  guard(KX_GUARD_SITE, [&] {
     // The host may have rebuilt its windows since the last look.
     proxy->validateWindows();
-    return proxy->checkMode(true) == kAssemblyMode ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error moveModeAccess()" << LOG_END;
-  }
-  return ACCESS_UNAVAILABLE;
+    if (proxy->checkMode(true) == kAssemblyMode) state = ACCESS_AVAILABLE;
+  });
+  return state;
 }
 
 uiCmdAccessState CreoProxy::scrollModeAccess(uiCmdAccessMode) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return ACCESS_AVAILABLE;
-  try {
+  guard(KX_GUARD_SITE, [&] {
     proxy->validateWindows();
     proxy->checkMode(true);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error scrollModeAccess()" << LOG_END;
-  }
+  });
   return ACCESS_AVAILABLE;
 }
 
 ProError CreoProxy::onNotifyCheckWindows() {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return PRO_TK_NO_ERROR;
-  try {
+  guard(KX_GUARD_SITE, [&] {
     proxy->validateWindows();
     proxy->checkMode(false);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error onNotifyCheckWindows()" << LOG_END;
-  }
+  });
   return PRO_TK_NO_ERROR;
 }
 
 ProError CreoProxy::onNotifyCheckMode() {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return PRO_TK_NO_ERROR;
-  try {
-    proxy->checkMode(false);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error onNotifyCheckMode()" << LOG_END;
-  }
+  guard(KX_GUARD_SITE, [&] { proxy->checkMode(false); });
   return PRO_TK_NO_ERROR;
 }
 

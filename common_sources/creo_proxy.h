@@ -122,6 +122,27 @@ class CreoProxy {
   static const ObjectMoveCalls kHostMoveCalls;
 
  private:
+  // Where a guarded body runs: the source file (the log's file filter and file column), the line
+  // and the method's signature (the method column, and the method named in the error text).
+  struct GuardSite {
+    const char* mFile;
+    int mLine;
+    const char* mSignature;
+  };
+  // Runs the body of a method the host calls, or that a host call may throw through. No exception
+  // may reach the host: one that escapes the body is logged as the error "Error <method>()" and
+  // swallowed. False when the body threw.
+  template <typename Body>
+  static bool guard(const GuardSite& site, Body&& body) {
+    try {
+      body();
+      return true;
+    } catch (...) {
+      logEscapedException(site);
+    }
+    return false;
+  }
+  static void logEscapedException(const GuardSite& site);
   static HWND toWindow(int32_t handle);
   static int32_t toHandle(HWND window);
   bool isSelectionToMove();
@@ -134,3 +155,7 @@ class CreoProxy {
   void createWakeWindow();
   void destroyWakeWindow();
 };
+
+// The place of a guarded body, taken where it is written (the log's KX_FUNCTION_SIGNATURE).
+#define KX_GUARD_SITE \
+  GuardSite { __FILE__, __LINE__, KX_FUNCTION_SIGNATURE }

@@ -80,7 +80,7 @@ bool CreoProxy::createMNUFile(const std::string& path) {
 void CreoProxy::getLoadpointAndLanguage(std::string& loadPoint, std::string& language) {
   loadPoint.clear();
   language.clear();
-  try {
+  guard(KX_GUARD_SITE, [&] {
     char executable[512] = "";
     GetModuleFileNameA(nullptr, executable, sizeof(executable));
     loadPoint = findLoadPoint(executable, [](const std::string& folder) {
@@ -92,7 +92,5 @@ void CreoProxy::getLoadpointAndLanguage(std::string& loadPoint, std::string& lan
                    sizeof(systemLanguage));
     language = chooseCatalogueLanguage(systemLanguage, std::getenv("LANG"), std::getenv("PRO_LANG"),
                                        mAddinP->mSettings.getMNULanguage());
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error getLoadpointAndLanguage()" << LOG_END;
-  }
+  });
 }

@@ -92,7 +92,7 @@ void CreoProxy::execApplFunction(int32_t index) {
 }
 
 void CreoProxy::executeCommandByMapkey(std::string macro) {
-  try {
+  guard(KX_GUARD_SITE, [&] {
     // The keys would reach whichever application is in front: only the host's own window may be.
     const HWND active = GetActiveWindow();
     const HWND root = active ? GetAncestor(active, GA_ROOT) : nullptr;
@@ -127,13 +127,11 @@ void CreoProxy::executeCommandByMapkey(std::string macro) {
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(graphics)));
     KXLOG(LOG_TRC) << "Mapkey command " << mMapkeyName << " sent to mPGLWndHandle 0x" << handle
                    << "." << LOG_END;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error executeCommandByMapkey()" << LOG_END;
-  }
+  });
 }
 
 void CreoProxy::execSpecialApplFunction(int32_t code) {
-  try {
+  guard(KX_GUARD_SITE, [&] {
     KXLOG(LOG_TMP) << "Execute special function " << code << " ... " << LOG_END;
     if (code == KX_EV_SPECIAL_LAST) {
       ProViewRefit(nullptr, nullptr);
@@ -147,7 +145,5 @@ void CreoProxy::execSpecialApplFunction(int32_t code) {
       KXLOG(LOG_ERR) << "Unknown special command '" << code << "' found!" << LOG_END;
     }
     if (mIsRefitAfterViewCmd) ProViewRefit(nullptr, nullptr);
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error execSpecialApplFunction()" << LOG_END;
-  }
+  });
 }

@@ -10,7 +10,7 @@
 #include "catalogue_paths.h"
 #include "cnfg.h"
 #include "daemon_proxy.h"
-#include "event_codes.h"
+#include "device_read.h"
 #include "kx_addin.h"
 #include "logging.h"
 #include "macro_text.h"
@@ -69,7 +69,7 @@ void CreoProxy::runPendingCodes() {
 }
 
 bool CreoProxy::doTransform() {
-  try {
+  guard(KX_GUARD_SITE, [&] {
     const Settings& settings = mAddinP->mSettings;
     // Divisors that would be zero fall back to the defaults' values rather than dividing by zero.
     const int32_t transBase = settings.mTraSensBase / 500;
@@ -88,9 +88,9 @@ bool CreoProxy::doTransform() {
     while (elapsed < maxContMoveTime) {
       elapsed = GetTickCount() - start;
       runPendingCodes();
-      int16_t m[6];
-      mAddinP->takeMotion(m);
-      if (isCapAtRest(m, minThreshold)) {
+      int16_t motion[6];
+      mAddinP->takeMotion(motion);
+      if (isCapAtRest(motion, minThreshold)) {
         if (sIsCapMoving) {
           sIsCapMoving = false;
           KXLOG(LOG_TRC) << "Cap released." << LOG_END;
@@ -101,21 +101,20 @@ bool CreoProxy::doTransform() {
         sIsCapMoving = true;
         KXLOG(LOG_TRC) << "Cap moving." << LOG_END;
       }
-      if (scrollUnderCursor(m[0], m[1], m[2])) break;
+      if (scrollUnderCursor(motion[0], motion[1], motion[2])) break;
       if (mCurrentMode != kAssemblyMode || !mObjectMoveMode) break;
       double x[3], y[3], z[3];
       getViewAxes(x, y, z);
-      if (!transformSelection(m[0] / transDivisor, m[1] / transDivisor, m[2] / transDivisor,
-                              m[3] / rotDivisor, m[4] / rotDivisor, m[5] / rotDivisor, x, y, z)) {
+      if (!transformSelection(motion[0] / transDivisor, motion[1] / transDivisor,
+                              motion[2] / transDivisor, motion[3] / rotDivisor,
+                              motion[4] / rotDivisor, motion[5] / rotDivisor, x, y, z)) {
         break;
       }
       ++count;
     }
     KXLOG(LOG_INF) << "Finished Transformation, cnt: " << count
                    << ", timeDiff: " << static_cast<int64_t>(elapsed) << LOG_END;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error doTransform()" << LOG_END;
-  }
+  });
   return sIsCapMoving;
 }
 
@@ -145,12 +144,13 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
   ProMdl model = nullptr;
   ProSelection* selections = nullptr;
   bool isDynPosOn = false;
-  try {
+  bool isMoved = false;
+  const bool isFinished = guard(KX_GUARD_SITE, [&] {
     int windowId = 0;
     host.windowCurrentGet(&windowId);
     host.mdlCurrentGet(&model);
     host.selbufferSelectionsGet(&selections);
-    if (!selections) return false;
+    if (!selections) return;
     isDynPosOn = true;
     host.assemblyDynPosSet(model, PRO_B_TRUE);
     int count = 0;
@@ -173,8 +173,8 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProMatrix placement = {};
       if (component(i, &path, &handle, placement)) box.add(placement[3]);
     }
-    double g[3];
-    box.centre(g);
+    double centre[3];
+    box.centre(centre);
     const double shift[3] = {tx, ty, tz};
     const double angles[3] = {rx, ry, rz};
     for (int i = 0; i < count; ++i) {
@@ -183,7 +183,7 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
       ProMatrix placement = {};
       if (!component(i, &path, &handle, placement)) continue;
       ProMatrix moved;
-      movedPlacement(placement, g, shift, angles, x, y, z, moved);
+      movedPlacement(placement, centre, shift, angles, x, y, z, moved);
       host.asmcompPositionSet(&path, &handle, moved);
       host.asmcompRegenerate(&handle, PRO_B_TRUE);
     }
@@ -192,10 +192,9 @@ bool CreoProxy::transformSelection(double tx, double ty, double tz, double rx, d
     host.windowRefresh(windowId);
     // The buffer hands out a fresh array every time; give it back.
     host.arrayFree(reinterpret_cast<ProArray*>(&selections));
-    return true;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error transformSelection()" << LOG_END;
-  }
+    isMoved = true;
+  });
+  if (isFinished) return isMoved;
   // What was moved stays moved, but the host is not left dragging: dynamic positioning goes off
   // again and the array goes back. Each is tried once more at most.
   try {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "event_codes.h"
+#include "device_read.h"
 #include "settings.h"
 #include "settings_reload.h"
 

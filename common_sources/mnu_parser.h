@@ -1,8 +1,9 @@
 // Builds the command catalogue "Creo.mnu" from the host's compiled resource DLLs: pane layouts from
 // the main DLL, one command text per command from the language DLL.
 //
-// The text logic (classification, parsing, filing, writing) lives in mnu_parser.cpp and needs no
-// Windows header; loading DLLs and walking their resources is in mnu_parser_resources.cpp.
+// The text logic needs no Windows header: classification, parsing and filing in mnu_parser.cpp,
+// composing and writing the menu file in mnu_parser_write.cpp. Loading DLLs and walking their
+// resources is in mnu_parser_resources.cpp.
 #pragma once
 
 #include <atomic>

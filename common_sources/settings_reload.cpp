@@ -20,7 +20,7 @@ bool isInfoWritten(const LogPars& pars) {
 }  // namespace
 
 SettingsReload::SettingsReload(Settings& settings)
-    : mSettings(settings), mStamp(stampOf(settings.mFilePath)) {}
+    : mSettings(settings), mStamp(fileStamp(settings.mFilePath)) {}
 
 bool SettingsReload::poll(uint64_t nowMs) {
   if (mIsLooked && nowMs - mLastLookMs < kIntervalMs) return false;
@@ -30,7 +30,7 @@ bool SettingsReload::poll(uint64_t nowMs) {
 }
 
 bool SettingsReload::reloadIfChanged() try {
-  const Stamp stamp = stampOf(mSettings.mFilePath);
+  const FileStamp stamp = fileStamp(mSettings.mFilePath);
   if (stamp == mStamp) return false;
   mStamp = stamp;
   return apply();

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "file_stamp.h"
+
 class Settings;
 
 class SettingsReload {
@@ -32,19 +34,10 @@ class SettingsReload {
   static constexpr uint64_t kIntervalMs = 1000;
 
  private:
-  struct Stamp {
-    bool mIsPresent = false;
-    int64_t mTime = 0;
-    uint64_t mSize = 0;
-    bool operator==(const Stamp& other) const {
-      return mIsPresent == other.mIsPresent && mTime == other.mTime && mSize == other.mSize;
-    }
-  };
-  static Stamp stampOf(const std::string& path);
   bool apply();
 
   Settings& mSettings;
-  Stamp mStamp;
+  FileStamp mStamp;
   uint64_t mLastLookMs = 0;
   bool mIsLooked = false;
 };

@@ -237,7 +237,7 @@ fi
 
 step "The user checks the set-up with check.cmd"
 # The controller's service runs, as on the user's machine.
-(cd "$out/work" && exec "$wine" "$creo/bin/kx_daemon.exe" --config "$(windows_path "$root/demo/kx_daemon_demo.cfg")" \
+(cd "$out/work" && exec "$wine" "$creo/bin/kx_daemon.exe" --config "$(windows_path "$root/demo/kx_daemon_walkthrough.cfg")" \
   --journal daemon-check.jsonl >"$out/work/daemon-check.out" 2>&1) &
 daemon_pid=$!
 for _ in $(seq 1 300); do

@@ -43,6 +43,8 @@ build_dir=$(cd "$1" && pwd)
 scenario_dir=$(cd "$(dirname "$2")" && pwd)
 scenario=$scenario_dir/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
+# The settings file and menu file every scenario's profile starts from.
+profile_files=$here/../tests/plugin/profile
 name=$(basename "$scenario" .scn)
 # Whatever step fails, the run says which: a runner that ends without a word costs a rerun to find out.
 trap 'echo "$name: the runner stopped at line $LINENO ($BASH_COMMAND), exit code $?" >&2' ERR
@@ -57,7 +59,7 @@ mkdir -p "$work"
 # file logging and the trace and debug entries on.
 source "$here/profile-folders.sh" || { echo "$name: the profile folders could not be laid out" >&2; exit 1; }
 ini="$product/Applications/Creo_plugin.ini"
-sed 's/$/\r/' "$here/plugin-profile/Creo_plugin.ini" >"$ini"
+sed 's/$/\r/' "$profile_files/Creo_plugin.ini" >"$ini"
 # A key's value as the settings file reads: between "=" and the comment, without the padding.
 ini_value() { sed -n "s/^[[:space:]]*$1[[:space:]]*=[[:space:]]*\([^#]*\).*/\1/p" "$2" | tr -d '\r' | sed 's/[[:space:]]*$//'; }
 while IFS= read -r line; do
@@ -72,7 +74,7 @@ while IFS= read -r line; do
 done < <(grep '^#set-ini: ' "$scenario" || true)
 # The menu file as the plug-in writes it: CR LF line ends, none after the final single space.
 if ! grep -q -x -F '#menu-file: none' "$scenario"; then
-  sed 's/$/\r/' "$here/plugin-profile/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
+  sed 's/$/\r/' "$profile_files/Creo.mnu" | head -c -2 >"$product/Applications/Creo.mnu"
 fi
 log="$product/Creo_plugin_log.txt"
 # A trail file left by an earlier run, with a command the host does not know: a plug-in that

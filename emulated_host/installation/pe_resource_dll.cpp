@@ -35,17 +35,29 @@ using TypeMap = std::map<Key, NameMap>;
 
 const uint32_t kSectionRva = 0x1000;
 
-std::string buildSection(const TypeMap& types, uint16_t language) {
+// Where each part of the resource section goes.
+struct SectionLayout {
+  std::map<const NameMap*, uint32_t> typeDir;
+  std::map<const PeResource*, uint32_t> langDir, dataEntry, dataAt;
+  std::map<std::string, uint32_t> strings;
+  uint32_t size = 0;
+};
+
+SectionLayout layOutSection(const TypeMap& types) {
+  SectionLayout layout;
+  auto& typeDir = layout.typeDir;
+  auto& langDir = layout.langDir;
+  auto& dataEntry = layout.dataEntry;
+  auto& dataAt = layout.dataAt;
+  auto& strings = layout.strings;
   auto dirSize = [](size_t entries) { return static_cast<uint32_t>(16 + 8 * entries); };
   // Offsets: root, type directories, name directories, language directories, data entries,
   // name strings, data.
   uint32_t offset = dirSize(types.size());
-  std::map<const NameMap*, uint32_t> typeDir;
   for (const auto& t : types) {
     typeDir[&t.second] = offset;
     offset += dirSize(t.second.size());
   }
-  std::map<const PeResource*, uint32_t> langDir, dataEntry, dataAt;
   for (const auto& t : types)
     for (const auto& n : t.second) {
       langDir[n.second] = offset;
@@ -56,7 +68,6 @@ std::string buildSection(const TypeMap& types, uint16_t language) {
       dataEntry[n.second] = offset;
       offset += 16;
     }
-  std::map<std::string, uint32_t> strings;
   auto addString = [&](const std::string& s) {
     if (strings.count(s)) return;
     strings[s] = offset;
@@ -73,7 +84,18 @@ std::string buildSection(const TypeMap& types, uint16_t language) {
       dataAt[n.second] = offset;
       offset += static_cast<uint32_t>(n.second->data.size());
     }
-  std::string out(offset, '\0');
+  layout.size = offset;
+  return layout;
+}
+
+std::string buildSection(const TypeMap& types, uint16_t language) {
+  SectionLayout layout = layOutSection(types);
+  auto& typeDir = layout.typeDir;
+  auto& langDir = layout.langDir;
+  auto& dataEntry = layout.dataEntry;
+  auto& dataAt = layout.dataAt;
+  auto& strings = layout.strings;
+  std::string out(layout.size, '\0');
 
   auto writeDir = [&](uint32_t at, size_t named, size_t ids) {
     put16(out, at + 12, static_cast<uint32_t>(named));

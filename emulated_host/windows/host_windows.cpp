@@ -1,20 +1,19 @@
+// The emulated host's windows: creating the frame, the graphics window's levels, the tree, the
+// list, the toolbar and the floating dialog, their layout, and the window procedures. The menu bar
+// is in host_windows_menu.cpp, the painting in host_windows_paint.cpp.
 #include "windows/host_windows.h"
 
 #include <commctrl.h>
 
-#include <cmath>
 #include <cstdio>
 
-#include "api/view_math.h"
 #include "app/host_app.h"
 #include "json_line.h"
-#include "windows/screen_capture.h"
 #include "windows/scroll_spy.h"
 #include "windows/window_class.h"
 
 namespace {
 
-constexpr int kFirstItemId = 0x1000;
 HostWindows* sWindows = nullptr;
 
 const wchar_t kFrameClass[] = L"KxCreoFrame";
@@ -117,7 +116,6 @@ HostWindows::~HostWindows() {
   scroll_spy::stop();
   sWindows = nullptr;
 }
-
 bool HostWindows::create(std::string* error) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
@@ -176,7 +174,6 @@ bool HostWindows::create(std::string* error) {
           .num("list_items", SendMessageW(mList, LB_GETCOUNT, 0, 0)));
   return true;
 }
-
 HWND HostWindows::control(const std::string& name) const {
   if (name == "tree") return mTree;
   if (name == "list") return mList;
@@ -186,7 +183,6 @@ HWND HostWindows::control(const std::string& name) const {
   if (name == "menubar") return mFrame;
   return mGallery.control(name);
 }
-
 void HostWindows::layout() {
   if (!mFrame) return;
   RECT rc;
@@ -204,7 +200,6 @@ void HostWindows::layout() {
   MoveWindow(mView, 2, 2, rc.right - 272, h - 12, TRUE);
   MoveWindow(mPgl, 0, 0, rc.right - 272, h - 12, TRUE);
 }
-
 void HostWindows::replaceGraphics() {
   HWND old = mPgl;
   // The new window exists before the old one goes, so it cannot get the old one's handle back.
@@ -218,236 +213,6 @@ void HostWindows::replaceGraphics() {
           .num("old_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(old)))
           .num("graphics_hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(mPgl))));
 }
-
-void HostWindows::rebuildMenuBar() {
-  if (!mFrame) return;
-  HMENU bar = CreateMenu();
-  mPopups.clear();
-  mItems.clear();
-  const std::vector<Menu>& menus = mApp->menus().menus();
-  for (size_t m = 0; m < menus.size(); ++m) {
-    HMENU popup = CreatePopupMenu();
-    for (size_t i = 0; i < menus[m].items.size(); ++i) {
-      mItems.push_back({static_cast<int>(m), static_cast<int>(i), true});
-      AppendMenuW(popup, MF_STRING, kFirstItemId + mItems.size() - 1,
-                  toWide(menus[m].items[i].label).c_str());
-    }
-    AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
-                toWide(menus[m].label).c_str());
-    mPopups.push_back(popup);
-  }
-  HMENU old = GetMenu(mFrame);
-  SetMenu(mFrame, bar);
-  if (old) DestroyMenu(old);
-  mBar = bar;
-  DrawMenuBar(mFrame);
-  std::string order;
-  for (const Menu& m : menus) order += (order.empty() ? "" : ",") + m.label;
-  mApp->journal().write(JsonLine("menubar").str("menus", order));
-}
-
-void HostWindows::openMenu(int menuIndex, const std::string& why) {
-  const std::vector<Menu>& menus = mApp->menus().menus();
-  if (menuIndex < 0 || menuIndex >= static_cast<int>(menus.size())) return;
-  HMENU popup = mPopups[menuIndex];
-  for (size_t k = 0; k < mItems.size(); ++k) {
-    ItemRef& ref = mItems[k];
-    if (ref.menu != menuIndex) continue;
-    const MenuItem& item = menus[menuIndex].items[ref.item];
-    UINT id = static_cast<UINT>(kFirstItemId + k);
-    if (!item.cmd) continue;
-    uiCmdAccessState access = mApp->commands().access(item.cmd, ACCESS_MODE_BLIND, why);
-    bool checked = mApp->commands().value(item.cmd, why);
-    bool visible = access >= ACCESS_UNAVAILABLE;
-    ref.enabled = access == ACCESS_AVAILABLE;
-    // Invisible and removed commands leave the menu; they come back when offered again.
-    RemoveMenu(popup, id, MF_BYCOMMAND);
-    if (visible) {
-      UINT flags = MF_STRING | (ref.enabled ? MF_ENABLED : MF_GRAYED) |
-                   (checked ? MF_CHECKED : MF_UNCHECKED);
-      UINT pos = 0;
-      for (size_t e = 0; e < k; ++e)
-        if (mItems[e].menu == menuIndex &&
-            GetMenuState(popup, kFirstItemId + e, MF_BYCOMMAND) != static_cast<UINT>(-1))
-          ++pos;
-      InsertMenuW(popup, pos, MF_BYPOSITION | flags, id, toWide(item.label).c_str());
-    }
-    mApp->journal().write(JsonLine("menu_state")
-                              .str("menu", menus[menuIndex].name)
-                              .str("item", item.name)
-                              .num("access", access)
-                              .flag("enabled", ref.enabled)
-                              .flag("visible", visible)
-                              .flag("checked", checked));
-  }
-}
-
-namespace {
-
-// The open menu's screenshot, taken from a timer inside the menu's own modal loop.
-struct MenuCapture {
-  HWND frame, dialog;
-  std::string path, error;
-  int width = 0, height = 0;
-  bool taken = false, ok = false;
-};
-MenuCapture* sMenuCapture = nullptr;
-
-void CALLBACK captureMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  MenuCapture* c = sMenuCapture;
-  if (!c || c->taken) return;
-  c->taken = true;
-  c->ok = ScreenCapture::capture(c->frame, c->dialog, c->path, &c->width, &c->height, &c->error);
-  EndMenu();
-}
-
-}  // namespace
-
-bool HostWindows::captureOpenMenu(int menuIndex, const std::string& path, int* width, int* height,
-                                  std::string* error) {
-  if (menuIndex < 0 || menuIndex >= static_cast<int>(mPopups.size())) {
-    *error = "no such menu";
-    return false;
-  }
-  openMenu(menuIndex, "menu_open");
-  RECT item = {};
-  if (!GetMenuItemRect(mFrame, mBar, static_cast<UINT>(menuIndex), &item)) {
-    *error = "the menu bar has no item at position " + std::to_string(menuIndex);
-    return false;
-  }
-  MenuCapture capture;
-  capture.frame = mFrame;
-  capture.dialog = mDialog;
-  capture.path = path;
-  sMenuCapture = &capture;
-  // The menu's window is drawn by then; the timer runs inside the menu's modal loop.
-  UINT_PTR timer = SetTimer(nullptr, 0, 500, captureMenuTimer);
-  SetForegroundWindow(mFrame);
-  TrackPopupMenu(mPopups[menuIndex], TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY,
-                 item.left, item.bottom, 0, mFrame, nullptr);
-  KillTimer(nullptr, timer);
-  sMenuCapture = nullptr;
-  if (!capture.taken) {
-    *error = "the menu did not open";
-    return false;
-  }
-  if (!capture.ok) {
-    *error = capture.error;
-    return false;
-  }
-  *width = capture.width;
-  *height = capture.height;
-  return true;
-}
-
-bool HostWindows::clickItem(int menuIndex, int itemIndex, std::string* error) {
-  openMenu(menuIndex, "click");
-  for (size_t k = 0; k < mItems.size(); ++k) {
-    if (mItems[k].menu != menuIndex || mItems[k].item != itemIndex) continue;
-    if (!mItems[k].enabled) {
-      *error = "menu item is not available";
-      mApp->journal().write(JsonLine("menu_click")
-                                .num("menu", menuIndex)
-                                .num("item", itemIndex)
-                                .flag("enabled", false));
-      return false;
-    }
-    PostMessageW(mFrame, WM_COMMAND, MAKEWPARAM(kFirstItemId + k, 0), 0);
-    return true;
-  }
-  *error = "no such menu item";
-  return false;
-}
-
-void HostWindows::onCommand(int id) {
-  size_t k = static_cast<size_t>(id - kFirstItemId);
-  if (id < kFirstItemId || k >= mItems.size()) return;
-  const Menu& menu = mApp->menus().menus()[mItems[k].menu];
-  const MenuItem& item = menu.items[mItems[k].item];
-  mApp->journal().write(
-      JsonLine("menu_click").str("menu", menu.name).str("item", item.name).flag("enabled", true));
-  if (item.cmd) mApp->commands().invoke(item.cmd, "menu");
-}
-
-void HostWindows::repaint() {
-  if (mPgl) InvalidateRect(mPgl, nullptr, TRUE);
-  updateTitle();
-}
-
-void HostWindows::updateTitle() {
-  const HostWindow* w = mApp->session().currentWindow();
-  HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(mTree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  if (root && w) {
-    std::wstring name = toWide(w->model->name);
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = root;
-    item.pszText = &name[0];
-    SendMessageW(mTree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  std::wstring title = L"Creo Parametric (emulated host)";
-  if (w) title += L" - " + toWide(w->model->name) + L" [window " + std::to_wstring(w->id) + L"]";
-  SetWindowTextW(mFrame, title.c_str());
-}
-
-void HostWindows::paintGraphics(HDC dc, const RECT& rc) {
-  HBRUSH bg = CreateSolidBrush(RGB(205, 214, 228));
-  FillRect(dc, &rc, bg);
-  DeleteObject(bg);
-  const HostWindow* w = mApp->session().currentWindow();
-  SetBkMode(dc, TRANSPARENT);
-  std::wstring apps = L"Applications running: " +
-                      (mApp->runningApps().empty() ? L"none" : toWide(mApp->runningApps()));
-  TextOutW(dc, 12, rc.bottom - 26, apps.c_str(), static_cast<int>(apps.size()));
-  if (!w) {
-    TextOutW(dc, 12, 12, L"No model open", 13);
-    return;
-  }
-  double cx = (rc.right + rc.left) / 2.0, cy = (rc.bottom + rc.top) / 2.0;
-  double scale = (rc.bottom - rc.top) / 4.0;
-  // A part is drawn as a cube; an assembly as one small cube per component where its last
-  // regeneration put it (model units scaled so the product fits).
-  auto drawBox = [&](const double place[4][4], double half, double unit, COLORREF color) {
-    double pts[8][2];
-    for (int i = 0; i < 8; ++i) {
-      double p[3] = {(i & 1) ? half : -half, (i & 2) ? half : -half, (i & 4) ? half : -half};
-      double m[3], q[3];
-      for (int c = 0; c < 3; ++c)
-        m[c] = p[0] * place[0][c] + p[1] * place[1][c] + p[2] * place[2][c] + place[3][c] * unit;
-      for (int c = 0; c < 3; ++c)
-        q[c] = m[0] * w->view[0][c] + m[1] * w->view[1][c] + m[2] * w->view[2][c] + w->view[3][c];
-      pts[i][0] = cx + q[0] * scale;
-      pts[i][1] = cy - q[1] * scale;
-    }
-    HPEN pen = CreatePen(PS_SOLID, 2, color);
-    HGDIOBJ old = SelectObject(dc, pen);
-    for (int a = 0; a < 8; ++a)
-      for (int b = a + 1; b < 8; ++b) {
-        int d = a ^ b;
-        if (d != 1 && d != 2 && d != 4) continue;
-        MoveToEx(dc, static_cast<int>(pts[a][0]), static_cast<int>(pts[a][1]), nullptr);
-        LineTo(dc, static_cast<int>(pts[b][0]), static_cast<int>(pts[b][1]));
-      }
-    SelectObject(dc, old);
-    DeleteObject(pen);
-  };
-  double origin[4][4];
-  view_math::identity(origin);
-  if (w->model->components.empty()) {
-    drawBox(origin, 1.0, 1.0, RGB(30, 60, 140));
-  } else {
-    static const COLORREF kColors[] = {RGB(30, 60, 140), RGB(150, 60, 30), RGB(30, 120, 60)};
-    int k = 0;
-    for (const HostComponent& comp : w->model->components)
-      drawBox(comp.shown, 0.3, 0.03, kColors[k++ % 3]);
-  }
-  std::wstring info = toWide(w->model->name) + L"   display: " +
-                      toWide(mApp->macros().displayStyle()) +
-                      (w->sketch ? L"   (editing sketch)" : L"");
-  TextOutW(dc, 12, 12, info.c_str(), static_cast<int>(info.size()));
-}
-
 LRESULT CALLBACK HostWindows::frameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   HostWindows* self = sWindows;
   switch (msg) {
@@ -480,7 +245,6 @@ LRESULT CALLBACK HostWindows::frameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
   }
   return DefWindowProcW(w, msg, wp, lp);
 }
-
 LRESULT CALLBACK HostWindows::pglProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   HostWindows* self = sWindows;
   switch (msg) {
@@ -518,7 +282,6 @@ LRESULT CALLBACK HostWindows::pglProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   }
   return DefWindowProcW(w, msg, wp, lp);
 }
-
 LRESULT CALLBACK HostWindows::plainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(w, msg, wp, lp);
 }

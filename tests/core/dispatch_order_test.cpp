@@ -7,7 +7,7 @@
 #include <string>
 
 #include "addin_suite.h"
-#include "event_codes.h"
+#include "device_read.h"
 
 namespace {
 

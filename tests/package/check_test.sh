@@ -29,8 +29,8 @@ target="$tmp/Korvex Creo"
 cp "$build_dir/bin/kvx_ctrlr_64.dll" "$target/"
 source "$root/tools/profile-folders.sh"
 apps="$product/Applications"
-sed 's/$/\r/' "$root/tools/plugin-profile/Creo_plugin.ini" >"$apps/Creo_plugin.ini"
-sed 's/$/\r/' "$root/tools/plugin-profile/Creo.mnu" | head -c -2 >"$apps/Creo.mnu"
+sed 's/$/\r/' "$root/tests/plugin/profile/Creo_plugin.ini" >"$apps/Creo_plugin.ini"
+sed 's/$/\r/' "$root/tests/plugin/profile/Creo.mnu" | head -c -2 >"$apps/Creo.mnu"
 
 base=$((20000 + ($$ * 7) % 30000))
 export KX_DAEMON_PORT=$((base + 1)) KX_DAEMON_CTRL_PORT=$((base + 2)) KX_HOST_NAV_PORT=$base

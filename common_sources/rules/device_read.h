@@ -1,5 +1,6 @@
-// What the reading thread does with an event code from the controller library. Pure logic, shared
-// by the device link and its tests.
+// What one read from the controller library means: what the reading thread does with its event
+// code, whether the cap is at rest, and whether the timer is woken for it. Pure logic, shared by
+// the device link, the host bridge and their tests.
 #pragma once
 
 #include <cstdint>

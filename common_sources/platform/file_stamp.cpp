@@ -1,12 +1,10 @@
-// The settings file's stamp as the platform gives it, to the finest time it keeps: two saves of
-// the same size within one second must still differ.
-#include "settings_reload.h"
+#include "file_stamp.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-SettingsReload::Stamp SettingsReload::stampOf(const std::string& path) {
-  Stamp stamp;
+FileStamp fileStamp(const std::string& path) {
+  FileStamp stamp;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return stamp;
   stamp.mIsPresent = true;
@@ -20,8 +18,8 @@ SettingsReload::Stamp SettingsReload::stampOf(const std::string& path) {
 #include <filesystem>
 #include <system_error>
 
-SettingsReload::Stamp SettingsReload::stampOf(const std::string& path) {
-  Stamp stamp;
+FileStamp fileStamp(const std::string& path) {
+  FileStamp stamp;
   std::error_code error;
   const auto time = std::filesystem::last_write_time(path, error);
   if (error) return stamp;

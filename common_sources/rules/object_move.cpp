@@ -8,11 +8,11 @@ void OriginBox::add(const double origin[3]) {
   mIsEmpty = false;
 }
 
-void OriginBox::centre(double g[3]) const {
-  for (int i = 0; i < 3; ++i) g[i] = mMin[i] + (mMax[i] - mMin[i]) * 0.5;
+void OriginBox::centre(double centre[3]) const {
+  for (int i = 0; i < 3; ++i) centre[i] = mMin[i] + (mMax[i] - mMin[i]) * 0.5;
 }
 
-void movedPlacement(const HostMatrix placement, const double g[3], const double shift[3],
+void movedPlacement(const HostMatrix placement, const double centre[3], const double shift[3],
                     const double angles[3], const double x[3], const double y[3], const double z[3],
                     HostMatrix out) {
   const double* axes[3] = {x, y, z};
@@ -22,8 +22,8 @@ void movedPlacement(const HostMatrix placement, const double g[3], const double 
   if (angles[2] != 0.0) rotateMatrix(r, angles[2], z);
   double origin[3];
   for (int j = 0; j < 3; ++j) {
-    origin[j] = g[j];
-    for (int i = 0; i < 3; ++i) origin[j] += (placement[3][i] - g[i]) * r[i * 3 + j];
+    origin[j] = centre[j];
+    for (int i = 0; i < 3; ++i) origin[j] += (placement[3][i] - centre[i]) * r[i * 3 + j];
   }
   // The transposed orientation turned the other way round gives A * Rot(x) * Rot(y) * Rot(z).
   Matrix3 t;
