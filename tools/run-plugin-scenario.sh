@@ -43,7 +43,7 @@ build_dir=$(cd "$1" && pwd)
 scenario_dir=$(cd "$(dirname "$2")" && pwd)
 scenario=$scenario_dir/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-# The settings file and menu file every scenario's profile starts from.
+# The menu file every scenario's profile starts from; its settings file is made by the build.
 profile_files=$here/../tests/plugin/profile
 name=$(basename "$scenario" .scn)
 # Whatever step fails, the run says which: a runner that ends without a word costs a rerun to find out.
@@ -59,7 +59,7 @@ mkdir -p "$work"
 # file logging and the trace and debug entries on.
 source "$here/profile-folders.sh" || { echo "$name: the profile folders could not be laid out" >&2; exit 1; }
 ini="$product/Applications/Creo_plugin.ini"
-sed 's/$/\r/' "$profile_files/Creo_plugin.ini" >"$ini"
+sed 's/$/\r/' "$build_dir/tests/plugin/profile/Creo_plugin.ini" >"$ini"
 # A key's value as the settings file reads: between "=" and the comment, without the padding.
 ini_value() { sed -n "s/^[[:space:]]*$1[[:space:]]*=[[:space:]]*\([^#]*\).*/\1/p" "$2" | tr -d '\r' | sed 's/[[:space:]]*$//'; }
 while IFS= read -r line; do

@@ -29,7 +29,7 @@ target="$tmp/Korvex Creo"
 cp "$build_dir/bin/kvx_ctrlr_64.dll" "$target/"
 source "$root/tools/profile-folders.sh"
 apps="$product/Applications"
-sed 's/$/\r/' "$root/tests/plugin/profile/Creo_plugin.ini" >"$apps/Creo_plugin.ini"
+sed 's/$/\r/' "$build_dir/tests/plugin/profile/Creo_plugin.ini" >"$apps/Creo_plugin.ini"
 sed 's/$/\r/' "$root/tests/plugin/profile/Creo.mnu" | head -c -2 >"$apps/Creo.mnu"
 
 base=$((20000 + ($$ * 7) % 30000))
