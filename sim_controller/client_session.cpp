@@ -11,6 +11,8 @@ bool ClientSession::open(uint16_t port, int timeoutMs) {
     mError = mSocket.errorText();
     return false;
   }
+  // Without it the reader looks for a stop every 100 ms instead.
+  mWake.bindUdp(0);
   {
     std::lock_guard<CallerMutex> lock(mMutex);
     mIsAlive = true;
@@ -79,8 +81,10 @@ void ClientSession::close() {
   }
   mChanged.notify_all();
   mSocket.shutdown();
+  if (mWake.isOpen()) mWake.sendTo(mWake.localPort(), "stop");
   if (mReader.joinable() && mReader.get_id() != std::this_thread::get_id()) mReader.join();
   mSocket.close();
+  mWake.close();
 }
 
 void ClientSession::readLoop() {
@@ -90,8 +94,7 @@ void ClientSession::readLoop() {
       if (mIsStopping) break;
     }
     std::string line;
-    // A short poll, so a stop is seen even where shutdown() does not wake select().
-    int rc = mSocket.readLine(line, 100);
+    int rc = mWake.isOpen() ? mSocket.readLineOrWake(line, mWake) : mSocket.readLine(line, 100);
     if (rc == 0) continue;
     if (rc < 0) {
       std::lock_guard<CallerMutex> lock(mMutex);

@@ -48,6 +48,9 @@ class ClientSession {
   static constexpr size_t kMaxQueuedEvents = 4096;
 
   NetSocket mSocket;
+  // A loopback datagram to it ends the reader's wait for the daemon's next line: the reader blocks
+  // without a time limit, and a stop wakes it.
+  NetSocket mWake;
   CallerMutex mSendMutex;
   CallerMutex mMutex;
   CallerCondition mChanged;
