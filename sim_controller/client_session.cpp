@@ -11,8 +11,6 @@ bool ClientSession::open(uint16_t port, int timeoutMs) {
     mError = mSocket.errorText();
     return false;
   }
-  // Without it the reader looks for a stop every 100 ms instead.
-  mWake.bindUdp(0);
   {
     std::lock_guard<CallerMutex> lock(mMutex);
     mIsAlive = true;
@@ -81,10 +79,8 @@ void ClientSession::close() {
   }
   mChanged.notify_all();
   mSocket.shutdown();
-  if (mWake.isOpen()) mWake.sendTo(mWake.localPort(), "stop");
   if (mReader.joinable() && mReader.get_id() != std::this_thread::get_id()) mReader.join();
   mSocket.close();
-  mWake.close();
 }
 
 void ClientSession::readLoop() {
@@ -94,7 +90,8 @@ void ClientSession::readLoop() {
       if (mIsStopping) break;
     }
     std::string line;
-    int rc = mWake.isOpen() ? mSocket.readLineOrWake(line, mWake) : mSocket.readLine(line, 100);
+    // The shutdown of a stop wakes the wait; its limit only bounds a stop where it would not.
+    int rc = mSocket.readLine(line, kStopCheckMs);
     if (rc == 0) continue;
     if (rc < 0) {
       std::lock_guard<CallerMutex> lock(mMutex);

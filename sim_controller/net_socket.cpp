@@ -28,18 +28,16 @@ sockaddr_in loopback(uint16_t port) {
 
 SOCKET raw(uint64_t handle) { return static_cast<SOCKET>(handle); }
 
-// 1: s readable, 2: only wake readable, 0: timeout (none when below 0), -1: error.
-int waitReadable(SOCKET s, int timeoutMs, SOCKET wake = INVALID_SOCKET) {
+// 1: readable, 0: timeout, -1: error.
+int waitReadable(SOCKET s, int timeoutMs) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(s, &set);
-  if (wake != INVALID_SOCKET) FD_SET(wake, &set);
   timeval tv;
   tv.tv_sec = timeoutMs / 1000;
   tv.tv_usec = (timeoutMs % 1000) * 1000;
   int n = select(0, &set, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv);
-  if (n > 0) return FD_ISSET(s, &set) ? 1 : 2;
-  return n == 0 ? 0 : -1;
+  return n > 0 ? 1 : (n == 0 ? 0 : -1);
 }
 
 }  // namespace
@@ -206,14 +204,6 @@ bool NetSocket::sendAll(const std::string& data) {
 }
 
 int NetSocket::readLine(std::string& line, int timeoutMs) {
-  return readLineUntil(line, timeoutMs, nullptr);
-}
-
-int NetSocket::readLineOrWake(std::string& line, NetSocket& wake) {
-  return readLineUntil(line, -1, &wake);
-}
-
-int NetSocket::readLineUntil(std::string& line, int timeoutMs, NetSocket* wake) {
   for (;;) {
     size_t end = mBuffer.find('\n');
     if (end != std::string::npos) {
@@ -228,12 +218,7 @@ int NetSocket::readLineUntil(std::string& line, int timeoutMs, NetSocket* wake) 
       mError = "line longer than " + std::to_string(kMaxLine) + " bytes";
       return -1;
     }
-    int ready = waitReadable(raw(mHandle), timeoutMs,
-                             wake && wake->isOpen() ? raw(wake->mHandle) : INVALID_SOCKET);
-    if (ready == 2) {
-      wake->receiveFrom(0);
-      return 0;
-    }
+    int ready = waitReadable(raw(mHandle), timeoutMs);
     if (ready == 0) return 0;
     if (ready < 0) {
       setError("select");

@@ -30,8 +30,6 @@ class NetSocket {
   void setSendTimeout(int timeoutMs);
   // Reads up to one line (without its LF). 1: line read, 0: timeout, -1: closed or failed.
   int readLine(std::string& line, int timeoutMs);
-  // The same without a time limit, but 0 as soon as a datagram reaches `wake` (which takes it).
-  int readLineOrWake(std::string& line, NetSocket& wake);
   // Makes a blocked readLine or accept in another thread return.
   void shutdown();
   void close();
@@ -48,7 +46,6 @@ class NetSocket {
   static constexpr uint64_t kInvalid = ~uint64_t(0);
   static constexpr size_t kMaxLine = 65536;
   explicit NetSocket(uint64_t handle) : mHandle(handle) {}
-  int readLineUntil(std::string& line, int timeoutMs, NetSocket* wake);
   void setError(const char* what);
 
   uint64_t mHandle = kInvalid;
