@@ -70,15 +70,13 @@ CreoProxy::CreoProxy(CKxAddin* addinP)
       mModeNames(std::make_shared<const std::vector<std::string>>()),
       mLastWindowId(PRO_VALUE_UNUSED),
       mUseMapkey(false),
-      mWakeWndHandle(nullptr),
-      mIsWakePosted(false),
+      mWakeWindow(&CreoProxy::onWake),
       mIsInTick(false),
       mIsWakeDeferred(false),
       mIsPumpArmed(false) {
   KXLOG(LOG_CRT) << "Constructing ..." << LOG_END;
   sInstanceP = this;
   discoverWindows();
-  createWakeWindow();
   registerMenu();
   if (mAddinP->mSettings.mUseMapkeyForCommands) defineMapkey();
   KXLOG(LOG_CRT) << "CreoProxy constructed." << LOG_END;
@@ -89,7 +87,7 @@ CreoProxy::~CreoProxy() {
   mIsTimerOn = false;
   if (mTimerWndHandle >= 1) KillTimer(toWindow(mTimerWndHandle), kTimerId);
   mIsPumpArmed = false;
-  destroyWakeWindow();
+  mWakeWindow.destroy();
   // The host would call into a freed module the next time one of them fires.
   for (ProNotifyType type : kWindowNotifications) ProNotificationUnset(type);
   for (ProNotifyType type : kModeNotifications) ProNotificationUnset(type);

@@ -12,6 +12,7 @@
 
 #include "creo_window_calls.h"
 #include "pro_toolkit.h"
+#include "pump_wake_window.h"
 
 class CKxAddin;
 
@@ -105,13 +106,10 @@ class CreoProxy {
 
   // The reading thread's wake-up of the pump: a button or the cap leaving rest runs the tick now
   // rather than at the timer's next expiry. Callable from any thread; at most one wake-up waits.
-  void wakePump();
-  static LRESULT CALLBACK wakeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static constexpr UINT kWakeMessage = WM_APP + 99;
-  static constexpr const wchar_t* kWakeClassName = L"KorvexPumpWake";
-  // A message-only window of the user-interface thread; none while the wake-up is off.
-  std::atomic<HWND> mWakeWndHandle;
-  std::atomic<bool> mIsWakePosted;
+  void wakePump() { mWakeWindow.post(); }
+  // Runs the tick for a wake-up, in the user-interface thread.
+  static void onWake();
+  PumpWakeWindow mWakeWindow;
   // Set while a tick runs, so a wake-up dispatched inside one waits for its end.
   bool mIsInTick;
   bool mIsWakeDeferred;
@@ -152,8 +150,6 @@ class CreoProxy {
   void defineMapkey();
   void discoverWindows();
   void armTimer(UINT intervalMs);
-  void createWakeWindow();
-  void destroyWakeWindow();
 };
 
 // The place of a guarded body, taken where it is written (the log's KX_FUNCTION_SIGNATURE).

@@ -3,7 +3,6 @@
 #include "creo_proxy.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -34,78 +33,19 @@ void CreoProxy::armTimer(UINT intervalMs) {
       SetTimer(toWindow(mTimerWndHandle), kTimerId, intervalMs, &CreoProxy::TimerProc) != 0;
 }
 
-namespace {
-
-HINSTANCE ownModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&CreoProxy::wakeWndProc), &module);
-  return module;
-}
-
-}  // namespace
-
-void CreoProxy::createWakeWindow() {
-  // Off only to measure the timer's own pace beside it.
-  const char* setting = std::getenv("KX_PUMP_WAKE");
-  if (setting && std::strcmp(setting, "off") == 0) return;
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = &CreoProxy::wakeWndProc;
-  windowClass.hInstance = ownModule();
-  windowClass.lpszClassName = kWakeClassName;
-  // A class left behind by an earlier copy of the module would call into wherever that copy was.
-  if (!RegisterClassExW(&windowClass)) {
-    UnregisterClassW(kWakeClassName, windowClass.hInstance);
-    if (!RegisterClassExW(&windowClass)) {
-      KXLOG(LOG_ERR) << "Cannot register the timer's wake-up window class, error "
-                     << static_cast<int64_t>(GetLastError()) << LOG_END;
-      return;
-    }
-  }
-  const HWND window = CreateWindowExW(0, kWakeClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      windowClass.hInstance, nullptr);
-  if (!window) {
-    KXLOG(LOG_ERR) << "Cannot create the timer's wake-up window, error "
-                   << static_cast<int64_t>(GetLastError()) << LOG_END;
-    UnregisterClassW(kWakeClassName, windowClass.hInstance);
-    return;
-  }
-  mWakeWndHandle = window;
-}
-
-void CreoProxy::destroyWakeWindow() {
-  const HWND window = mWakeWndHandle.exchange(nullptr);
-  if (!window) return;
-  DestroyWindow(window);
-  // The class points into this module, which the host may unload next.
-  UnregisterClassW(kWakeClassName, ownModule());
-}
-
-void CreoProxy::wakePump() {
-  const HWND window = mWakeWndHandle;
-  if (!window || mIsWakePosted.exchange(true)) return;
-  if (!PostMessageW(window, kWakeMessage, 0, 0)) mIsWakePosted = false;
-}
-
-LRESULT CALLBACK CreoProxy::wakeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != kWakeMessage) return DefWindowProcW(window, message, wParam, lParam);
+void CreoProxy::onWake() {
   CreoProxy* proxy = sInstanceP;
-  if (!proxy) return 0;
-  // Cleared first: what the reading thread stores from now on wakes the pump again.
-  proxy->mIsWakePosted = false;
+  if (!proxy) return;
   if (proxy->mIsInTick) {
     proxy->mIsWakeDeferred = true;
-    return 0;
+    return;
   }
-  if (!proxy->mIsPumpArmed || !proxy->mIsTimerOn) return 0;
+  if (!proxy->mIsPumpArmed || !proxy->mIsTimerOn) return;
   try {
     KXLOG(LOG_INF) << "Timer woken" << LOG_END;
   } catch (...) {
   }
   TimerProc(toWindow(proxy->mTimerWndHandle), WM_TIMER, kTimerId, GetTickCount());
-  return 0;
 }
 
 namespace {
@@ -125,7 +65,7 @@ bool isOwnWindow(HWND window, HWND wakeWindow) {
 BOOL CALLBACK CreoProxy::MyEnumThreadWndProc(HWND window, LPARAM) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return FALSE;
-  if (isOwnWindow(window, proxy->mWakeWndHandle)) return TRUE;
+  if (isOwnWindow(window, proxy->mWakeWindow.handle())) return TRUE;
   if (proxy->mTimerWndHandle == 0) {
     proxy->mTimerWndHandle = toHandle(window);
     if (proxy->mTimerWndHandle < 1) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -136,9 +137,9 @@ void DaemonProxy::setConnected(bool isConnected) {
   if (isConnected && !wasConnected && mLinkUpEvent) SetEvent(mLinkUpEvent);
 }
 
-void DaemonProxy::pauseAfterFailedRead() {
+void DaemonProxy::pauseAfterFailedRead(int64_t readMs) {
   if (mIsConnected || !mLinkUpEvent) {
-    sleepMs(kFailedReadPauseMs);
+    if (readMs < kFailedReadPauseMs) sleepMs(static_cast<int>(kFailedReadPauseMs - readMs));
     return;
   }
   // Link down: nothing to read until the watch thread registers again, which ends the wait.
@@ -183,6 +184,7 @@ void DaemonProxy::readMouseEvents() {
   while (mIsToRead) {
     int16_t motion[6] = {0, 0, 0, 0, 0, 0};
     int32_t eventCode = 0;
+    const auto readStart = std::chrono::steady_clock::now();
     if (library.getEvent(motion, &eventCode) == 0) {
       if (eventCode >= 0) {
         KXLOG(LOG_TRC) << "event: " << eventCode << ", APPL_FUNC_START: " << APPL_FUNC_START
@@ -200,7 +202,9 @@ void DaemonProxy::readMouseEvents() {
       if (creoProxy && isPumpToWake(action, wasAtRest, isAtRest)) creoProxy->wakePump();
       wasAtRest = isAtRest;
     } else {
-      pauseAfterFailedRead();
+      pauseAfterFailedRead(std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - readStart)
+                               .count());
     }
     announceMode(lastModeSent);
   }

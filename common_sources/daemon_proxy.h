@@ -35,7 +35,8 @@ class DaemonProxy {
 
   static constexpr const char* kApplName = "xtopCreo";
   static constexpr const char* kModeApplName = "Creo";
-  // The library's read may return at once when the daemon is absent; this keeps the loop calm.
+  // The library's read may return at once when the daemon is absent; this keeps the loop calm. A
+  // read that waited this long for an event has paced the loop itself and is not followed by it.
   static constexpr int kFailedReadPauseMs = 20;
   // The pause after a failed read while the link is down: no event can come before the watch thread
   // registers again, which ends the pause at once (mLinkUpEvent). Each pass of the loop costs some
@@ -49,7 +50,7 @@ class DaemonProxy {
   void announceMode(std::string& lastModeSent);
   // Sets mIsConnected; a link that comes up ends the reading thread's pause.
   void setConnected(bool isConnected);
-  void pauseAfterFailedRead();
+  void pauseAfterFailedRead(int64_t readMs);
 
   // Auto-reset: set when the link comes up and at the stop (a Win32 event handle, here as void*).
   void* mLinkUpEvent = nullptr;

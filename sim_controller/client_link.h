@@ -36,7 +36,7 @@ class ClientLink {
 
   // How long kxGetEvent waits for an event (KX_EVENT_WAIT_MS overrides it), and the request and
   // connect limits.
-  static constexpr int kEventWaitMs = 40;
+  static constexpr int kEventWaitMs = 60;
   static int eventWaitMs();
   static constexpr int kRequestTimeoutMs = 2000;
   static constexpr int kConnectTimeoutMs = 1000;

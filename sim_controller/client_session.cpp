@@ -90,8 +90,8 @@ void ClientSession::readLoop() {
       if (mIsStopping) break;
     }
     std::string line;
-    // A short poll, so a stop is seen even where shutdown() does not wake select().
-    int rc = mSocket.readLine(line, 100);
+    // The shutdown of a stop wakes the wait; its limit only bounds a stop where it would not.
+    int rc = mSocket.readLine(line, kStopCheckMs);
     if (rc == 0) continue;
     if (rc < 0) {
       std::lock_guard<CallerMutex> lock(mMutex);

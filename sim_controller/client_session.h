@@ -46,6 +46,11 @@ class ClientSession {
   void handleLine(const std::string& line);
 
   static constexpr size_t kMaxQueuedEvents = 4096;
+  // How long the reader waits for the daemon's next line before it looks for a stop again. A wait
+  // on the socket and a second one at once costs the host's user-interface thread dearly under
+  // Wine, so a stop is seen through the socket's shutdown, and this limit only bounds it where the
+  // shutdown would not end the wait.
+  static constexpr int kStopCheckMs = 1000;
 
   NetSocket mSocket;
   CallerMutex mSendMutex;

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -14,6 +13,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "log_file.h"
 #include "log_pars.h"
 #include "mutex.h"
 
@@ -103,27 +103,25 @@ class Logging {
   void hexDump(std::string_view bytes);
   void endEntry();
   void resetEntryStream();
-  void writeEntry(const std::string& line);
-  // Writes a line to the outputs without the size check (used while already rotating).
-  void emitLine(const std::string& line);
+  // Writes a line (with its line end) to the outputs, rotating the file first when it is full.
+  void writeEntry(std::string_view line);
+  // The same without the size check (used while already rotating).
+  void emitLine(std::string_view line);
   // An ERR entry from inside the lock: the lock is not re-entrant, so it is written directly.
   void writeErrorLocked(int32_t line, const char* signature, const std::string& text);
   void writeHeader();
   // Opens mLogFilePath for appending and writes the header; false when it cannot be opened.
   bool openLogFile();
-  // Takes the file's position from the stream, once after each opening (and its header).
+  // Takes the file's size, once after each opening (and its header).
   void takeFilePosition();
-  // Adds what a write of this text puts into the file (a '\n' is two bytes in Windows' text mode).
-  void countWritten(std::string_view text);
-  static void writeConsole(const std::string& text);
+  static void writeConsole(std::string_view text);
 
   std::string mLogFilePath;
   std::ostringstream mEntryStream;
-  std::unique_ptr<std::ofstream> mFileStream;
+  std::unique_ptr<LogFile> mFileStream;
   // The file's size as this log knows it, for the size check before each entry: taken from the
-  // stream once when the file is opened, then counted up by what the log writes. Asking the stream
-  // before every entry (tellp) costs more than the entry's write itself under Wine. -1: unknown,
-  // no rotation.
+  // file once when it is opened, then counted up by what the log writes. Asking the file before
+  // every entry costs more than the entry's write itself under Wine. -1: unknown, no rotation.
   long long mFilePosition = -1;
   Mutex mMutex;
   bool mIsHexDump = false;

@@ -79,9 +79,18 @@ double fastest(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
 }
 
-}  // namespace
+constexpr int kRuns = 15;
 
-int main() {
+struct Figures {
+  std::vector<double> build, plain, converting, naive;
+  // Where the build's time goes: the two DLLs and the writing, each on its own.
+  std::vector<double> mainDll, languageDll, writing;
+  PlainPass pass;
+  size_t panes = 0, commands = 0, keys = 0;
+};
+
+// The host installation's compiled resources above this program, or an empty text.
+std::string resourceFolder() {
   char executable[512] = "";
   GetModuleFileNameA(nullptr, executable, sizeof(executable));
   const std::string loadPoint = findLoadPoint(executable, [](const std::string& folder) {
@@ -90,9 +99,98 @@ int main() {
   });
   if (loadPoint.empty()) {
     std::printf("no host installation (text\\compiled_resource) above %s\n", executable);
-    return 1;
+    return "";
   }
-  const std::string resources = loadPoint + "\\text\\compiled_resource";
+  return loadPoint + "\\text\\compiled_resource";
+}
+
+// The search as plainly written, every key in every upper-case pane text; counts the parser's
+// panes, records and keys on the way.
+double plainKeySearch(const MNUParser& parser, Figures& figures, bool isTimed) {
+  std::vector<std::string> allKeys;
+  figures.commands = 0;
+  for (const auto& pane : parser.mPaneCommands) {
+    figures.commands += pane.second.size();
+    for (const MNUCommand& c : pane.second) allKeys.push_back(c.key);
+  }
+  std::sort(allKeys.begin(), allKeys.end());
+  allKeys.erase(std::unique(allKeys.begin(), allKeys.end()), allKeys.end());
+  figures.keys = allKeys.size();
+  figures.panes = parser.mPanes.size();
+  if (!isTimed) return 0;
+  size_t found = 0;
+  const Clock::time_point start = Clock::now();
+  for (const std::string& key : allKeys)
+    for (const auto& pane : parser.mPanes)
+      found += pane.second.second.find(key) != std::string::npos;
+  const double ms = millisecondsSince(start);
+  if (found == 0) std::printf("(no key found)\n");
+  return ms;
+}
+
+bool timeBuilds(const std::vector<std::string>& dlls, const std::string& resources,
+                const std::string& menu, Figures& figures) {
+  for (int run = 0; run < kRuns; ++run) {
+    auto start = Clock::now();
+    figures.pass = plainPass(dlls, false);
+    figures.plain.push_back(millisecondsSince(start));
+    start = Clock::now();
+    plainPass(dlls, true);
+    figures.converting.push_back(millisecondsSince(start));
+
+    std::filesystem::remove(menu);
+    std::atomic<double> progress{0.0};
+    MNUParser parser;
+    start = Clock::now();
+    if (!parser.CreateMNU(menu, resources, "german", &progress)) {
+      std::printf("CreateMNU failed\n");
+      return false;
+    }
+    figures.build.push_back(millisecondsSince(start));
+    // The plain search is slow; three runs tell enough.
+    if (run < 3) figures.naive.push_back(plainKeySearch(parser, figures, true));
+  }
+  return true;
+}
+
+void timeParts(const std::vector<std::string>& dlls, const std::string& menu, Figures& figures) {
+  for (int run = 0; run < kRuns; ++run) {
+    std::filesystem::remove(menu);
+    MNUParser parser;
+    auto start = Clock::now();
+    parser.ExtractResources(dlls[0]);
+    figures.mainDll.push_back(millisecondsSince(start));
+    start = Clock::now();
+    parser.ExtractResources(dlls[1]);
+    figures.languageDll.push_back(millisecondsSince(start));
+    start = Clock::now();
+    parser.WriteMNUFile(menu);
+    figures.writing.push_back(millisecondsSince(start));
+  }
+}
+
+void printFigures(const Figures& f) {
+  const double b = fastest(f.build), p = fastest(f.plain), n = fastest(f.naive);
+  std::printf("resource DLLs: %zu resources, %zu bytes; %zu panes, %zu filed keys, %zu records\n",
+              f.pass.resources, f.pass.bytes, f.panes, f.keys, f.commands);
+  std::printf("plain pass over the resource bytes (baseline): %8.1f ms\n", p);
+  std::printf(
+      "the same pass with the UTF-8 to ANSI conversion: %8.1f ms  (%.2f x the plain pass)\n",
+      fastest(f.converting), fastest(f.converting) / p);
+  std::printf("CreateMNU, german, real scale:                 %8.1f ms  (%.2f x the plain pass)\n",
+              b, b / p);
+  std::printf("plain key search alone (keys x panes x bytes): %8.1f ms  (%.2f x the plain pass)\n",
+              n, n / p);
+  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n",
+              fastest(f.mainDll), fastest(f.languageDll), fastest(f.writing));
+  std::printf("fastest of %d runs (plain key search: of 3); checksum %u\n", kRuns, f.pass.sum);
+}
+
+}  // namespace
+
+int main() {
+  const std::string resources = resourceFolder();
+  if (resources.empty()) return 1;
   const std::vector<std::string> dlls = {resources + "\\pro_default_resources.dll",
                                          resources + "\\pro_default_german_resources.dll"};
   namespace fs = std::filesystem;
@@ -100,79 +198,10 @@ int main() {
       fs::temp_directory_path() / ("kx_catalogue_bench_" + std::to_string(GetCurrentProcessId()));
   fs::create_directories(dir);
   const std::string menu = (dir / "Creo.mnu").make_preferred().string();
-
-  constexpr int kRuns = 15;
-  std::vector<double> build, plain, converting, naive;
-  PlainPass pass;
-  size_t panes = 0, commands = 0, keys = 0;
-  for (int run = 0; run < kRuns; ++run) {
-    auto start = Clock::now();
-    pass = plainPass(dlls, false);
-    plain.push_back(millisecondsSince(start));
-    start = Clock::now();
-    plainPass(dlls, true);
-    converting.push_back(millisecondsSince(start));
-
-    fs::remove(menu);
-    std::atomic<double> progress{0.0};
-    MNUParser parser;
-    start = Clock::now();
-    if (!parser.CreateMNU(menu, resources, "german", &progress)) {
-      std::printf("CreateMNU failed\n");
-      return 1;
-    }
-    build.push_back(millisecondsSince(start));
-
-    // The search as plainly written: every key in every upper-case pane text.
-    std::vector<std::string> allKeys;
-    commands = 0;
-    for (const auto& pane : parser.mPaneCommands) {
-      commands += pane.second.size();
-      for (const MNUCommand& c : pane.second) allKeys.push_back(c.key);
-    }
-    std::sort(allKeys.begin(), allKeys.end());
-    allKeys.erase(std::unique(allKeys.begin(), allKeys.end()), allKeys.end());
-    keys = allKeys.size();
-    panes = parser.mPanes.size();
-    if (run >= 3) continue;  // the plain search is slow; three runs tell enough
-    size_t found = 0;
-    start = Clock::now();
-    for (const std::string& key : allKeys)
-      for (const auto& pane : parser.mPanes)
-        found += pane.second.second.find(key) != std::string::npos;
-    naive.push_back(millisecondsSince(start));
-    if (found == 0) std::printf("(no key found)\n");
-  }
-  // Where the build's time goes: the two DLLs and the writing, each on its own.
-  std::vector<double> mainDll, languageDll, writing;
-  for (int run = 0; run < kRuns; ++run) {
-    fs::remove(menu);
-    MNUParser parser;
-    auto start = Clock::now();
-    parser.ExtractResources(dlls[0]);
-    mainDll.push_back(millisecondsSince(start));
-    start = Clock::now();
-    parser.ExtractResources(dlls[1]);
-    languageDll.push_back(millisecondsSince(start));
-    start = Clock::now();
-    parser.WriteMNUFile(menu);
-    writing.push_back(millisecondsSince(start));
-  }
+  Figures figures;
+  if (!timeBuilds(dlls, resources, menu, figures)) return 1;
+  timeParts(dlls, menu, figures);
   fs::remove_all(dir);
-
-  const double b = fastest(build), p = fastest(plain), n = fastest(naive);
-  std::printf("resource DLLs: %zu resources, %zu bytes; %zu panes, %zu filed keys, %zu records\n",
-              pass.resources, pass.bytes, panes, keys, commands);
-  std::printf("plain pass over the resource bytes (baseline): %8.1f ms\n", p);
-  std::printf(
-      "the same pass with the UTF-8 to ANSI conversion: %8.1f ms  (%.2f x the plain pass)\n",
-      fastest(converting), fastest(converting) / p);
-  std::printf("CreateMNU, german, real scale:                 %8.1f ms  (%.2f x the plain pass)\n",
-              b, b / p);
-  std::printf("plain key search alone (keys x panes x bytes): %8.1f ms  (%.2f x the plain pass)\n",
-              n, n / p);
-  std::printf("  of it: main DLL %.1f ms, language DLL %.1f ms, writing %.1f ms\n",
-              fastest(mainDll), fastest(languageDll), fastest(writing));
-  std::printf("fastest of %d runs (plain key search: of 3); checksum %u\n", kRuns, pass.sum);
+  printFigures(figures);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <iomanip>
@@ -312,6 +313,18 @@ TEST_F(LoggingTest, LogFilePlaces) {
     EXPECT_EQ(gLog.mLogPars.mLogFile, "c:\\def_log.txt");
     EXPECT_EQ(fileEntries(path, shownName, "log file " + logFile), Lines{"INF placed"}) << logFile;
   }
+}
+
+// Two host sessions may share one log file: what the other writes meanwhile stays, and the next
+// entry lands after it.
+TEST_F(LoggingTest, EntriesGoAfterWhatAnotherWriterAdded) {
+  gLog.init(pars(true, false));
+  KXLOG(LOG_INF) << "first" << LOG_END;
+  std::ofstream(logPath(), std::ios::app) << "the other session's line\n";
+  KXLOG(LOG_INF) << "second" << LOG_END;
+  gLog.init(kxtest::quietLogPars());
+  EXPECT_EQ(fileEntries(logPath(), "test_log.txt", "shared file"),
+            (Lines{"INF first", "the other session's line", "INF second"}));
 }
 
 TEST_F(LoggingTest, UnopenableFileSwitchesFileLoggingOff) {

@@ -72,19 +72,23 @@ TEST(DaemonProxyTest, LegacyCom1Pairs) {
 
 // A library that fails every read at once must not make the reading thread spin.
 TEST(DaemonProxyTest, ReadingLoopPausesAfterAFailedRead) {
-  FakeKxApi& fake = FakeKxApi::install();
-  fake.mIsGetEventImmediate = true;
-  fake.mConnectResult = 1;  // the daemon is absent
-  ASSERT_EQ(kxAddinStart(), 0);
-  sAddinP->mCreoProxyP->mMnuProgress = 1.0;  // no host here to end the catalogue step
-  ASSERT_TRUE(fake.waitForCall("kxSetApplMode", 1, 5000)) << "the reading loop never ran";
-  const long before = fake.mGetEventCalls;
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  const long reads = fake.mGetEventCalls - before;
-  kxAddinStop();
-  // A pause of some milliseconds allows tens of reads a second; a spinning loop makes millions.
-  EXPECT_GT(reads, 0);
-  EXPECT_LT(reads, 1000) << "the reading loop spins on a failing library";
+  // The daemon absent (the link down), then present with reads that fail at once.
+  for (const int32_t connectResult : {1, 0}) {
+    FakeKxApi& fake = FakeKxApi::install();
+    fake.mIsGetEventImmediate = true;
+    fake.mConnectResult = connectResult;
+    ASSERT_EQ(kxAddinStart(), 0);
+    sAddinP->mCreoProxyP->mMnuProgress = 1.0;  // no host here to end the catalogue step
+    ASSERT_TRUE(fake.waitForCall("kxSetApplMode", 1, 5000)) << "the reading loop never ran";
+    const long before = fake.mGetEventCalls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const long reads = fake.mGetEventCalls - before;
+    kxAddinStop();
+    // A pause of some milliseconds allows tens of reads a second; a spinning loop makes millions.
+    EXPECT_GT(reads, 0) << "connect result " << connectResult;
+    EXPECT_LT(reads, 1000) << "the reading loop spins on a failing library, connect result "
+                           << connectResult;
+  }
 }
 
 // The watch thread may reconnect while the reading thread is inside kxSetApplMode; the mode must

@@ -20,7 +20,7 @@ class PumpWakeTest : public AddinSuite {
   }
   void SetUp() override {
     mProxy = proxy();
-    ASSERT_NE(mProxy->mWakeWndHandle.load(), nullptr);
+    ASSERT_NE(mProxy->mWakeWindow.handle(), nullptr);
     ASSERT_GE(mProxy->mTimerWndHandle, 1) << "no timer window found";
     // Only a wake-up runs a tick from here on: the pending timer goes, the pump stays armed.
     KillTimer(timerWindow(), CreoProxy::kTimerId);
@@ -41,7 +41,7 @@ class PumpWakeTest : public AddinSuite {
     int wakes = 0;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == CreoProxy::kWakeMessage) ++wakes;
+      if (message.message == PumpWakeWindow::kMessage) ++wakes;
       DispatchMessageW(&message);
     }
     return wakes;
@@ -58,7 +58,7 @@ TEST_F(PumpWakeTest, OneWakeUpRunsTheTickAndSetsTheTimerAgain) {
   for (int i = 0; i < 5; ++i) mProxy->wakePump();
   EXPECT_EQ(drain(), 1);
   EXPECT_EQ(sAddin->mMenuFncIdx.load(), -1) << "the press was not taken";
-  EXPECT_FALSE(mProxy->mIsWakePosted.load());
+  EXPECT_FALSE(mProxy->mWakeWindow.isPosted());
   EXPECT_TRUE(KillTimer(timerWindow(), CreoProxy::kTimerId)) << "the timer was not set again";
   // The next press wakes it again.
   sAddin->storeEventCode(KX_EV_SPECIAL_FIRST);
@@ -75,7 +75,7 @@ TEST_F(PumpWakeTest, AStoppedPumpIsNotStarted) {
   EXPECT_EQ(drain(), 1);
   EXPECT_EQ(sAddin->mMenuFncIdx.load(), 2) << "a tick ran";
   EXPECT_FALSE(KillTimer(timerWindow(), CreoProxy::kTimerId)) << "the timer was set";
-  EXPECT_FALSE(mProxy->mIsWakePosted.load()) << "no later wake-up could be posted";
+  EXPECT_FALSE(mProxy->mWakeWindow.isPosted()) << "no later wake-up could be posted";
 }
 
 // A wake-up dispatched while a tick runs (a host call that runs a message loop) does not run a

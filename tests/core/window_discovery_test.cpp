@@ -167,7 +167,7 @@ TEST_F(WindowDiscoveryTest, RediscoveryMovesTheTimerInsteadOfAddingOne) {
 // The plug-in's own windows listed before the host's (as a platform may list them): the timer goes
 // to the host's window all the same, and neither of the plug-in's carries it.
 TEST_F(WindowDiscoveryTest, ThePluginsOwnWindowsAreNeverTheTimersOwner) {
-  const HWND wake = proxy()->mWakeWndHandle;
+  const HWND wake = proxy()->mWakeWindow.handle();
   ASSERT_NE(wake, nullptr) << "no wake-up window to list";
   const HWND progress =
       CreateWindowExA(0, ProgressWindow::kClassName, "Korvex", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
