@@ -112,7 +112,7 @@ VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
   CreoProxy* proxy = sInstanceP;
   if (!proxy) return;
   proxy->mIsInTick = true;
-  try {
+  guard(KX_GUARD_SITE, [proxy] {
     KXLOG(LOG_INF) << "Timer Callback start" << LOG_END;
     KillTimer(toWindow(proxy->mTimerWndHandle), kTimerId);
     proxy->mIsPumpArmed = false;
@@ -126,9 +126,7 @@ VOID CALLBACK CreoProxy::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
       proxy->armTimer(interval);
     }
     KXLOG(LOG_INF) << "Timer Callback end" << LOG_END;
-  } catch (...) {
-    KXLOG(LOG_ERR) << "Error TimerProc()" << LOG_END;
-  }
+  });
   proxy->mIsInTick = false;
   if (proxy->mIsWakeDeferred) {
     proxy->mIsWakeDeferred = false;
