@@ -1,12 +1,11 @@
-// The two entry points the host calls in DLL mode.
+// The two entry points the host calls in DLL mode, exported by name through plugin.def.
 #include <cwchar>
 
 #include "kx_addin.h"
 
-extern "C" __declspec(dllexport) int user_initialize(int /*argc*/, char* /*argv*/[],
-                                                     char* /*version*/, char* /*build*/,
-                                                     wchar_t /*err_buff*/[80]) {
+extern "C" int user_initialize(int /*argc*/, char* /*argv*/[], char* /*version*/, char* /*build*/,
+                               wchar_t /*err_buff*/[80]) {
   return kxAddinStart();
 }
 
-extern "C" __declspec(dllexport) void user_terminate(void) { kxAddinStop(); }
+extern "C" void user_terminate(void) { kxAddinStop(); }
