@@ -32,10 +32,6 @@ const ScenarioCase kCases[] = {
      "expect ev=note \"text=sel err=0 n=1 bogus_size=-2\"\n",
      0,
      {{1, "ev=host_exit unfreed_arrays=1"}}},
-    {"nomodel", "nomodel",
-     "popup open\n"
-     "expect ev=note \"text=nomodel mdl=-8 mode=-8 window=-8 sel=-4 sel_null=1 view=-8\"\n"
-     "expect ev=note \"text=nomodel refit=-8 refresh=-8 section=0/0 null_mode=-2\"\n"},
     {"thread",
      "thread",
      "open part p1\n"

@@ -195,28 +195,4 @@ TEST(CommandRegistryTest, RefusedRegistrationsAndActions) {
   EXPECT_EQ(cmds.designate(reinterpret_cast<uiCmdCmdId>(&stale), "x", "y", "z"), PRO_TK_BAD_INPUTS);
 }
 
-// A stopped application's commands stay in the menus but are not offered until it registers them
-// again, with its new callback on the old handle that menu items hold.
-TEST(CommandRegistryTest, DetachedCommandsAreNotOfferedUntilRegisteredAgain) {
-  HostJournal j;
-  CommandRegistry cmds(&j);
-  uiCmdCmdId mine = nullptr, other = nullptr;
-  ASSERT_EQ(cmds.add("Kx_Mine", action, PRO_B_FALSE, nullptr, nullptr, &mine), PRO_TK_NO_ERROR);
-  ASSERT_EQ(cmds.add("Kx_Other", countingAction, PRO_B_FALSE, nullptr, nullptr, &other),
-            PRO_TK_NO_ERROR);
-  const void* gone = reinterpret_cast<const void*>(action);
-  EXPECT_EQ(cmds.detach([gone](const void* p) { return p == gone; }), 1);
-  EXPECT_EQ(cmds.access(mine, ACCESS_MODE_BLIND, "t"), ACCESS_REMOVE);
-  EXPECT_EQ(cmds.access(other, ACCESS_MODE_BLIND, "t"), ACCESS_AVAILABLE);
-  gActions = 0;
-  EXPECT_FALSE(cmds.invoke(mine, "menu"));
-  EXPECT_EQ(gActions, 0);
-  uiCmdCmdId again = nullptr;
-  ASSERT_EQ(cmds.add("Kx_Mine", countingAction, PRO_B_FALSE, nullptr, nullptr, &again),
-            PRO_TK_NO_ERROR);
-  EXPECT_EQ(again, mine);
-  EXPECT_TRUE(cmds.invoke(mine, "menu"));
-  EXPECT_EQ(gActions, 10);
-}
-
 }  // namespace

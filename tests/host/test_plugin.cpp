@@ -44,23 +44,6 @@ int unchecked(uiCmdCmdId, uiCmdValue* value) {
 
 int toggle(uiCmdCmdId, uiCmdValue*, void*) { return 0; }
 
-void probeNoModel() {
-  ProMdl mdl = nullptr;
-  ProError noModel = ProMdlCurrentGet(&mdl);
-  if (noModel == PRO_TK_NO_ERROR) return;  // a model is open: nothing to probe
-  ProMode mode = 0;
-  int win = 0;
-  ProSelection* sels = nullptr;
-  ProMatrix m;
-  note("nomodel mdl=%d mode=%d window=%d sel=%d sel_null=%d view=%d", noModel,
-       ProModeCurrentGet(&mode), ProWindowCurrentGet(&win), ProSelbufferSelectionsGet(&sels),
-       sels == nullptr ? 1 : 0, ProViewMatrixGet(nullptr, nullptr, m));
-  ProBoolean sketch = -1;
-  ProError section = ProSectionIsActive(&sketch);
-  note("nomodel refit=%d refresh=%d section=%d/%d null_mode=%d", ProViewRefit(nullptr, nullptr),
-       ProWindowRefresh(PRO_VALUE_UNUSED), section, sketch, ProModeCurrentGet(nullptr));
-}
-
 // Takes the selection and never frees the array, which the host must catch.
 void probeSelection() {
   ProSelection* sels = nullptr;
@@ -81,7 +64,6 @@ void probeThread() {
 }
 
 ProError onPopupOpen() {
-  if (isCase("nomodel")) probeNoModel();
   if (isCase("select")) probeSelection();
   if (isCase("thread")) probeThread();
   return PRO_TK_NO_ERROR;
