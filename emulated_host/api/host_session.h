@@ -113,6 +113,8 @@ class HostSession {
   // The components along a path in the current assembly, top level first.
   bool componentChain(const std::string& path, std::vector<HostComponent*>* chain,
                       std::string* error);
+  // A new selected item of the current model, its path or item still empty.
+  pro_selection_handle* newSelection();
   // A selection change or a new window: the next selection probe is journaled again.
   void selectionChanged() {
     mLastSelectionGet.clear();

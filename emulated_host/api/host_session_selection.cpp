@@ -59,12 +59,7 @@ bool HostSession::select(const std::string& path, std::string* error) {
     *error = "bad component path '" + path + "'";
     return false;
   }
-  mSelectionStore.push_back(std::make_unique<pro_selection_handle>());
-  pro_selection_handle* s = mSelectionStore.back().get();
-  s->magic = kSelectionMagic;
-  s->owner = mCurrent->model;
-  s->path = ids;
-  mSelected.push_back(s);
+  newSelection()->path = ids;
   selectionChanged();
   mJournal->write(JsonLine("select").str("path", pathText(ids)).num("count", mSelected.size()));
   return true;
@@ -74,15 +69,18 @@ bool HostSession::selectItem(const std::string& item, std::string* error) {
     *error = "no current model to select in";
     return false;
   }
+  newSelection()->item = item;
+  selectionChanged();
+  mJournal->write(JsonLine("select").str("item", item).num("count", mSelected.size()));
+  return true;
+}
+pro_selection_handle* HostSession::newSelection() {
   mSelectionStore.push_back(std::make_unique<pro_selection_handle>());
   pro_selection_handle* s = mSelectionStore.back().get();
   s->magic = kSelectionMagic;
   s->owner = mCurrent->model;
-  s->item = item;
   mSelected.push_back(s);
-  selectionChanged();
-  mJournal->write(JsonLine("select").str("item", item).num("count", mSelected.size()));
-  return true;
+  return s;
 }
 void HostSession::clearSelection() {
   mSelected.clear();

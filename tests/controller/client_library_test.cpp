@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "daemon_fixture.h"
+#include "wait_for.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include "ctrl_library.h"
 #include "daemon_process.h"
-#include "wait_for.h"
 
 // A test with the controller library bound and a daemon of its own, which it starts itself.
 class DaemonTest : public ::testing::Test {
@@ -18,17 +17,6 @@ class DaemonTest : public ::testing::Test {
     ASSERT_TRUE(daemon.start(args)) << "kx_daemon.exe did not come up";
   }
   void connect() { ASSERT_EQ(lib->connect(0, "xtopCreo"), 0); }
-  // Reads until an event with this code arrives; false when none came within the limit.
-  bool readUntil(int32_t code, CtrlLibrary::Event& event, int limitMs = 10000) {
-    return waitFor([&] { return lib->readEvent(event) == 0 && event.code == code; }, limitMs);
-  }
-  // The next event with a code of 0 or more, skipping motion; false when none within the limit.
-  bool nextCommand(int32_t& code, int limitMs = 10000) {
-    CtrlLibrary::Event e;
-    bool got = waitFor([&] { return lib->readEvent(e) == 0 && e.code >= 0; }, limitMs);
-    code = got ? e.code : -1;
-    return got;
-  }
   // The device's advanced settings as the library hands them out, the bytes after them untouched.
   void expectAdvanced(int32_t device, int32_t rotMode, unsigned char refit, size_t row) {
     unsigned char buffer[KX_ADVANCED_SETTINGS_SIZE + 16];
